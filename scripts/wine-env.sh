@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Sourced by the other scripts: puts Wine into a prefix of the project's own
+# under build/, quiet and offline, with a persistent wineserver and a display.
+#
+#   source scripts/wine-env.sh run    # the prefix ./run.sh uses; the caller's
+#                                     # DISPLAY if it has one, else Xvfb
+#   source scripts/wine-env.sh test   # the tests' prefix, always on the tests'
+#                                     # own Xvfb display, never the user's
+#
+# Two prefixes, because a wineserver keeps the display of its first client and
+# the tests must never put windows or synthetic input on a user's desktop.
+
+sf_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+sf_kind="${1:-run}"
+
+export WINEPREFIX="$sf_root/build/wine/$sf_kind"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="   # never offer to download Mono or Gecko
+export WINEARCH=win64
+
+# The display: tests use :87 (or SF_TEST_DISPLAY, so that two checkouts can
+# test side by side); ./run.sh uses :88 when there is no DISPLAY. Xvfb stays
+# up between runs like the wineserver, so each process starts in a fraction
+# of a second.
+sf_start_xvfb() {
+    local num="$1"
+    if ! [ -e "/tmp/.X11-unix/X$num" ] || ! xdpyinfo -display ":$num" >/dev/null 2>&1; then
+        rm -f "/tmp/.X$num-lock" "/tmp/.X11-unix/X$num"
+        nohup Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        for _ in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$num" ] && break
+            sleep 0.05
+        done
+    fi
+    export DISPLAY=":$num"
+}
+
+if [ "$sf_kind" = test ]; then
+    sf_start_xvfb "${SF_TEST_DISPLAY:-87}"
+elif [ -z "${DISPLAY:-}" ]; then
+    sf_start_xvfb 88
+fi
+
+sf_make_prefix() {
+    local stamp="$WINEPREFIX/.sweepfield-ready"
+    [ -e "$stamp" ] && return 0
+    mkdir -p "$WINEPREFIX"
+    echo "wine-env: creating the Wine prefix $WINEPREFIX" >&2
+    wineboot -i >/dev/null 2>&1
+    # Wine draws window frames and title bars itself, so caption painting is real.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # A new prefix does not see fonts-wine's TrueType fonts (Marlett draws the
+    # caption glyphs); the Liberation twins stand in for Arial and Times New Roman.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    cp -f /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+    cp -f /usr/share/fonts/truetype/liberation/*.ttf "$fonts/" 2>/dev/null || true
+    local f
+    # Wine cannot use its bitmap "MS Sans Serif" here; Tahoma has the same metrics
+    # as the classic 8-point dialog font, where Liberation Sans is wider.
+    for f in "Arial:Liberation Sans" "Times New Roman:Liberation Serif" "Courier New:Liberation Mono" "MS Sans Serif:Tahoma"; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${f%%:*}" /t REG_SZ /d "${f#*:}" /f >/dev/null 2>&1
+    done
+    wineserver -w
+    touch "$stamp"
+}
+
+sf_make_prefix
+# A persistent server: every Wine process after the first starts in ~30 ms.
+wineserver -p >/dev/null 2>&1 || true

@@ -1,0 +1,590 @@
+#include "ui/Forms.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/SysUtils.h"
+#include "ui/UnitInit.h"
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+
+const char kFormClass[] = "SweepfieldForm";
+const char kAppClass[] = "SweepfieldApplication";
+
+void RegisterFormClass() {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = ControlWindowProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = kFormClass;
+    ::RegisterClassExA(&wc);
+    registered = true;
+}
+
+BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM param) {
+    auto* list = reinterpret_cast<std::vector<HWND>*>(param);
+    if (::IsWindowVisible(wnd) && ::IsWindowEnabled(wnd)) list->push_back(wnd);
+    return TRUE;
+}
+
+}  // namespace
+
+// ======================================================================== TForm
+
+TForm::TForm(TComponent* owner) : TWinControl(owner), icon_(new TIcon) {
+    visible_ = false;
+    parentFont_ = false;
+    SetColor(clBtnFace);
+    UpdateBoundsFields(0, 0, 320, 240);
+    icon_->OnChange = [this](TObject*) { SetIconOnWindow(); };
+}
+
+TForm::~TForm() {
+    SetDestroying();
+    if (Screen && Screen->GetCursor() != crDefault && Screen->GetActiveForm() == this) Screen->SetCursor(crDefault);
+}
+
+void TForm::CreateParams(TCreateParams& p) {
+    p.Caption = text_;
+    p.X = GetLeft();
+    p.Y = GetTop();
+    p.Width = GetWidth();
+    p.Height = GetHeight();
+    p.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    p.ExStyle = 0;
+    switch (borderStyle_) {
+        case bsNone: p.Style |= WS_POPUP; break;
+        case bsSingle: p.Style |= WS_CAPTION | WS_BORDER; break;
+        case bsSizeable: p.Style |= WS_CAPTION | WS_THICKFRAME; break;
+        case bsDialog:
+            p.Style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+            p.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+            break;
+        case bsToolWindow:
+            p.Style |= WS_CAPTION;
+            p.ExStyle |= WS_EX_TOOLWINDOW;
+            break;
+        case bsSizeToolWin:
+            p.Style |= WS_CAPTION | WS_THICKFRAME;
+            p.ExStyle |= WS_EX_TOOLWINDOW;
+            break;
+    }
+    if (borderStyle_ != bsNone && borderIcons_.Contains(biSystemMenu)) {
+        p.Style |= WS_SYSMENU;
+        bool minMax = borderStyle_ == bsSingle || borderStyle_ == bsSizeable;
+        if (minMax && borderIcons_.Contains(biMinimize)) p.Style |= WS_MINIMIZEBOX;
+        if (minMax && borderIcons_.Contains(biMaximize)) p.Style |= WS_MAXIMIZEBOX;
+        if (borderIcons_.Contains(biHelp) &&
+            (borderStyle_ == bsDialog || !(p.Style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))))
+            p.ExStyle |= WS_EX_CONTEXTHELP;
+    }
+    if (formStyle_ == fsStayOnTop) p.ExStyle |= WS_EX_TOPMOST;
+    // The main form stands alone on the taskbar; the other forms belong to it.
+    TForm* main = Application ? Application->GetMainForm() : nullptr;
+    p.WndParent = main && main != this ? main->GetHandle() : nullptr;
+}
+
+void TForm::CreateWnd() {
+    TCreateParams p;
+    CreateParams(p);
+    RegisterFormClass();
+    HWND wnd = ::CreateWindowExA(p.ExStyle, kFormClass, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
+                                 p.WndParent, nullptr, ::GetModuleHandleA(nullptr), static_cast<TWinControl*>(this));
+    if (!wnd) throw EOutOfResources("Error creating window");
+    SetIconOnWindow();
+    UpdateBoundsFromWindow();
+    for (TControl* c : controls_) {
+        if (c->IsWindowed())
+            static_cast<TWinControl*>(c)->HandleNeeded();
+        else
+            c->HintChanged();
+    }
+    Realign();
+}
+
+void TForm::ApplyStyles() {
+    if (!handle_) return;
+    TCreateParams p;
+    CreateParams(p);
+    // Keep the window's size: only the frame changes.
+    RECT r;
+    ::GetClientRect(handle_, &r);
+    LONG visible = ::GetWindowLongA(handle_, GWL_STYLE) & WS_VISIBLE;
+    ::SetWindowLongA(handle_, GWL_STYLE, static_cast<LONG>(p.Style) | visible);
+    ::SetWindowLongA(handle_, GWL_EXSTYLE, static_cast<LONG>(p.ExStyle));
+    ::SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    UpdateBoundsFromWindow();
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+    if (style == borderStyle_) return;
+    borderStyle_ = style;
+    ApplyStyles();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    if (icons == borderIcons_) return;
+    borderIcons_ = icons;
+    ApplyStyles();
+}
+
+void TForm::SetIconOnWindow() {
+    if (!handle_) return;
+    HICON icon = icon_->GetHandle();
+    if (!icon && Application) icon = Application->GetIcon()->GetHandle();
+    ::SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void TForm::FrameSize(int& extraWidth, int& extraHeight) const {
+    if (handle_) {
+        RECT wr, cr;
+        ::GetWindowRect(handle_, &wr);
+        ::GetClientRect(handle_, &cr);
+        extraWidth = (wr.right - wr.left) - cr.right;
+        extraHeight = (wr.bottom - wr.top) - cr.bottom;
+        return;
+    }
+    TCreateParams p;
+    const_cast<TForm*>(this)->CreateParams(p);
+    RECT r{0, 0, 100, 100};
+    ::AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+    extraWidth = (r.right - r.left) - 100;
+    extraHeight = (r.bottom - r.top) - 100;
+}
+
+TRect TForm::GetClientRect() const {
+    if (handle_) return TWinControl::GetClientRect();
+    int ew, eh;
+    FrameSize(ew, eh);
+    return Rect(0, 0, std::max(0, GetWidth() - ew), std::max(0, GetHeight() - eh));
+}
+
+void TForm::SetClientWidth(int width) {
+    int ew, eh;
+    FrameSize(ew, eh);
+    SetWidth(width + ew);
+}
+
+void TForm::SetClientHeight(int height) {
+    int ew, eh;
+    FrameSize(ew, eh);
+    SetHeight(height + eh);
+}
+
+void TForm::Show() {
+    HandleNeeded();
+    if (!GetVisible()) {
+        if (position_ == poScreenCenter && Screen)
+            SetBounds((Screen->GetWidth() - GetWidth()) / 2, (Screen->GetHeight() - GetHeight()) / 2, GetWidth(),
+                      GetHeight());
+        TControl::SetVisible(true);
+        ::ShowWindow(handle_, SW_SHOWNORMAL);
+        Fire(OnShow, this);
+    }
+    ::SetForegroundWindow(handle_);
+    ::SetActiveWindow(handle_);
+}
+
+void TForm::Hide() {
+    if (!GetVisible()) return;
+    TControl::SetVisible(false);
+    if (handle_) ::ShowWindow(handle_, SW_HIDE);
+    Fire(OnHide, this);
+}
+
+void TForm::Close() {
+    if (modal_) {
+        modalResult_ = mrCancel;
+        return;
+    }
+    if (Application && Application->GetMainForm() == this) {
+        Application->Terminate();
+        return;
+    }
+    Hide();
+}
+
+bool TForm::GetActive() const { return handle_ && ::GetActiveWindow() == handle_; }
+
+TModalResult TForm::ShowModal() {
+    if (GetVisible() || !GetEnabled()) throw EInvalidOperation("Cannot make a visible window modal");
+    HandleNeeded();
+    HWND previous = ::GetActiveWindow();
+    // Every other window of the program waits while the form is shown.
+    std::vector<HWND> disabled;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+    disabled.erase(std::remove(disabled.begin(), disabled.end(), handle_), disabled.end());
+    if (Application) disabled.erase(std::remove(disabled.begin(), disabled.end(), Application->GetHintWindow()), disabled.end());
+    for (HWND w : disabled) ::EnableWindow(w, FALSE);
+
+    modal_ = true;
+    modalResult_ = mrNone;
+    try {
+        Show();
+        while (modalResult_ == mrNone) {
+            Application->HandleMessage();
+            if (Application->Terminated()) modalResult_ = mrCancel;
+        }
+    } catch (...) {
+        modal_ = false;
+        for (HWND w : disabled) ::EnableWindow(w, TRUE);
+        Hide();
+        throw;
+    }
+    modal_ = false;
+    // Enable the others before hiding, so activation returns to them.
+    for (HWND w : disabled)
+        if (::IsWindow(w)) ::EnableWindow(w, TRUE);
+    Hide();
+    if (previous && ::IsWindow(previous)) ::SetActiveWindow(previous);
+    return modalResult_;
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+    if (control && control->GetParentForm() != this) throw EInvalidOperation("Invalid control for this form");
+    activeControl_ = control;
+    if (control && GetActive() && control->CanFocus()) ::SetFocus(control->GetHandle());
+}
+
+void TForm::FocusControl(TWinControl* control) {
+    if (!control->CanFocus()) return;
+    activeControl_ = control;
+    if (handle_ && ::IsWindowVisible(handle_) && ::IsWindowEnabled(handle_)) {
+        if (::GetActiveWindow() != handle_) ::SetActiveWindow(handle_);
+        ::SetFocus(control->GetHandle());
+    }
+}
+
+void TForm::FocusChanged(TWinControl* control) {
+    if (control == this) {
+        // The form itself has no use for the focus: hand it on.
+        TWinControl* next = activeControl_ && activeControl_->CanFocus() ? activeControl_
+                                                                          : FindNextControl(nullptr, true, true);
+        if (next && next->HandleAllocated()) ::SetFocus(next->GetHandle());
+        return;
+    }
+    TWinControl* old = activeControl_;
+    activeControl_ = control;
+    if (old == control) return;
+    if (old) old->DoExit();
+    if (activeControl_ == control) control->DoEnter();
+}
+
+void TForm::ControlRemoved(TControl* control) {
+    auto* w = dynamic_cast<TWinControl*>(control);
+    if (activeControl_ && w && w->ContainsControl(activeControl_)) activeControl_ = nullptr;
+    if (defaultButton_ == control) defaultButton_ = nullptr;
+    if (w && defaultButton_ && w->ContainsControl(defaultButton_)) defaultButton_ = nullptr;
+}
+
+bool TForm::DialogKey(WORD key, TShiftState shift) {
+    switch (key) {
+        case VK_TAB:
+            if (shift.Contains(ssCtrl) || shift.Contains(ssAlt)) return false;
+            SelectNext(activeControl_, !shift.Contains(ssShift), true);
+            return true;
+        case VK_RETURN: {
+            // A focused push button takes Enter itself; otherwise the default button.
+            if (activeControl_ && activeControl_->HandleAllocated()) {
+                LRESULT code = ::SendMessageA(activeControl_->GetHandle(), WM_GETDLGCODE, 0, 0);
+                if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+                    activeControl_->Click();
+                    return true;
+                }
+            }
+            TControl* b = defaultButton_;
+            if (b && b->Showing() && b->GetEnabled()) {
+                b->Click();
+                return true;
+            }
+            return false;
+        }
+        default:
+            return false;
+    }
+}
+
+bool TForm::DialogCharToControls(char key) { return DialogChar(key); }
+
+void TForm::DoCreate() { Fire(OnCreate, this); }
+
+void TForm::WndProc(TMessage& m) {
+    switch (m.Msg) {
+        case WM_CLOSE:
+            Close();
+            return;
+        case WM_ACTIVATE:
+            DefaultHandler(m);
+            if (LOWORD(m.WParam) != WA_INACTIVE && !::IsIconic(handle_)) FocusChanged(this);
+            return;
+        case WM_SETFOCUS:
+            FocusChanged(this);
+            return;
+        case WM_ACTIVATEAPP:
+            if (Application) Application->ActivateApp(m.WParam != 0);
+            break;
+        case WM_SHOWWINDOW:
+            // Hidden by the system (its owner minimized): the form stays visible.
+            break;
+        default:
+            break;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ======================================================================== TApplication
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner), icon_(new TIcon) {
+    Application = this;
+    Screen = new TScreen(this);
+    char path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string exe(path, n);
+    std::size_t slash = exe.find_last_of("\\/");
+    title_ = exe.substr(slash == std::string::npos ? 0 : slash + 1);
+    std::size_t dot = title_.rfind('.');
+    if (dot != std::string::npos) title_.resize(dot);
+}
+
+TApplication::~TApplication() {
+    SetDestroying();
+    // Forms go first, while the units they use are still set up.
+    for (int i = ComponentCount() - 1; i >= 0; --i) {
+        TComponent* c = GetComponent(i);
+        if (dynamic_cast<TForm*>(c)) delete c;
+    }
+    mainForm_ = nullptr;
+    ui::FinalizeUnits();
+    if (tooltip_) ::DestroyWindow(tooltip_);
+    if (handle_) ::DestroyWindow(handle_);
+    Screen = nullptr;  // owned: freed with the other components
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = AppWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kAppClass;
+    ::RegisterClassExA(&wc);
+    handle_ = ::CreateWindowExA(0, kAppClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    ::SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr, instance,
+                                 nullptr);
+    if (tooltip_) ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
+    try {
+        icon_->LoadFromResourceName(instance, "MAINICON");
+    } catch (const EResNotFound&) {
+        // A program without an icon of its own gets the system's.
+    }
+    active_ = ::GetActiveWindow() != nullptr;
+    ui::InitializeUnits();
+}
+
+LRESULT CALLBACK TApplication::AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* app = reinterpret_cast<TApplication*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!app) return ::DefWindowProcA(wnd, msg, wParam, lParam);
+    TMessage m{msg, wParam, lParam, 0};
+    try {
+        std::vector<Hook> hooks = app->hooks_;
+        for (auto& h : hooks)
+            if (h.hook(m)) return m.Result;
+        if (msg == WM_ACTIVATEAPP) app->ActivateApp(wParam != 0);
+    } catch (const std::exception& e) {
+        app->HandleException(e);
+        return 0;
+    }
+    return ::DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+void TApplication::ActivateApp(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    if (handle_) ::SendMessageA(handle_, active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
+}
+
+int TApplication::HookMainWindow(TWindowHook hook) {
+    hooks_.push_back(Hook{nextHook_, std::move(hook)});
+    return nextHook_++;
+}
+
+void TApplication::UnhookMainWindow(int cookie) {
+    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [cookie](const Hook& h) { return h.cookie == cookie; }),
+                 hooks_.end());
+}
+
+void TApplication::Run() {
+    if (mainForm_) mainForm_->Show();
+    while (!terminated_) HandleMessage();
+}
+
+void TApplication::Terminate() {
+    if (!terminated_) ::PostQuitMessage(0);
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    if (!IsKeyMsg(msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    ui::FreeDeviceContexts();
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (ProcessMessage(msg)) {
+        if (terminated_) break;
+    }
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg)) ::WaitMessage();
+}
+
+bool TApplication::IsKeyMsg(MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR && msg.message != WM_SYSCHAR) return false;
+    TWinControl* control = TWinControl::FindControlOrAncestor(msg.hwnd);
+    TForm* form = control ? control->GetParentForm() : nullptr;
+    if (!form || !::IsWindowEnabled(form->GetHandle())) return false;
+    try {
+        switch (msg.message) {
+            case WM_KEYDOWN: {
+                WORD key = static_cast<WORD>(msg.wParam);
+                if (key != VK_TAB && key != VK_RETURN) return false;
+                LRESULT code = ::SendMessageA(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg));
+                if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+                if (key == VK_TAB && (code & DLGC_WANTTAB)) return false;
+                return form->DialogKey(key, KeyboardShiftState());
+            }
+            case WM_SYSCHAR:
+                return form->DialogCharToControls(static_cast<char>(msg.wParam));
+            case WM_CHAR: {
+                LRESULT code = ::SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+                if (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_HASSETSEL)) return false;
+                return form->DialogCharToControls(static_cast<char>(msg.wParam));
+            }
+            default:
+                return false;
+        }
+    } catch (const std::exception& e) {
+        HandleException(e);
+        return true;
+    }
+}
+
+void TApplication::HandleException(const std::exception& error) {
+    if (OnException) {
+        OnException(this, error);
+        return;
+    }
+    if (reporting_) return;
+    reporting_ = true;
+    HWND owner = ::GetActiveWindow();
+    if (!owner && mainForm_) owner = mainForm_->GetHandle();
+    ::MessageBoxA(owner, error.what(), title_.c_str(), MB_OK | MB_ICONSTOP);
+    reporting_ = false;
+}
+
+void TApplication::SetShowHint(bool showHint) {
+    if (showHint == showHint_) return;
+    showHint_ = showHint;
+    if (tooltip_) ::SendMessageA(tooltip_, TTM_ACTIVATE, showHint, 0);
+}
+
+void TApplication::RemoveHintTool(TControl* control) {
+    auto it = std::find(hinted_.begin(), hinted_.end(), control);
+    if (it == hinted_.end()) return;
+    hinted_.erase(it);
+    if (!tooltip_) return;
+    // The tool may have been registered either way; take out both.
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    if (control->GetParent() && control->GetParent()->HandleAllocated()) {
+        ti.hwnd = control->GetParent()->GetHandle();
+        ti.uId = reinterpret_cast<UINT_PTR>(control);
+        ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    if (control->IsWindowed()) {
+        auto* w = static_cast<TWinControl*>(control);
+        if (w->HandleAllocated()) {
+            ti.uFlags = TTF_IDISHWND;
+            ti.hwnd = ::GetParent(w->GetHandle());
+            ti.uId = reinterpret_cast<UINT_PTR>(w->GetHandle());
+            ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        }
+    }
+}
+
+void TApplication::UpdateHintTool(TControl* control) {
+    if (!tooltip_) return;
+    RemoveHintTool(control);
+    if (control->GetHint().empty() || !control->GetShowHint() || !control->GetVisible()) return;
+    TWinControl* parent = control->GetParent();
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.lpszText = const_cast<char*>(control->GetHint().c_str());
+    if (control->IsWindowed() && control->GetEnabled()) {
+        auto* w = static_cast<TWinControl*>(control);
+        if (!w->HandleAllocated()) return;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = ::GetParent(w->GetHandle());
+        ti.uId = reinterpret_cast<UINT_PTR>(w->GetHandle());
+    } else {
+        // Windowless and disabled controls get no mouse messages of their own:
+        // the tip watches their place on the parent.
+        if (!parent || !parent->HandleAllocated()) return;
+        ti.uFlags = TTF_SUBCLASS;
+        ti.hwnd = parent->GetHandle();
+        ti.uId = reinterpret_cast<UINT_PTR>(control);
+        ti.rect = control->GetBoundsRect();
+    }
+    if (::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) hinted_.push_back(control);
+}
+
+void TApplication::ControlDestroyed(TControl* control) {
+    RemoveHintTool(control);
+}
+
+// ======================================================================== TScreen
+
+void TScreen::SetCursor(TCursor cursor) {
+    cursor_ = cursor;
+    if (cursor != crDefault) {
+        ::SetCursor(CursorHandle(cursor));
+        return;
+    }
+    // Back to the default: let the window under the mouse choose again.
+    POINT p;
+    ::GetCursorPos(&p);
+    HWND wnd = ::WindowFromPoint(p);
+    if (wnd && TWinControl::FindControlOrAncestor(wnd))
+        ::SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    else
+        ::SetCursor(CursorHandle(crArrow));
+}
+
+TForm* TScreen::GetActiveForm() const {
+    return dynamic_cast<TForm*>(TWinControl::FindControl(::GetActiveWindow()));
+}

@@ -1,0 +1,55 @@
+// Runtime helpers: the exceptions the class library raises, number and date
+// texts, and the small string operations the windows use.
+#pragma once
+
+#include <windows.h>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// Base of every error the class library raises; its message is what the
+// application's default error report shows.
+class Exception : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+class EConvertError : public Exception { public: using Exception::Exception; };
+class EInvalidOperation : public Exception { public: using Exception::Exception; };
+class EInvalidCast : public Exception { public: using Exception::Exception; };
+class EResNotFound : public Exception { public: using Exception::Exception; };
+class EOutOfResources : public Exception { public: using Exception::Exception; };
+
+namespace ui {
+
+// Decimal text to a signed 32-bit integer. Leading and trailing blanks and a
+// sign are accepted; anything else, or a value out of range, raises
+// EConvertError "'<text>' is not a valid integer value".
+std::int32_t StrToInt(const std::string& text);
+std::int64_t StrToInt64(const std::string& text);
+// As above, without raising: false when the text is not a number that fits.
+bool TryStrToInt64(const std::string& text, std::int64_t& value);
+
+std::string IntToStr(std::int64_t value);
+
+// The text of a local date and time as the user's regional settings write it:
+// the short date, then, unless the time is exactly 00:00:00, a blank and the
+// long time format.
+std::string DateTimeToStr(const SYSTEMTIME& local);
+
+std::string Trim(const std::string& s);  // blanks and control characters at both ends
+std::string TrimLeft(const std::string& s);
+std::string TrimRight(const std::string& s);
+std::string UpperCase(const std::string& s);  // ASCII letters only, as the runtime does
+std::string LowerCase(const std::string& s);
+bool SameText(const std::string& a, const std::string& b);  // ASCII case-insensitive
+
+// The accelerator character of a caption: the character after a single "&",
+// upper-cased; 0 when there is none ("&&" is a literal ampersand).
+char AcceleratorOf(const std::string& caption);
+// True when key is the caption's accelerator (compared without letter case).
+bool IsAccel(char key, const std::string& caption);
+
+// The folder of the running executable, without a trailing backslash.
+std::string ExeFolder();
+
+}  // namespace ui

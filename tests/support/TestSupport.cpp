@@ -1,0 +1,208 @@
+#include "support/TestSupport.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "ui/Forms.h"
+
+namespace test {
+
+Canvas32::Canvas32(int width, int height, COLORREF fill) : width_(width), height_(height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down: row y is bits_[y * width]
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<std::uint32_t*>(bits);
+    dc_ = ::CreateCompatibleDC(nullptr);
+    old_ = ::SelectObject(dc_, bitmap_);
+    Fill(fill);
+}
+
+Canvas32::~Canvas32() {
+    ::SelectObject(dc_, old_);
+    ::DeleteDC(dc_);
+    ::DeleteObject(bitmap_);
+}
+
+COLORREF Canvas32::At(int x, int y) const {
+    ::GdiFlush();
+    std::uint32_t v = bits_[static_cast<std::size_t>(y) * width_ + x];  // 0x00RRGGBB in memory order B,G,R
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+void Canvas32::Fill(COLORREF color) {
+    ::GdiFlush();
+    std::uint32_t v = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+    std::fill_n(bits_, static_cast<std::size_t>(width_) * height_, v);
+}
+
+void Canvas32::SaveBmp(const std::string& path) const {
+    ::GdiFlush();
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    BITMAPINFOHEADER ih{};
+    ih.biSize = sizeof ih;
+    ih.biWidth = width_;
+    ih.biHeight = -height_;
+    ih.biPlanes = 1;
+    ih.biBitCount = 32;
+    DWORD size = static_cast<DWORD>(width_) * height_ * 4;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + size;
+    std::fwrite(&fh, sizeof fh, 1, f);
+    std::fwrite(&ih, sizeof ih, 1, f);
+    std::fwrite(bits_, size, 1, f);
+    std::fclose(f);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        Application->ProcessMessages();
+        if (condition()) return true;
+        if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return condition();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void Pump(int ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+namespace {
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        in.mi.dx = ::MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = ::MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    ::SendInput(1, &in, sizeof in);
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &in, sizeof in);
+}
+
+}  // namespace
+
+void MouseMoveTo(int x, int y) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    Pump(20);
+}
+
+void MouseDown(bool left) {
+    SendMouse(left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN);
+    Pump(20);
+}
+
+void MouseUp(bool left) {
+    SendMouse(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP);
+    Pump(20);
+}
+
+void ClickAt(int x, int y) {
+    MouseMoveTo(x, y);
+    MouseDown();
+    MouseUp();
+}
+
+void PressKey(WORD vk, bool shift, bool ctrl) {
+    if (shift) SendKey(VK_SHIFT, false);
+    if (ctrl) SendKey(VK_CONTROL, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    if (ctrl) SendKey(VK_CONTROL, true);
+    if (shift) SendKey(VK_SHIFT, true);
+    Pump(20);
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        SHORT vk = ::VkKeyScanA(c);
+        if (vk == -1) continue;
+        PressKey(LOBYTE(vk), (HIBYTE(vk) & 1) != 0, (HIBYTE(vk) & 2) != 0);
+    }
+}
+
+POINT ScreenPointOf(const TControl* control, int x, int y) { return control->ClientToScreen(Point(x, y)); }
+
+TempDir::TempDir() {
+    char base[MAX_PATH];
+    ::GetTempPathA(sizeof base, base);
+    std::string root = base;
+    if (!root.empty() && root.back() == '\\') root.pop_back();
+    static unsigned counter = 0;
+    for (;;) {
+        path_ = root + "\\sftest_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
+        if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+void TempDir::MakeDir(const std::string& relative) const {
+    std::string full = path_;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t slash = relative.find('\\', start);
+        std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        full += "\\" + part;
+        ::CreateDirectoryA(full.c_str(), nullptr);
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+}
+
+void TempDir::MakeFile(const std::string& relative, std::uint64_t size) const {
+    std::size_t slash = relative.rfind('\\');
+    if (slash != std::string::npos) MakeDir(relative.substr(0, slash));
+    std::string full = path_ + "\\" + relative;
+    HANDLE h = ::CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    if (size) {
+        LARGE_INTEGER li;
+        li.QuadPart = static_cast<LONGLONG>(size);
+        ::SetFilePointerEx(h, li, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(h);
+    }
+    ::CloseHandle(h);
+}
+
+bool TempDir::Exists(const std::string& relative) const {
+    return ::GetFileAttributesA((path_ + "\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                ::DeleteFileA(full.c_str());
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+    }
+    ::RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace test

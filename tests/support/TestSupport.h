@@ -1,0 +1,75 @@
+// Helpers for the tests: pictures to paint into and read back, pumping the
+// message queue, real input, and temporary folders.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ui/Controls.h"
+
+namespace test {
+
+// A 32-bit top-down DIB section with a memory DC, for painting tests.
+class Canvas32 {
+public:
+    Canvas32(int width, int height, COLORREF fill = RGB(0x12, 0x34, 0x56));
+    ~Canvas32();
+    Canvas32(const Canvas32&) = delete;
+    Canvas32& operator=(const Canvas32&) = delete;
+
+    HDC dc() const { return dc_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // The pixel as a COLORREF (0x00BBGGRR).
+    COLORREF At(int x, int y) const;
+    void Fill(COLORREF color);
+    // Writes a PNG-free debugging dump (a .bmp) of the picture.
+    void SaveBmp(const std::string& path) const;
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+    int width_, height_;
+};
+
+// Handles queued messages until the condition holds or the time runs out;
+// returns the condition's last value.
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+// Handles queued messages for a while.
+void Pump(int ms = 50);
+
+// Real input through the system (SendInput), at screen coordinates.
+void MouseMoveTo(int x, int y);
+void MouseDown(bool left = true);
+void MouseUp(bool left = true);
+void ClickAt(int x, int y);
+void PressKey(WORD vk, bool shift = false, bool ctrl = false);
+void TypeText(const std::string& text);
+// Screen coordinates of a point of a control's client area.
+POINT ScreenPointOf(const TControl* control, int x, int y);
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& path() const { return path_; }  // ends without a backslash
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    // Makes a file of the given size (and any missing folders on the way).
+    void MakeFile(const std::string& relative, std::uint64_t size = 0) const;
+    void MakeDir(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+
+}  // namespace test

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "ui/SysUtils.h"
+
+using namespace ui;
+
+TEST(StrToInt, AcceptsDecimalTextWithSignAndBlanks) {
+    EXPECT_EQ(StrToInt("0"), 0);
+    EXPECT_EQ(StrToInt(" 42 "), 42);
+    EXPECT_EQ(StrToInt("-2147483648"), INT32_MIN);
+    EXPECT_EQ(StrToInt("+2147483647"), INT32_MAX);
+    EXPECT_EQ(StrToInt64("99999999999"), 99999999999LL);
+}
+
+TEST(StrToInt, RefusesWhatIsNotAnIntegerWithTheRuntimesMessage) {
+    for (const char* bad : {"", " ", "1a2", "2147483648", "-", "12 3", "0x10"}) {
+        try {
+            StrToInt(bad);
+            ADD_FAILURE() << "accepted '" << bad << "'";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid integer value");
+        }
+    }
+    std::int64_t v = 7;
+    EXPECT_FALSE(TryStrToInt64("9223372036854775808", v));
+    EXPECT_EQ(v, 7);
+}
+
+TEST(IntToStr, WritesEveryRange) {
+    EXPECT_EQ(IntToStr(0), "0");
+    EXPECT_EQ(IntToStr(-17), "-17");
+    EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
+    EXPECT_EQ(IntToStr(4294967296LL), "4294967296");
+}
+
+TEST(Accelerators, FollowTheAmpersandRules) {
+    EXPECT_EQ(AcceleratorOf("&Seguir"), 'S');
+    EXPECT_EQ(AcceleratorOf("A&&B"), 0);
+    EXPECT_EQ(AcceleratorOf("A&&B&c"), 'C');
+    EXPECT_EQ(AcceleratorOf("Fin&"), 0);
+    EXPECT_TRUE(IsAccel('s', "&Seguir"));
+    EXPECT_FALSE(IsAccel('e', "&Seguir"));
+}
+
+TEST(DateTimeToStr, LeavesOutAMidnightTime) {
+    SYSTEMTIME st{};
+    st.wYear = 2024;
+    st.wMonth = 2;
+    st.wDay = 29;
+    std::string date = DateTimeToStr(st);
+    EXPECT_EQ(date.find(':'), std::string::npos) << date;
+    st.wHour = 13;
+    st.wMinute = 5;
+    st.wSecond = 8;
+    std::string both = DateTimeToStr(st);
+    EXPECT_EQ(both.rfind(date + " ", 0), 0u) << both;
+    EXPECT_NE(both.find("05"), std::string::npos) << both;
+}
+
+TEST(Trim, TakesBlanksAndControlCharactersFromBothEnds) {
+    EXPECT_EQ(Trim(" \t x y \r\n"), "x y");
+    EXPECT_EQ(TrimLeft("  a "), "a ");
+    EXPECT_EQ(TrimRight("  a "), "  a");
+    EXPECT_EQ(UpperCase("c:\\Archivos de programa\\IEXPLORE.exe"), "C:\\ARCHIVOS DE PROGRAMA\\IEXPLORE.EXE");
+}
