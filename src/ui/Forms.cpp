@@ -252,16 +252,19 @@ TModalResult TForm::ShowModal() {
 
 void TForm::SetActiveControl(TWinControl* control) {
     if (control && control->GetParentForm() != this) throw EInvalidOperation("Invalid control for this form");
-    activeControl_ = control;
-    if (control && GetActive() && control->CanFocus()) ::SetFocus(control->GetHandle());
+    if (control && GetActive() && control->CanFocus())
+        ::SetFocus(control->GetHandle());  // FocusChanged records it, with Exit and Enter
+    else
+        activeControl_ = control;
 }
 
 void TForm::FocusControl(TWinControl* control) {
     if (!control->CanFocus()) return;
-    activeControl_ = control;
     if (handle_ && ::IsWindowVisible(handle_) && ::IsWindowEnabled(handle_)) {
         if (::GetActiveWindow() != handle_) ::SetActiveWindow(handle_);
-        ::SetFocus(control->GetHandle());
+        ::SetFocus(control->GetHandle());  // FocusChanged records it, with Exit and Enter
+    } else {
+        activeControl_ = control;  // focused when the form is next activated
     }
 }
 

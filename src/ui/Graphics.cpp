@@ -433,12 +433,6 @@ HBITMAP CreateColorBitmap(int width, int height) {
     return bmp;
 }
 
-COLORREF ReadPixel(HBITMAP bitmap, int x, int y) {
-    MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard sel(dc.get(), bitmap);
-    return ::GetPixel(dc.get(), x, y);
-}
-
 }  // namespace ui
 
 namespace {
@@ -498,6 +492,7 @@ void TBitmap::SetSize(int width, int height) {
             ui::SelectGuard sel(dc.get(), fresh);
             ::PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
         }
+        if (canvas_) canvas_->Release();  // a bitmap can be selected into one context only
         if (handle_) CopyPixels(fresh, handle_.get(), std::min(width, width_), std::min(height, height_));
         bool mono = monochrome_;
         Replace(fresh);
@@ -513,6 +508,7 @@ void TBitmap::SetMonochrome(bool monochrome) {
         return;
     }
     HBITMAP fresh = monochrome ? CreateMonoBitmap(width_, height_) : ui::CreateColorBitmap(width_, height_);
+    if (canvas_) canvas_->Release();
     CopyPixels(fresh, handle_.get(), width_, height_);
     Replace(fresh);
     Changed();
@@ -531,6 +527,7 @@ TCanvas* TBitmap::GetCanvas() {
 HPALETTE TBitmap::GetPalette() {
     if (palette_ || !handle_ || BitsPerPixel() > 8 || monochrome_) return palette_.get();
     // A picture with a colour table gets a palette of those colours.
+    if (canvas_) canvas_->Release();
     ui::MemoryDc dc(::CreateCompatibleDC(nullptr));
     ui::SelectGuard sel(dc.get(), handle_.get());
     RGBQUAD table[256];
@@ -581,6 +578,7 @@ void TBitmap::Assign(const TPersistent* source) {
     if (!b) return TPersistent::Assign(source);
     if (b == this) return;
     HBITMAP copy = nullptr;
+    if (b->canvas_) b->canvas_->Release();
     if (b->handle_) {
         // A DIB section stays one, with its depth and colour table; a
         // monochrome bitmap stays a device-dependent one.

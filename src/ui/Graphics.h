@@ -241,6 +241,8 @@ private:
 
     ui::BitmapHandle handle_;
     ui::PaletteHandle palette_;
+    // Released before the handle is selected anywhere else: a bitmap can be
+    // selected into one device context at a time.
     std::unique_ptr<BitmapCanvas> canvas_;
     int width_ = 0, height_ = 0;
     bool monochrome_ = false;
@@ -260,8 +262,6 @@ private:
 };
 
 namespace ui {
-// Pixel and colour helpers for pictures.
-COLORREF ReadPixel(HBITMAP bitmap, int x, int y);
 // A new 32-bit DIB section, white.
 HBITMAP CreateColorBitmap(int width, int height);
 }  // namespace ui

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <utility>
 
 namespace ui {
@@ -53,6 +54,7 @@ struct GdiObjectTraits { static void Release(HGDIOBJ h) { ::DeleteObject(h); } }
 struct DcTraits { static void Release(HDC h) { ::DeleteDC(h); } };
 struct IconTraits { static void Release(HICON h) { ::DestroyIcon(h); } };
 struct RegionTraits { static void Release(HRGN h) { ::DeleteObject(h); } };
+struct ImageListTraits { static void Release(HIMAGELIST h) { ::ImageList_Destroy(h); } };
 
 using FontHandle = UniqueHandle<HFONT, GdiObjectTraits>;
 using BrushHandle = UniqueHandle<HBRUSH, GdiObjectTraits>;
@@ -62,6 +64,7 @@ using PaletteHandle = UniqueHandle<HPALETTE, GdiObjectTraits>;
 using RegionHandle = UniqueHandle<HRGN, RegionTraits>;
 using MemoryDc = UniqueHandle<HDC, DcTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
+using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
 
 // A device context borrowed with GetDC/GetWindowDC and given back on scope exit.
 class WindowDc {

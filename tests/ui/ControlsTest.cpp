@@ -1,0 +1,292 @@
+// Windowless controls on a windowed parent: painting order, mouse routing and
+// capture, mouse-leave notifications, alignment, focus and Tab order.
+#include <gtest/gtest.h>
+
+#include <windowsx.h>
+
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+
+namespace {
+
+// A windowless control that fills itself with one colour and records what
+// happens to it.
+class Swatch : public TGraphicControl {
+public:
+    Swatch(TComponent* owner, COLORREF fill, std::vector<std::string>* log, const char* name)
+        : TGraphicControl(owner), fill_(fill), log_(log) {
+        SetName(name);
+        SetControlStyle({csCaptureMouse, csClickEvents});
+        OnClick = [this](TObject*) { Log("click"); };
+    }
+    void Log(const std::string& s) {
+        if (log_) log_->push_back(GetName() + ":" + s);
+    }
+    int lastX = 0, lastY = 0;
+
+protected:
+    void Paint() override {
+        GetCanvas()->GetBrush()->SetColor(static_cast<TColor>(fill_));
+        GetCanvas()->FillRect(GetClientRect());
+    }
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
+        lastX = x, lastY = y;
+        Log("down " + std::to_string(x) + "," + std::to_string(y));
+        TGraphicControl::MouseDown(b, s, x, y);
+    }
+    void MouseMove(TShiftState s, int x, int y) override {
+        lastX = x, lastY = y;
+        TGraphicControl::MouseMove(s, x, y);
+    }
+    void MouseUp(TMouseButton b, TShiftState s, int x, int y) override {
+        Log("up " + std::to_string(x) + "," + std::to_string(y));
+        TGraphicControl::MouseUp(b, s, x, y);
+    }
+    void MouseEnter() override { Log("enter"); }
+    void MouseLeave() override { Log("leave"); }
+
+private:
+    COLORREF fill_;
+    std::vector<std::string>* log_;
+};
+
+class TestForm : public TForm {
+public:
+    explicit TestForm(TComponent* owner) : TForm(owner) {
+        SetBorderStyle(bsSingle);
+        SetLeft(40);
+        SetTop(40);
+        SetClientWidth(300);
+        SetClientHeight(200);
+        SetColor(static_cast<TColor>(RGB(255, 0, 0)));
+    }
+};
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new TestForm(Application);
+        a = new Swatch(form, RGB(0, 255, 0), &log, "a");
+        a->SetBounds(10, 10, 100, 50);
+        a->SetParent(form);
+        b = new Swatch(form, RGB(0, 0, 255), &log, "b");
+        b->SetBounds(60, 30, 100, 50);
+        b->SetParent(form);
+        form->Show();
+        test::Pump();
+        log.clear();
+    }
+    void TearDown() override { delete form; }
+    HWND wnd() { return form->GetHandle(); }
+    void Send(UINT msg, WPARAM w, LPARAM l) { ::SendMessageA(wnd(), msg, w, l); }
+
+    std::vector<std::string> log;
+    TestForm* form = nullptr;
+    Swatch* a = nullptr;
+    Swatch* b = nullptr;
+};
+
+TEST_F(ControlsTest, WindowlessChildrenPaintInCreationOrderOverTheParent) {
+    test::Canvas32 pic(300, 200);
+    ::SendMessageA(wnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    EXPECT_EQ(pic.At(5, 5), RGB(255, 0, 0));     // the parent's background
+    EXPECT_EQ(pic.At(20, 20), RGB(0, 255, 0));   // a alone
+    EXPECT_EQ(pic.At(80, 40), RGB(0, 0, 255));   // b, made later, covers a
+    EXPECT_EQ(pic.At(150, 70), RGB(0, 0, 255));  // b alone
+    EXPECT_EQ(pic.At(200, 150), RGB(255, 0, 0));
+
+    // The window itself shows the same picture once painted.
+    ::RedrawWindow(wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = ::GetDC(wnd());
+    EXPECT_EQ(::GetPixel(dc, 80, 40), RGB(0, 0, 255));
+    EXPECT_EQ(::GetPixel(dc, 20, 20), RGB(0, 255, 0));
+    ::ReleaseDC(wnd(), dc);
+
+    // A hidden child is not painted.
+    b->Hide();
+    pic.Fill(0);
+    ::SendMessageA(wnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    EXPECT_EQ(pic.At(80, 40), RGB(0, 255, 0));
+    EXPECT_EQ(pic.At(150, 70), RGB(255, 0, 0));
+}
+
+TEST_F(ControlsTest, MouseMessagesReachTheTopmostControlInItsCoordinates) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(80, 40));  // where b covers a
+    Send(WM_LBUTTONUP, 0, At(80, 40));
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(15, 12));  // a alone
+    Send(WM_LBUTTONUP, 0, At(15, 12));
+    std::vector<std::string> expected{"b:down 20,10", "b:click", "b:up 20,10", "a:down 5,2", "a:click", "a:up 5,2"};
+    EXPECT_EQ(log, expected);
+
+    // A disabled control lets the press through to the one below it.
+    log.clear();
+    b->SetEnabled(false);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(80, 40));
+    Send(WM_LBUTTONUP, 0, At(80, 40));
+    EXPECT_EQ(log, (std::vector<std::string>{"a:down 70,30", "a:click", "a:up 70,30"}));
+    EXPECT_EQ(form->ControlAtPos(Point(80, 40), false), a);
+    EXPECT_EQ(form->ControlAtPos(Point(80, 40), true), b);
+}
+
+TEST_F(ControlsTest, ThePressedControlKeepsTheMouseUntilRelease) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(15, 12));
+    EXPECT_TRUE(a->GetMouseCapture());
+    EXPECT_EQ(::GetCapture(), wnd());
+    // Over b and outside the window: still a's, in a's coordinates.
+    Send(WM_MOUSEMOVE, MK_LBUTTON, At(150, 70));
+    EXPECT_EQ(a->lastX, 140);
+    EXPECT_EQ(a->lastY, 60);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-20, -5));
+    EXPECT_EQ(a->lastX, -30);
+    EXPECT_EQ(a->lastY, -15);
+    Send(WM_LBUTTONUP, 0, At(150, 70));
+    EXPECT_FALSE(a->GetMouseCapture());
+    EXPECT_EQ(::GetCapture(), nullptr);
+    // Released away from the control: no click. b only saw the cursor pass.
+    EXPECT_EQ(log, (std::vector<std::string>{"a:down 5,2", "b:enter", "b:leave", "a:up 140,60"}));
+}
+
+TEST_F(ControlsTest, MouseLeaveComesWhenTheCursorLeavesAControlOrTheWindow) {
+    POINT inA = test::ScreenPointOf(form, 20, 20);
+    POINT inB = test::ScreenPointOf(form, 150, 70);
+    test::MouseMoveTo(inA.x, inA.y);
+    ASSERT_TRUE(test::PumpUntil([&] { return !log.empty(); }));
+    test::MouseMoveTo(inB.x, inB.y);
+    ASSERT_TRUE(test::PumpUntil([&] { return log.size() >= 3; }));
+    EXPECT_EQ(log, (std::vector<std::string>{"a:enter", "a:leave", "b:enter"}));
+
+    // Off the window altogether: the window's mouse-leave reaches b.
+    RECT r;
+    ::GetWindowRect(wnd(), &r);
+    test::MouseMoveTo(r.right + 50, r.bottom + 50);
+    EXPECT_TRUE(test::PumpUntil([&] { return log.size() >= 4; }));
+    EXPECT_EQ(log.back(), "b:leave");
+}
+
+TEST_F(ControlsTest, TopBottomAndClientAlignmentFollowTheParentsSize) {
+    auto* top = new Swatch(form, 0, nullptr, "top");
+    top->SetHeight(30);
+    top->SetAlign(alTop);
+    top->SetParent(form);
+    auto* bottom = new Swatch(form, 0, nullptr, "bottom");
+    bottom->SetHeight(20);
+    bottom->SetAlign(alBottom);
+    bottom->SetParent(form);
+    auto* client = new Swatch(form, 0, nullptr, "client");
+    client->SetAlign(alClient);
+    client->SetParent(form);
+    EXPECT_EQ(top->GetBoundsRect(), Rect(0, 0, 300, 30));
+    EXPECT_EQ(bottom->GetBoundsRect(), Rect(0, 180, 300, 200));
+    EXPECT_EQ(client->GetBoundsRect(), Rect(0, 30, 300, 180));
+
+    form->SetClientWidth(400);
+    form->SetClientHeight(100);
+    EXPECT_EQ(top->GetBoundsRect(), Rect(0, 0, 400, 30));
+    EXPECT_EQ(bottom->GetBoundsRect(), Rect(0, 80, 400, 100));
+    EXPECT_EQ(client->GetBoundsRect(), Rect(0, 30, 400, 80));
+
+    // A hidden control gives up its room.
+    top->Hide();
+    EXPECT_EQ(client->GetBoundsRect(), Rect(0, 0, 400, 80));
+}
+
+// A windowed control of the class library's own class, for focus tests.
+class Box : public TCustomControl {
+public:
+    Box(TComponent* owner, TWinControl* parent, const char* name, std::vector<std::string>* log)
+        : TCustomControl(owner) {
+        SetName(name);
+        SetTabStop(true);
+        SetBounds(0, 0, 20, 20);
+        SetParent(parent);
+        OnEnter = [log, this](TObject*) { log->push_back(GetName() + ":enter"); };
+        OnExit = [log, this](TObject*) { log->push_back(GetName() + ":exit"); };
+    }
+};
+
+TEST_F(ControlsTest, TabMovesTheFocusInTabOrderAndFiresExitAndEnter) {
+    auto* one = new Box(form, form, "one", &log);
+    auto* two = new Box(form, form, "two", &log);
+    auto* three = new Box(form, form, "three", &log);
+    three->SetTabOrder(0);  // three, one, two
+    two->SetEnabled(false);
+    form->Show();
+    test::Pump();
+    three->SetFocus();
+    test::Pump();
+    ASSERT_TRUE(three->Focused());
+    log.clear();
+
+    test::PressKey(VK_TAB);
+    EXPECT_TRUE(one->Focused());
+    test::PressKey(VK_TAB);  // two is disabled: round to three
+    EXPECT_TRUE(three->Focused());
+    test::PressKey(VK_TAB, true);  // Shift+Tab goes back
+    EXPECT_TRUE(one->Focused());
+    EXPECT_EQ(log, (std::vector<std::string>{"three:exit", "one:enter", "one:exit", "three:enter", "three:exit",
+                                             "one:enter"}));
+}
+
+TEST_F(ControlsTest, KeyPressCanChangeOrSwallowTheCharacter) {
+    auto* box = new Box(form, form, "box", &log);
+    std::string typed;
+    box->OnKeyPress = [&](TObject*, char& key) {
+        if (key == 'x') key = 0;
+        else if (key == 'a') key = 'b';
+        typed += key ? key : '_';
+    };
+    form->Show();
+    box->SetFocus();
+    test::Pump();
+    ASSERT_TRUE(box->Focused());
+    std::string seen;
+    box->OnKeyDown = nullptr;
+    test::TypeText("axc");
+    EXPECT_EQ(typed, "b_c");
+}
+
+TEST_F(ControlsTest, BroadcastStopsAtTheFirstControlThatAnswers) {
+    struct Answering : public TGraphicControl {
+        using TGraphicControl::TGraphicControl;
+        int heard = 0;
+        bool answer = false;
+        bool DialogChar(char) override {
+            ++heard;
+            return answer;
+        }
+    };
+    auto* first = new Answering(form);
+    first->SetParent(form);
+    auto* second = new Answering(form);
+    second->SetParent(form);
+    auto* third = new Answering(form);
+    third->SetParent(form);
+    second->answer = true;
+    EXPECT_TRUE(form->DialogCharToControls('q'));
+    EXPECT_EQ(first->heard, 1);
+    EXPECT_EQ(second->heard, 1);
+    EXPECT_EQ(third->heard, 0);
+}
+
+TEST_F(ControlsTest, FindDragTargetFindsWindowlessControlsDisabledOnesWhenAsked) {
+    b->SetEnabled(false);
+    POINT p = test::ScreenPointOf(form, 150, 70);
+    EXPECT_EQ(FindDragTarget(p, true), b);
+    EXPECT_EQ(FindDragTarget(p, false), form);
+    p = test::ScreenPointOf(form, 20, 20);
+    EXPECT_EQ(FindDragTarget(p, false), a);
+}
+
+TEST_F(ControlsTest, ClientAndScreenCoordinatesConvertBothWays) {
+    POINT origin{0, 0};
+    ::ClientToScreen(wnd(), &origin);
+    EXPECT_EQ(b->ClientToScreen(Point(0, 0)), Point(origin.x + 60, origin.y + 30));
+    EXPECT_EQ(b->ScreenToClient(Point(origin.x + 61, origin.y + 32)), Point(1, 2));
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+// Forms and the application: modal showing, the default error report, the
+// application window's hooks, and handles given back when a form goes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <thread>
+
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+#include "ui/SysUtils.h"
+
+namespace {
+
+class PlainForm : public TForm {
+public:
+    explicit PlainForm(TComponent* owner) : TForm(owner) {
+        SetBorderStyle(bsToolWindow);
+        SetBorderIcons({});
+        SetClientWidth(297);
+        SetClientHeight(194);
+    }
+};
+
+TEST(Form, ClientSizeAndBorderStyleShapeTheWindow) {
+    PlainForm form(Application);
+    HWND wnd = form.GetHandle();
+    RECT r;
+    ::GetClientRect(wnd, &r);
+    EXPECT_EQ(r.right, 297);
+    EXPECT_EQ(r.bottom, 194);
+    EXPECT_TRUE(::GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(::GetWindowLongA(wnd, GWL_STYLE) & WS_SYSMENU);  // no title-bar buttons at all
+
+    form.SetBorderStyle(bsSingle);
+    form.SetBorderIcons({biSystemMenu, biMinimize});
+    LONG style = ::GetWindowLongA(wnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    form.SetCaption("Ayuda");
+    char text[32];
+    ::GetWindowTextA(wnd, text, sizeof text);
+    EXPECT_STREQ(text, "Ayuda");
+}
+
+VOID CALLBACK CloseModal(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    for (int i = 0; i < Application->ComponentCount(); ++i)
+        if (auto* f = dynamic_cast<PlainForm*>(Application->GetComponent(i)))
+            if (f->IsModal()) ::PostMessageA(f->GetHandle(), WM_CLOSE, 0, 0);
+}
+
+VOID CALLBACK EndModal(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    for (int i = 0; i < Application->ComponentCount(); ++i)
+        if (auto* f = dynamic_cast<PlainForm*>(Application->GetComponent(i)))
+            if (f->IsModal()) f->SetModalResult(mrOk);
+}
+
+TEST(Form, ShowModalRunsUntilTheModalResultIsSet) {
+    PlainForm owner(Application);
+    owner.Show();
+    PlainForm dialog(Application);
+    bool ownerDisabledMeanwhile = false;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, EndModal);
+    UINT_PTR probe = ::SetTimer(nullptr, 0, 20, nullptr);
+    dialog.OnShow = [&](TObject*) { ownerDisabledMeanwhile = !::IsWindowEnabled(owner.GetHandle()); };
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    ::KillTimer(nullptr, probe);
+    (void)timer;
+    EXPECT_TRUE(ownerDisabledMeanwhile);
+    EXPECT_TRUE(::IsWindowEnabled(owner.GetHandle()));
+    EXPECT_FALSE(dialog.GetVisible());
+    EXPECT_FALSE(::IsWindowVisible(dialog.GetHandle()));
+
+    // Closing a modal form is a cancel.
+    ::SetTimer(nullptr, 0, 30, CloseModal);
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+}
+
+// A control whose click raises an error, as a failed number conversion does.
+class Failing : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    void Click() override { throw EConvertError("'' is not a valid integer value"); }
+};
+
+TEST(Application, TheDefaultErrorReportShowsTheMessageAndTheProgramGoesOn) {
+    auto saved = Application->OnException;
+    Application->OnException = nullptr;
+    PlainForm form(Application);
+    auto* failing = new Failing(&form);
+    failing->SetBounds(0, 0, 50, 50);
+    failing->SetControlStyle({csClickEvents});
+    failing->SetParent(&form);
+    form.Show();
+    test::Pump();
+
+    // Another thread reads the message box and presses its button.
+    std::string shown;
+    std::thread closer([&shown] {
+        for (int i = 0; i < 300; ++i) {
+            HWND box = ::FindWindowA("#32770", nullptr);
+            if (box) {
+                char text[256] = "";
+                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the static text of a message box
+                shown = text;
+                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            ::Sleep(10);
+        }
+    });
+    HWND wnd = failing->GetHandle();
+    ::SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    closer.join();
+    Application->OnException = saved;
+    EXPECT_EQ(shown, "'' is not a valid integer value");
+    EXPECT_FALSE(Application->Terminated());
+    // The window still answers.
+    EXPECT_TRUE(::IsWindow(wnd));
+    EXPECT_EQ(::SendMessageA(wnd, WM_GETDLGCODE, 0, 0), 0);
+}
+
+TEST(Application, HooksOnTheApplicationWindowSeeDeactivation) {
+    int deactivations = 0;
+    int cookie = Application->HookMainWindow([&](TMessage& m) {
+        if (m.Msg == CM_DEACTIVATE) ++deactivations;
+        return false;
+    });
+    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
+    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
+    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);  // no change: no second notification
+    EXPECT_EQ(deactivations, 1);
+    Application->UnhookMainWindow(cookie);
+    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
+    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(deactivations, 1);
+}
+
+TEST(Application, ControlsWithAHintGetATooltip) {
+    PlainForm form(Application);
+    form.SetShowHint(true);
+    auto* box = new TCustomControl(&form);
+    box->SetBounds(10, 10, 40, 20);
+    box->SetHint("Añade el nuevo patrón");
+    box->SetParent(&form);
+    form.Show();
+    HWND tip = Application->GetHintWindow();
+    ASSERT_NE(tip, nullptr);
+    int before = static_cast<int>(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+    EXPECT_GE(before, 1);
+    box->SetHint("");
+    EXPECT_EQ(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), before - 1);
+}
+
+TEST(Handles, AFormFullOfControlsGivesBackEveryHandle) {
+    long before = ui::LiveHandleCount();
+    {
+        PlainForm form(Application);
+        for (int i = 0; i < 20; ++i) {
+            auto* c = new TCustomControl(&form);
+            c->SetBounds(i * 10, i * 5, 30, 30);
+            c->GetFont()->SetStyle({fsBold});
+            c->SetParent(&form);
+            c->GetCanvas()->TextWidth("medir");  // borrows a context outside painting
+        }
+        form.Show();
+        ::RedrawWindow(form.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        test::Canvas32 pic(300, 200);
+        form.PaintTo(pic.dc(), 0, 0);
+        test::Pump();
+        EXPECT_GT(ui::LiveHandleCount(), before);
+    }
+    test::Pump();
+    EXPECT_EQ(ui::LiveHandleCount(), before);
+}
+
+}  // namespace
