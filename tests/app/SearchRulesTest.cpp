@@ -1,0 +1,129 @@
+// The cleaning tool's rules without windows: the pattern list of the
+// initialisation file, result texts, the total's scaling, the size fields.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/SearchRules.h"
+#include "support/TestSupport.h"
+#include "ui/SysUtils.h"
+
+namespace sweep {
+bool operator==(const PatternRow& a, const PatternRow& b) { return a.pattern == b.pattern && a.mode == b.mode; }
+std::ostream& operator<<(std::ostream& o, const PatternRow& r) { return o << "{" << r.pattern << "|" << r.mode << "}"; }
+}  // namespace sweep
+
+using namespace sweep;
+
+namespace {
+
+std::vector<PatternRow> RowsOfIni(const test::TempDir& dir, const std::string& text) {
+    std::string path = dir / "Sweepfield.Ini";
+    std::ofstream(path) << text;
+    return PatternRowsFrom(ReadIniSection(path, "FindFiles"));
+}
+
+
+TEST(PatternList, RowsComeFromTheNumberOfEntriesAndKeysByName) {
+    test::TempDir dir;
+    // Three entries: one row; File2 is not shown.
+    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile1=*.tmp\nAutodel1=No\nFile2=*.bak\n"),
+              (std::vector<PatternRow>{{"*.tmp", "No"}}));
+    // File1, Autodel1, File3, Autodel3: the second row is blank.
+    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile3=c\nAutodel3=Eliminar\nFile1=a\nAutodel1=No\n"),
+              (std::vector<PatternRow>{{"a", "No"}, {"", ""}}));
+    // An empty value is not counted: one entry, one row (the grid's minimum).
+    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile1=*.old\nAutodel1=\n"), (std::vector<PatternRow>{{"*.old", ""}}));
+    // Keys without letter case; a repeated key counts once, with its first value.
+    EXPECT_EQ(RowsOfIni(dir, "[findfiles]\nFILE1=x\nautodel1=Papelera\nfile1=y\nFile2=z\nAUTODEL2=raro\n"),
+              (std::vector<PatternRow>{{"x", "Papelera"}, {"z", "raro"}}));
+}
+
+TEST(PatternList, AMissingFileOrSectionIsOneBlankRow) {
+    test::TempDir dir;
+    EXPECT_TRUE(ReadIniSection(dir / "none.ini", "FindFiles").empty());
+    EXPECT_EQ(PatternRowsFrom({}), (std::vector<PatternRow>{{"", ""}}));
+    EXPECT_EQ(RowsOfIni(dir, "[Otra]\nFile1=a\nAutodel1=No\n"), (std::vector<PatternRow>{{"", ""}}));
+    // Not an initialisation file at all: still no entries, no error.
+    EXPECT_EQ(RowsOfIni(dir, std::string("\x00\x01garbage=\xff\n[", 14)), (std::vector<PatternRow>{{"", ""}}));
+}
+
+TEST(PatternList, LongValuesAreReadWhole) {
+    test::TempDir dir;
+    std::string longPattern(5000, 'a');
+    auto rows = RowsOfIni(dir, "[FindFiles]\nFile1=" + longPattern + "\nAutodel1=No\n");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].pattern.size(), 5000u);
+}
+
+TEST(PatternList, ModeIndexComparesExactly) {
+    EXPECT_EQ(ModeIndexOf("No"), 0);
+    EXPECT_EQ(ModeIndexOf("Papelera"), 1);
+    EXPECT_EQ(ModeIndexOf("Eliminar"), 2);
+    EXPECT_EQ(ModeIndexOf("no"), 2);
+    EXPECT_EQ(ModeIndexOf(""), 2);
+}
+
+TEST(ResultTexts, SizesAreWholeAndFoldersFollowThePatternsFolderPart) {
+    EXPECT_EQ(SizeText(0), "0 bytes");
+    EXPECT_EQ(SizeText(3000000000LL), "3000000000 bytes");  // past 2 GiB
+    EXPECT_EQ(FolderOfMatches("C:\\x\\", "*.tmp"), "C:\\x\\");
+    EXPECT_EQ(FolderOfMatches("C:\\x\\", "sub\\*.tmp"), "C:\\x\\sub\\");
+    EXPECT_EQ(FolderOfMatches("C:\\x\\", "a/b\\*.tmp"), "C:\\x\\a\\b\\");
+    EXPECT_EQ(FolderOfMatches("C:\\", ""), "C:\\");
+}
+
+FILETIME LocalToFileTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s) {
+    SYSTEMTIME st{};
+    st.wYear = y, st.wMonth = mo, st.wDay = d, st.wHour = h, st.wMinute = mi, st.wSecond = s;
+    FILETIME local, utc;
+    ::SystemTimeToFileTime(&st, &local);
+    ::LocalFileTimeToFileTime(&local, &utc);
+    return utc;
+}
+
+TEST(ResultTexts, ModifiedTextHasTwoSecondPrecisionInsideAndOutsideTheDosRange) {
+    SYSTEMTIME even{};
+    even.wYear = 2001, even.wMonth = 9, even.wDay = 30, even.wHour = 8, even.wMinute = 7, even.wSecond = 6;
+    EXPECT_EQ(ModifiedText(LocalToFileTime(2001, 9, 30, 8, 7, 7)), ui::DateTimeToStr(even));
+    SYSTEMTIME midnight{};
+    midnight.wYear = 2010, midnight.wMonth = 1, midnight.wDay = 2;
+    EXPECT_EQ(ModifiedText(LocalToFileTime(2010, 1, 2, 0, 0, 1)), ui::DateTimeToStr(midnight));
+    // Before 1980 a DOS date has no room; the text is still right.
+    SYSTEMTIME old{};
+    old.wYear = 1975, old.wMonth = 3, old.wDay = 4, old.wHour = 5, old.wMinute = 6, old.wSecond = 8;
+    EXPECT_EQ(ModifiedText(LocalToFileTime(1975, 3, 4, 5, 6, 9)), ui::DateTimeToStr(old));
+    SYSTEMTIME late{};
+    late.wYear = 2150, late.wMonth = 12, late.wDay = 31, late.wHour = 23, late.wMinute = 59, late.wSecond = 58;
+    EXPECT_EQ(ModifiedText(LocalToFileTime(2150, 12, 31, 23, 59, 59)), ui::DateTimeToStr(late));
+}
+
+TEST(TotalScaling, FollowsTheLengthOfTheText) {
+    auto check = [](std::int64_t total, const char* text, const char* unit) {
+        ScaledTotal s = ScaleTotal(total);
+        EXPECT_EQ(s.text, text) << total;
+        EXPECT_EQ(s.unit, unit) << total;
+    };
+    check(0, "0", "bytes");
+    check(9999, "9999", "bytes");
+    check(10000, "9", "Kbytes");
+    check(99999999, "97656", "Kbytes");
+    check(100000000, "95", "Mbytes");
+    check(5000000000LL, "4768", "Mbytes");  // beyond 32 bits
+}
+
+TEST(SizeFields, CleaningKeepsDigitsAndCapsTheNumber) {
+    EXPECT_EQ(CleanSizeTextOnChange("1a2"), "12");
+    EXPECT_EQ(CleanSizeTextOnChange("-3,5"), "35");
+    EXPECT_EQ(CleanSizeTextOnChange(""), "");
+    EXPECT_EQ(CleanSizeTextOnChange("99999999999"), "2147483647");
+    EXPECT_EQ(CleanSizeTextOnChange("2147483647"), "2147483647");
+    EXPECT_EQ(CleanSizeTextOnChange("2147483648"), "2147483647");
+    EXPECT_EQ(CleanSizeTextOnChange(std::string(40, '9')), "2147483647");
+    EXPECT_EQ(CleanSizeTextOnChange("007"), "007");
+    EXPECT_EQ(CleanSizeTextOnExit(""), "0");
+    EXPECT_EQ(CleanSizeTextOnExit("x"), "0");
+    EXPECT_EQ(CleanSizeTextOnExit("4 Kb"), "4");
+}
+
+}  // namespace
