@@ -754,7 +754,6 @@ TEST(GradientCaption, IsHookedAgainWhenTheFormsWindowWasMadeAnewWhileLoading) {
     form.RecreateWnd();
     HWND wnd = form.GetHandle();
     ASSERT_NE(wnd, old);
-    ::ShowWindow(wnd, SW_SHOW);
     test::Pump();
     auto barColour = [&] {
         ::RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
