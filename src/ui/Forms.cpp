@@ -108,6 +108,8 @@ void TForm::CreateWnd() {
             c->HintChanged();
     }
     Realign();
+    // A shown form whose window is made again (RecreateWnd) stays shown.
+    if (GetVisible()) ::ShowWindow(handle_, SW_SHOWNA);
 }
 
 void TForm::ApplyStyles() {

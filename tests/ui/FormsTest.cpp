@@ -47,6 +47,20 @@ TEST(Form, ClientSizeAndBorderStyleShapeTheWindow) {
     EXPECT_STREQ(text, "Ayuda");
 }
 
+TEST(Form, AShownFormStaysShownWhenItsWindowIsMadeAgain) {
+    PlainForm form(Application);
+    form.SetCaption("Selecciona directorio");
+    form.Show();
+    HWND old = form.GetHandle();
+    form.RecreateWnd();
+    ASSERT_NE(form.GetHandle(), old);
+    EXPECT_TRUE(::IsWindowVisible(form.GetHandle()));
+    EXPECT_EQ(form.GetCaption(), "Selecciona directorio");
+    form.Hide();
+    form.RecreateWnd();
+    EXPECT_FALSE(::IsWindowVisible(form.GetHandle()));
+}
+
 VOID CALLBACK CloseModal(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     for (int i = 0; i < Application->ComponentCount(); ++i)

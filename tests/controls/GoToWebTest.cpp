@@ -1,0 +1,280 @@
+// The web link launcher: placeholders, the split of a command into program
+// and parameters, the registry's web-page associations as the launcher finds
+// them, and a real start of a stand-in browser (FakeBrowser.exe).
+//
+// Wine 8 does not merge HKEY_CURRENT_USER\Software\Classes into
+// HKEY_CLASSES_ROOT, so the associations are written through
+// HKEY_CLASSES_ROOT itself (HKEY_LOCAL_MACHINE\Software\Classes in the test
+// prefix) and put back as they were afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/GoToWeb.h"
+#include "support/TestSupport.h"
+#include "ui/SysUtils.h"
+
+namespace {
+
+using namespace gotoweb;
+
+// ---------------------------------------------------------------- placeholders and split
+
+TEST(BrowserCommand, PlaceholdersAreRemovedExceptALoneTrailingPercent) {
+    EXPECT_EQ(StripPlaceholders("\"C:\\B\\b.exe\" -h \"%1\""), "\"C:\\B\\b.exe\" -h \"\"");
+    EXPECT_EQ(StripPlaceholders("b.exe %1"), "b.exe ");
+    EXPECT_EQ(StripPlaceholders("b.exe %1 %L -x"), "b.exe   -x");
+    EXPECT_EQ(StripPlaceholders("%1b.exe"), "b.exe");
+    EXPECT_EQ(StripPlaceholders("b.exe 100%"), "b.exe 100%");
+    EXPECT_EQ(StripPlaceholders("b.exe %%1"), "b.exe 1");
+    EXPECT_EQ(StripPlaceholders("%"), "");
+    EXPECT_EQ(StripPlaceholders(""), "");
+}
+
+TEST(BrowserCommand, TheProgramEndsAtItsExtensionAndTheAddressComesLast) {
+    const std::string url = "http://www.tallowmere.example/Sweepfield";
+    // Quoted path: the space after the closing quote stays.
+    TBrowserStart s = SplitBrowserCommand("\"C:\\Program Files\\Web\\browser.exe\" -nohome ", url);
+    EXPECT_EQ(s.program, "C:\\PROGRAM FILES\\WEB\\BROWSER.EXE");
+    EXPECT_EQ(s.parameters, " -NOHOME " + url);
+    // Unquoted path: nothing stripped at the front.
+    s = SplitBrowserCommand("C:\\Web\\browser.exe -new", url);
+    EXPECT_EQ(s.program, "C:\\WEB\\BROWSER.EXE");
+    EXPECT_EQ(s.parameters, "-NEW " + url);
+    // No parameters.
+    s = SplitBrowserCommand("C:\\Web\\browser.exe", url);
+    EXPECT_EQ(s.program, "C:\\WEB\\BROWSER.EXE");
+    EXPECT_EQ(s.parameters, " " + url);
+    s = SplitBrowserCommand("c:\\web\\start.bat  /max ", url);
+    EXPECT_EQ(s.program, "C:\\WEB\\START.BAT");
+    EXPECT_EQ(s.parameters, "/MAX " + url);
+    s = SplitBrowserCommand("C:\\WEB\\MOSAIC.COM", "mailto:autor@tallowmere.example?subject=Hola%20Mundo");
+    EXPECT_EQ(s.parameters, " mailto:autor@tallowmere.example?subject=Hola%20Mundo");
+}
+
+TEST(BrowserCommand, CommandsWithoutAProgramEndingStillEndWithTheAddress) {
+    const std::string url = "http://x.example/";
+    TBrowserStart s = SplitBrowserCommand("\"C:\\Apps\\Web Browser\\browser\" -new \"\"", url);
+    EXPECT_EQ(s.program, "C:\\APPS\\WEB BROWSER\\BROWSER");
+    EXPECT_EQ(s.parameters, " -NEW \"\" " + url);
+    s = SplitBrowserCommand("browser -new", url);
+    EXPECT_EQ(s.program, "BROWSER");
+    EXPECT_EQ(s.parameters, "-NEW " + url);
+    s = SplitBrowserCommand("EXE", url);
+    EXPECT_EQ(s.program, "EXE");
+    EXPECT_EQ(s.parameters, " " + url);
+    // A quoted program is looked for inside its quotes only.
+    s = SplitBrowserCommand("\"C:\\Web\\browser.exe\" -home www.tallowmere.com", url);
+    EXPECT_EQ(s.program, "C:\\WEB\\BROWSER.EXE");
+    EXPECT_EQ(s.parameters, " -HOME WWW.TALLOWMERE.COM " + url);
+}
+
+// ---------------------------------------------------------------- the registry
+
+// The whole of a registry key, to put back after a test.
+struct KeySnapshot {
+    bool exists = false;
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> values;
+    std::vector<std::pair<std::string, KeySnapshot>> subkeys;
+};
+
+KeySnapshot Snapshot(HKEY root, const std::string& path) {
+    KeySnapshot snap;
+    HKEY key;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return snap;
+    snap.exists = true;
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        DWORD nameLength = sizeof name, type = 0, size = 0;
+        if (::RegEnumValueA(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::vector<BYTE> data(size);
+        nameLength = sizeof name;
+        ::RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+        snap.values.push_back({std::string(name, nameLength), type, data});
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        if (::RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        snap.subkeys.emplace_back(name, Snapshot(key, name));
+    }
+    ::RegCloseKey(key);
+    return snap;
+}
+
+void DeleteTree(HKEY root, const std::string& path) {
+    HKEY key;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return;
+    for (;;) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        if (::RegEnumKeyExA(key, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DeleteTree(key, name);
+    }
+    ::RegCloseKey(key);
+    ::RegDeleteKeyA(root, path.c_str());
+}
+
+void Restore(HKEY root, const std::string& path, const KeySnapshot& snap) {
+    if (!snap.exists) return;
+    HKEY key;
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (const KeySnapshot::Value& v : snap.values)
+        ::RegSetValueExA(key, v.name.empty() ? nullptr : v.name.c_str(), 0, v.type, v.data.data(),
+                         static_cast<DWORD>(v.data.size()));
+    for (const auto& sub : snap.subkeys) Restore(key, sub.first, sub.second);
+    ::RegCloseKey(key);
+}
+
+void SetDefault(const std::string& path, const std::string& value, DWORD type = REG_SZ) {
+    HKEY key;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS)
+        << path;
+    ::RegSetValueExA(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+    ::RegCloseKey(key);
+}
+
+void MakeKey(const std::string& path) {
+    HKEY key;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+}
+
+// Every test starts with no web-page association at all and leaves the
+// registry as it found it.
+class BrowserRegistry : public ::testing::Test {
+protected:
+    const std::vector<std::string> keys_{".htm", ".html", ".shtml", ".shtm", "SweepfieldTest.Page",
+                                         "SweepfieldTest.Other"};
+    std::vector<KeySnapshot> saved_;
+
+    void SetUp() override {
+        for (const std::string& k : keys_) {
+            saved_.push_back(Snapshot(HKEY_CLASSES_ROOT, k));
+            DeleteTree(HKEY_CLASSES_ROOT, k);
+        }
+    }
+    void TearDown() override {
+        for (std::size_t i = 0; i < keys_.size(); ++i) {
+            DeleteTree(HKEY_CLASSES_ROOT, keys_[i]);
+            Restore(HKEY_CLASSES_ROOT, keys_[i], saved_[i]);
+        }
+    }
+};
+
+TEST_F(BrowserRegistry, TheFirstAssociationWithACommandIsTaken) {
+    EXPECT_EQ(FindBrowserCommand(), "");
+
+    // ".htm" is not registered but ".html" is.
+    SetDefault(".html", "SweepfieldTest.Page");
+    SetDefault("SweepfieldTest.Page\\shell\\open\\command", "\"C:\\Web\\browser.exe\" -nohome \"%1\"");
+    EXPECT_EQ(FindBrowserCommand(), "\"C:\\Web\\browser.exe\" -nohome \"\"");
+
+    // ".htm" comes first; its type has no command, but the extension has one.
+    SetDefault(".htm", "SweepfieldTest.Other");
+    MakeKey("SweepfieldTest.Other\\shell\\open");
+    SetDefault(".htm\\shell\\open\\command", "C:\\Web\\htm.exe %1");
+    EXPECT_EQ(FindBrowserCommand(), "C:\\Web\\htm.exe ");
+    // An empty command is no command either.
+    SetDefault("SweepfieldTest.Other\\shell\\open\\command", "");
+    EXPECT_EQ(FindBrowserCommand(), "C:\\Web\\htm.exe ");
+    SetDefault("SweepfieldTest.Other\\shell\\open\\command", "C:\\Web\\other.exe");
+    EXPECT_EQ(FindBrowserCommand(), "C:\\Web\\other.exe");
+}
+
+TEST_F(BrowserRegistry, ValuesOfAnyLengthAndKindAreReadSafely) {
+    long before = ui::LiveHandleCount();
+    // A type name that is not text is no type name: on to ".html".
+    HKEY key;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, ".htm", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    DWORD number = 7;
+    ::RegSetValueExA(key, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    ::RegCloseKey(key);
+    SetDefault(".htm\\shell\\open\\command", "C:\\Web\\never.exe");
+
+    // A command longer than any fixed buffer comes whole.
+    std::string longOption = "-profile=" + std::string(1500, 'p');
+    SetDefault(".html", "SweepfieldTest.Page");
+    SetDefault("SweepfieldTest.Page\\shell\\open\\command", "C:\\Web\\browser.exe " + longOption + " %1");
+    EXPECT_EQ(FindBrowserCommand(), "C:\\Web\\browser.exe " + longOption + " ");
+
+    // Environment variables of an expandable command are expanded before
+    // placeholders go, so "%SystemRoot%" is not taken for one.
+    SetDefault("SweepfieldTest.Page\\shell\\open\\command", "%SystemRoot%\\web.exe \"%1\"", REG_EXPAND_SZ);
+    char root[MAX_PATH];
+    ::GetEnvironmentVariableA("SystemRoot", root, sizeof root);
+    EXPECT_EQ(FindBrowserCommand(), std::string(root) + "\\web.exe \"\"");
+    EXPECT_EQ(ui::LiveHandleCount(), before);  // every key closed
+}
+
+// ---------------------------------------------------------------- starting the browser
+
+std::string FakeBrowserPath() { return ui::ExeFolder() + "\\FakeBrowser.exe"; }
+
+std::string ReadWhenWritten(const std::string& path) {
+    std::string text;
+    test::PumpUntil(
+        [&] {
+            std::ifstream in(path, std::ios::binary);
+            if (!in) return false;
+            std::stringstream all;
+            all << in.rdbuf();
+            text = all.str();
+            return true;
+        },
+        10000);
+    return text;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST_F(BrowserRegistry, ExecuteStartsTheRegisteredBrowserWithTheAddress) {
+    ASSERT_NE(::GetFileAttributesA(FakeBrowserPath().c_str()), INVALID_FILE_ATTRIBUTES) << FakeBrowserPath();
+    test::TempDir dir;
+    std::string log = dir / "browser.log";
+    ::SetEnvironmentVariableA("SF_FAKE_BROWSER_LOG", log.c_str());
+
+    TGoToWeb web(nullptr);
+    EXPECT_EQ(web.GetUrl(), "http://www.tallowmere.example/");
+    EXPECT_FALSE(web.Execute());  // nothing registered
+
+    SetDefault(".htm", "SweepfieldTest.Page");
+    SetDefault("SweepfieldTest.Page\\shell\\open\\command", "\"" + FakeBrowserPath() + "\" -nohome %1");
+    web.SetUrl("http://www.tallowmere.example/sweepfield/");
+    EXPECT_TRUE(web.Execute());
+    std::string line = ReadWhenWritten(log);
+    EXPECT_NE(line.find(ui::UpperCase(FakeBrowserPath())), std::string::npos) << line;
+    EXPECT_TRUE(EndsWith(line, " -NOHOME http://www.tallowmere.example/sweepfield/")) << line;
+
+    // An e-mail address reaches the browser as it is.
+    ::DeleteFileA(log.c_str());
+    web.SetUrl("mailto:autor@tallowmere.example?subject=Sweepfield%20Beta");
+    EXPECT_TRUE(web.Execute());
+    line = ReadWhenWritten(log);
+    EXPECT_TRUE(EndsWith(line, " mailto:autor@tallowmere.example?subject=Sweepfield%20Beta")) << line;
+
+    // A browser that is gone: false, and nothing shown.
+    SetDefault("SweepfieldTest.Page\\shell\\open\\command", "\"" + dir.path() + "\\gone.exe\" %1");
+    EXPECT_FALSE(web.Execute());
+    ::SetEnvironmentVariableA("SF_FAKE_BROWSER_LOG", nullptr);
+}
+
+}  // namespace

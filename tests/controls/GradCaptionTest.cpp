@@ -1,0 +1,795 @@
+// The gradient caption bar: its rules (geometry, buttons, bands, text choice,
+// window text), its texts and fonts, and the bar as it is painted into a real
+// window frame under Xvfb, where Wine draws the frames itself.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "controls/GradCaption.h"
+#include "support/TestSupport.h"
+#include "ui/SysUtils.h"
+
+namespace {
+
+using namespace gradcaption;
+
+// ---------------------------------------------------------------- helpers
+
+// A form as the program's windows are: main window style unless told otherwise.
+class CaptionForm : public TForm {
+public:
+    explicit CaptionForm(TComponent* owner, TFormBorderStyle style = bsSingle,
+                         TBorderIcons icons = {biSystemMenu, biMinimize}, int width = 420)
+        : TForm(owner) {
+        SetBorderStyle(style);
+        SetBorderIcons(icons);
+        SetBounds(40, 40, width, 160);
+    }
+};
+
+TGradientCaption* MakeCaption(TForm& form, const std::string& company = "Tallowmere",
+                              const std::string& appName = "Sweepfield -", const std::string& caption = "Ayuda") {
+    auto* gc = new TGradientCaption(&form);
+    gc->GetCompanyText()->SetCaption(company);
+    gc->GetAppNameText()->SetCaption(appName);
+    gc->GetCaptionText()->SetCaption(caption);
+    return gc;
+}
+
+std::string WindowText(HWND wnd) {
+    char text[256] = "";
+    ::GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+// Pixels of a window, frame included, read back through its window DC.
+struct WindowPixels {
+    explicit WindowPixels(HWND wnd) : wnd_(wnd), dc_(::GetWindowDC(wnd)) {}
+    ~WindowPixels() { ::ReleaseDC(wnd_, dc_); }
+    COLORREF At(int x, int y) const { return ::GetPixel(dc_, x, y); }
+    int Count(const TRect& r, COLORREF color) const {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += At(x, y) == color;
+        return n;
+    }
+    HWND wnd_;
+    HDC dc_;
+};
+
+int CountColor(const test::Canvas32& pic, const TRect& r, COLORREF color) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) n += pic.At(x, y) == color;
+    return n;
+}
+
+COLORREF Plain(TColor c) { return ColorToPlainRGB(c); }
+
+// Reads the next message box of the program, presses its one button and
+// tells what it said.
+class MessageBoxReader {
+public:
+    MessageBoxReader()
+        : thread_([this, ui = ::GetCurrentThreadId()] {
+              for (int i = 0; i < 300 && !stop_; ++i) {
+                  HWND box = nullptr;
+                  ::EnumThreadWindows(ui, FindBox, reinterpret_cast<LPARAM>(&box));
+                  if (box) {
+                      char text[256] = "";
+                      ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                      text_ = text;
+                      for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+                          char cls[32] = "";
+                          ::GetClassNameA(c, cls, sizeof cls);
+                          if (lstrcmpiA(cls, "Button") == 0 && ::IsWindowVisible(c)) ++buttons_;
+                      }
+                      ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+                      return;
+                  }
+                  ::Sleep(10);
+              }
+          }) {}
+    ~MessageBoxReader() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    // Waits for the box (or gives up) and returns its text.
+    std::string Text() {
+        if (thread_.joinable()) thread_.join();
+        return text_;
+    }
+    int Buttons() const { return buttons_; }
+
+private:
+    static BOOL CALLBACK FindBox(HWND wnd, LPARAM found) {
+        char cls[16] = "";
+        ::GetClassNameA(wnd, cls, sizeof cls);
+        if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = wnd;
+        return FALSE;
+    }
+
+    std::string text_;
+    int buttons_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Puts the system's caption font back when the test is done with it.
+class CaptionFontRestorer {
+public:
+    CaptionFontRestorer() {
+        saved_.cbSize = sizeof saved_;
+        ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 0, &saved_, 0);
+    }
+    ~CaptionFontRestorer() { ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
+    void SetCaptionFont(const char* face, int height) {
+        NONCLIENTMETRICSA m = saved_;
+        lstrcpynA(m.lfCaptionFont.lfFaceName, face, LF_FACESIZE);
+        m.lfCaptionFont.lfHeight = height;
+        m.lfCaptionFont.lfWeight = FW_NORMAL;
+        m.lfCaptionFont.lfItalic = FALSE;
+        ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof m, &m, 0);
+    }
+
+private:
+    NONCLIENTMETRICSA saved_{};
+};
+
+int CharHeight(TFont* font) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font->GetHandle());
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(dc, &tm);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return tm.tmHeight - tm.tmInternalLeading;
+}
+
+// ---------------------------------------------------------------- window text
+
+TEST(CaptionRules, TheWindowTextJoinsTheVisibleTextsWithSingleSpaces) {
+    EXPECT_EQ(JoinTexts({"Tallowmere", true}, {"Sweepfield -", true}, {"Ayuda", true}),
+              "Tallowmere Sweepfield - Ayuda");
+    EXPECT_EQ(JoinTexts({"Tallowmere", false}, {"Sweepfield -", true}, {"Ayuda", true}), "Sweepfield - Ayuda");
+    EXPECT_EQ(JoinTexts({"", true}, {"Sweepfield -", true}, {"Ayuda", true}), "Sweepfield - Ayuda");
+    EXPECT_EQ(JoinTexts({"Tallowmere", true}, {"", true}, {"Ayuda", true}), "Tallowmere Ayuda");
+    EXPECT_EQ(JoinTexts({"Tallowmere", true}, {"Sweepfield -", false}, {"Ayuda", false}), "Tallowmere");
+    EXPECT_EQ(JoinTexts({"Tallowmere", true}, {"Sweepfield", true}, {"", true}), "Tallowmere Sweepfield ");
+}
+
+TEST(CaptionRules, TheCaptionTextIsWhatFollowsTheCompanyAndApplicationTexts) {
+    TTextPart company{"Tallowmere", true}, app{"Sweepfield -", true};
+    EXPECT_EQ(CaptionFromWindowText("Tallowmere Sweepfield - Nuevo", company, app), "Nuevo");
+    // Neither text in it: one leading space goes for each visible text.
+    EXPECT_EQ(CaptionFromWindowText("  Otra cosa", company, app), "Otra cosa");
+    EXPECT_EQ(CaptionFromWindowText("   Otra", company, {"Sweepfield -", false}), "  Otra");
+    EXPECT_EQ(CaptionFromWindowText("Sweepfield - Ayuda", {"Tallowmere", false}, app), "Ayuda");
+    // An empty company text is found nowhere.
+    EXPECT_EQ(CaptionFromWindowText("Sweepfield - Ayuda", {"", true}, app), "Ayuda");
+    EXPECT_EQ(CaptionFromWindowText("Tallowmere Sweepfield -", company, app), "");
+}
+
+TEST(GradientCaption, KeepsTheFormsWindowTextInStepWithItsTexts) {
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form);
+    HWND wnd = form.GetHandle();
+    EXPECT_EQ(WindowText(wnd), "Tallowmere Sweepfield - Ayuda");
+    gc->GetCompanyText()->SetVisible(false);
+    EXPECT_EQ(WindowText(wnd), "Sweepfield - Ayuda");
+    gc->GetCompanyText()->SetVisible(true);
+    gc->GetCompanyText()->SetCaption("");
+    EXPECT_EQ(WindowText(wnd), "Sweepfield - Ayuda");
+    gc->GetAppNameText()->SetCaption("");
+    EXPECT_EQ(WindowText(wnd), "Ayuda");
+}
+
+TEST(GradientCaption, ACaptionSetByTheProgramBecomesTheCaptionText) {
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form);
+    form.Show();
+    test::Pump();
+    form.SetCaption("Tallowmere Sweepfield - Nuevo");
+    EXPECT_EQ(gc->GetCaptionText()->GetCaption(), "Nuevo");
+    // The bar has taken it already: the title was painted again.
+    EXPECT_EQ(gc->GetCaptionText()->StoredCaption(), "Nuevo");
+    EXPECT_EQ(gc->GetCompanyText()->GetCaption(), "Tallowmere");
+    form.SetCaption("Otra ventana");
+    EXPECT_EQ(gc->GetCaptionText()->GetCaption(), "Otra ventana");
+}
+
+// ---------------------------------------------------------------- system and fonts
+
+TEST(CaptionRules, NewStyleCaptionsFromWindows95AndNT4On) {
+    EXPECT_FALSE(IsNewStyleSystem(false, VER_PLATFORM_WIN32_NT, 10));
+    EXPECT_FALSE(IsNewStyleSystem(true, VER_PLATFORM_WIN32s, 3));
+    EXPECT_TRUE(IsNewStyleSystem(true, VER_PLATFORM_WIN32_WINDOWS, 4));
+    EXPECT_FALSE(IsNewStyleSystem(true, VER_PLATFORM_WIN32_NT, 3));
+    EXPECT_TRUE(IsNewStyleSystem(true, VER_PLATFORM_WIN32_NT, 4));
+    EXPECT_TRUE(IsNewStyleSystem(true, 3, 1));
+}
+
+TEST(CaptionRules, FontHeightsAreFittedInTheirOwnSignConvention) {
+    EXPECT_EQ(FittedHeight(-11, 11, 13), -13);  // character heights
+    EXPECT_EQ(FittedHeight(-16, 16, 13), -13);
+    EXPECT_EQ(FittedHeight(16, 13, 15), 18);    // a cell height grows when the characters must
+    EXPECT_EQ(FittedHeight(20, 16, 13), 17);
+    EXPECT_EQ(FittedHeight(0, 12, 13), -13);    // the default height
+}
+
+TEST(CaptionRules, TheSystemCaptionFontIsTakenWithItsStyles) {
+    LOGFONTA lf{};
+    lstrcpyA(lf.lfFaceName, "Tahoma");
+    lf.lfHeight = -13;
+    lf.lfWeight = FW_BOLD;
+    lf.lfItalic = TRUE;
+    TFont font;
+    AssignCaptionFont(lf, font);
+    EXPECT_EQ(font.GetName(), "Tahoma");
+    EXPECT_EQ(font.GetHeight(), -13);
+    EXPECT_EQ(font.GetStyle(), TFontStyles({fsBold, fsItalic}));
+    lf.lfWeight = FW_MEDIUM;  // 500 is not bold yet
+    lf.lfItalic = FALSE;
+    lf.lfHeight = 16;         // a cell height stays one
+    AssignCaptionFont(lf, font);
+    EXPECT_EQ(font.GetStyle(), TFontStyles());
+    EXPECT_EQ(font.GetHeight(), 16);
+}
+
+TEST(GradientCaption, OnlyAFormCanOwnIt) {
+    long before = ui::LiveHandleCount();
+    EXPECT_THROW(new TGradientCaption(Application), EInvalidCast);
+    EXPECT_THROW(new TGradientCaption(nullptr), EInvalidCast);
+    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(Application->FindComponent("GradientCaption1"), nullptr);
+}
+
+TEST(GradientCaption, StartsWithTheSystemCaptionFontAndItsDefaults) {
+    CaptionForm form(Application);
+    auto* gc = new TGradientCaption(&form);
+    EXPECT_EQ(gc->GetColor(), clBlack);
+    EXPECT_EQ(gc->GetEnabled(), geSmart);
+    EXPECT_EQ(gc->GetNumColors(), 64);
+    TFont system;
+    TGradientCaption::LoadSystemFont(&system);
+    EXPECT_TRUE(gc->GetSystemFont()->SameAs(system));
+    for (TCompanyText* t : {static_cast<TCompanyText*>(gc->GetCompanyText()),
+                            static_cast<TCompanyText*>(gc->GetAppNameText()),
+                            static_cast<TCompanyText*>(gc->GetCaptionText())}) {
+        EXPECT_EQ(t->GetFontKind(), fkSystem);
+        EXPECT_TRUE(t->GetVisible());
+        EXPECT_EQ(t->GetColorActive(), clCaptionText);
+        EXPECT_EQ(t->GetColorInactive(), clInactiveCaptionText);
+        EXPECT_EQ(t->GetFont()->GetName(), system.GetName());
+        EXPECT_FALSE(t->IsFontStored());
+    }
+}
+
+TEST(GradientCaption, AssigningAFontMakesItCustomUnlessItsHeightIsFitted) {
+    CaptionForm form(Application);
+    auto* gc = new TGradientCaption(&form);
+    TFont given;
+    given.SetName("Liberation Mono");
+    given.SetHeight(-24);
+
+    TCompanyText* company = gc->GetCompanyText();
+    company->SetFontKind(fkSystemB);
+    EXPECT_TRUE(company->GetFont()->GetStyle().Contains(fsBold));
+    company->SetFont(&given);
+    EXPECT_EQ(company->GetFontKind(), fkCustom);
+    EXPECT_EQ(company->GetFont()->GetHeight(), -24);
+    EXPECT_TRUE(company->IsFontStored());
+
+    TCompanyText* app = gc->GetAppNameText();
+    app->SetFontKind(fkAutoHeight);
+    app->SetFont(&given);
+    EXPECT_EQ(app->GetFontKind(), fkAutoHeight);
+    EXPECT_EQ(app->GetFont()->GetName(), "Liberation Mono");
+    EXPECT_EQ(CharHeight(app->GetFont()), CharHeight(gc->GetSystemFont()));
+    EXPECT_TRUE(app->IsFontStored());
+
+    // A cell height is fitted too, and never left larger.
+    given.SetHeight(40);
+    app->SetFont(&given);
+    EXPECT_GT(app->GetFont()->GetHeight(), 0);
+    EXPECT_LE(CharHeight(app->GetFont()), CharHeight(gc->GetSystemFont()));
+    EXPECT_GE(CharHeight(app->GetFont()), CharHeight(gc->GetSystemFont()) - 1);
+}
+
+TEST(GradientCaption, ASettingChangeBringsTheNewCaptionFontToTheSystemKinds) {
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form);
+    gc->GetCompanyText()->SetFontKind(fkSystemBI);
+    TFont mono;
+    mono.SetName("Liberation Mono");
+    mono.SetHeight(-30);
+    gc->GetAppNameText()->SetFontKind(fkAutoHeight);
+    gc->GetAppNameText()->SetFont(&mono);
+    TFont custom;
+    custom.SetName("Liberation Serif");
+    custom.SetHeight(-9);
+    gc->GetCaptionText()->SetFont(&custom);
+    ASSERT_EQ(gc->GetCaptionText()->GetFontKind(), fkCustom);
+
+    // A second, active window: the change must not take the activation away.
+    CaptionForm other(Application);
+    form.Show();
+    other.Show();
+    test::Pump();
+    ASSERT_EQ(::GetActiveWindow(), other.GetHandle());
+
+    CaptionFontRestorer restorer;
+    restorer.SetCaptionFont("Liberation Sans", -20);
+    ::SendMessageA(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+
+    EXPECT_EQ(gc->GetSystemFont()->GetName(), "Liberation Sans");
+    EXPECT_EQ(gc->GetSystemFont()->GetHeight(), -20);
+    TFont* company = gc->GetCompanyText()->GetFont();
+    EXPECT_EQ(company->GetName(), "Liberation Sans");
+    EXPECT_EQ(company->GetHeight(), -20);
+    EXPECT_EQ(company->GetStyle(), TFontStyles({fsBold, fsItalic}));
+    TFont* app = gc->GetAppNameText()->GetFont();
+    EXPECT_EQ(app->GetName(), "Liberation Mono");
+    EXPECT_EQ(CharHeight(app), 20);
+    EXPECT_TRUE(gc->GetCaptionText()->GetFont()->SameAs(custom));
+    EXPECT_EQ(::GetActiveWindow(), other.GetHandle());
+}
+
+TEST(GradientCaption, NumColorsOutOfRangeAtRunTimeIsKeptOrClampedSilently) {
+    CaptionForm form(Application);
+    auto* gc = new TGradientCaption(&form);
+    gc->SetNumColors(10);
+    gc->SetNumColors(0);
+    EXPECT_EQ(gc->GetNumColors(), 10);
+    gc->SetNumColors(-5);
+    EXPECT_EQ(gc->GetNumColors(), 10);
+    gc->SetNumColors(300);
+    EXPECT_EQ(gc->GetNumColors(), 256);
+}
+
+// ---------------------------------------------------------------- design state
+
+TEST(GradientCaption, DroppedOnAFormInADesignerItStartsWithSampleTexts) {
+    CaptionForm form(Application, bsNone);
+    form.SetCaption("Form1");
+    form.SetDesigning(true);
+    auto* gc = new TGradientCaption(&form);
+    EXPECT_EQ(WindowText(form.GetHandle()), "Ostrel's Program - Form1");
+    EXPECT_EQ(gc->GetCompanyText()->GetFontKind(), fkSystemBI);
+    EXPECT_EQ(gc->GetAppNameText()->GetFontKind(), fkSystemB);
+    EXPECT_EQ(gc->GetCaptionText()->GetFontKind(), fkSystem);
+    // A designer shows every form with a sizeable frame.
+    EXPECT_EQ(gc->GetButtonSet(), TCaptionButtons({cbClose, cbMinimize, cbMaximize}));
+}
+
+TEST(GradientCaption, InADesignerBadNumColorsAreReportedInMessageBoxes) {
+    CaptionForm form(Application);
+    form.SetDesigning(true);
+    auto* gc = new TGradientCaption(&form);
+    gc->SetNumColors(32);
+    {
+        MessageBoxReader reader;
+        gc->SetNumColors(0);
+        EXPECT_EQ(reader.Text(), "The number of colors must be at least 1");
+        EXPECT_EQ(reader.Buttons(), 1);
+        EXPECT_EQ(gc->GetNumColors(), 32);
+    }
+    {
+        MessageBoxReader reader;
+        gc->SetNumColors(300);
+        EXPECT_EQ(reader.Text(), "The highest number of gradient colors possible is 256");
+        EXPECT_EQ(reader.Buttons(), 1);
+        EXPECT_EQ(gc->GetNumColors(), 256);
+    }
+}
+
+// ---------------------------------------------------------------- gradient
+
+TEST(CaptionRules, SixtyFourBandsOverTwoHundredPixels) {
+    const COLORREF start = RGB(0, 0, 0), end = RGB(50, 150, 250);
+    std::vector<TGradientBand> bands = GradientBands(10, 210, start, end, 64);
+    ASSERT_EQ(bands.size(), 64u);
+    EXPECT_EQ(bands.front().left, 10);
+    EXPECT_EQ(bands.back().right, 210);
+    EXPECT_EQ(bands.front().color, start);
+    EXPECT_EQ(bands.back().color, end);
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        int width = bands[i].right - bands[i].left;
+        EXPECT_TRUE(width == 3 || width == 4) << "band " << i << " is " << width << " pixels wide";
+        if (i > 0) {
+            EXPECT_EQ(bands[i].left, bands[i - 1].right);
+            EXPECT_GE(GetBValue(bands[i].color), GetBValue(bands[i - 1].color));
+        }
+    }
+    EXPECT_TRUE(GradientBands(0, 200, start, end, 0).empty());
+}
+
+// The gradient as painted, column by column, against the bands' arithmetic
+// worked out independently (rounded to the nearest, halves away from zero).
+TEST(GradientCaption, PaintsTheGradientBandByBand) {
+    CaptionForm form(Application);
+    auto* gc = new TGradientCaption(&form);
+    auto nearest = [](int num, int den) { return (2 * num + (num >= 0 ? den : -den)) / (2 * den); };
+    const TRect bar = Rect(0, 0, 200, 18);
+    const COLORREF start = RGB(200, 10, 0), end = RGB(50, 150, 250);
+    for (int n : {64, 2, 1}) {
+        gc->SetNumColors(n);
+        test::Canvas32 pic(200, 18);
+        gc->DrawGradient(pic.dc(), static_cast<TColor>(start), bar, static_cast<TColor>(end));
+        for (int x = 0; x < 200; ++x) {
+            int band = 0;
+            while (nearest((band + 1) * 200, n) <= x) ++band;
+            COLORREF want = n == 1 ? start
+                                   : RGB(200 + nearest(band * (50 - 200), n - 1), 10 + nearest(band * 140, n - 1),
+                                         nearest(band * 250, n - 1));
+            for (int y : {0, 17}) ASSERT_EQ(pic.At(x, y), want) << n << " bands, x " << x;
+        }
+    }
+    // Two bands: halves of the two colours; one band: all the start colour.
+    test::Canvas32 pic(200, 18);
+    gc->SetNumColors(2);
+    gc->DrawGradient(pic.dc(), static_cast<TColor>(start), bar, static_cast<TColor>(end));
+    EXPECT_EQ(pic.At(99, 5), start);
+    EXPECT_EQ(pic.At(100, 5), end);
+}
+
+TEST(CaptionRules, SmartGradientsFollowTheColourDepth) {
+    EXPECT_FALSE(DrawsGradient(geSmart, true, 4));
+    EXPECT_FALSE(DrawsGradient(geSmart, false, 4));
+    EXPECT_TRUE(DrawsGradient(geSmart, true, 8));
+    EXPECT_FALSE(DrawsGradient(geSmart, false, 8));
+    EXPECT_TRUE(DrawsGradient(geSmart, true, 16));
+    EXPECT_TRUE(DrawsGradient(geSmart, false, 16));
+    EXPECT_TRUE(DrawsGradient(geAlways, false, 1));
+    EXPECT_FALSE(DrawsGradient(geNever, true, 32));
+    EXPECT_TRUE(DrawsGradient(geWhenActive, true, 32));
+    EXPECT_FALSE(DrawsGradient(geWhenActive, false, 32));
+}
+
+// ---------------------------------------------------------------- geometry and buttons
+
+TEST(CaptionRules, MainWindowStyleLeavesRoomForThreeButtons) {
+    TFrameMetrics m = TFrameMetrics::System();
+    TCaptionFrame f;
+    f.width = 546;
+    f.height = 400;
+    f.style = f.formStyle = bsSingle;
+    f.icons = {biSystemMenu, biMinimize};
+    TRect bar = CaptionRect(f, m);
+    EXPECT_EQ(bar, Rect(m.cxDlgFrame, m.cyDlgFrame, 546 - m.cxDlgFrame, m.cyDlgFrame + m.cyCaption - 1));
+    TRect text = TextRect(f, m);
+    EXPECT_EQ(text.left, bar.left);
+    EXPECT_EQ(text.right, bar.right - (m.cxSize + 2) - 2 * m.cxSize);
+    EXPECT_EQ(ButtonSet(f.style, f.icons, true), TCaptionButtons({cbClose, cbMinimize, cbMaximize}));
+
+    std::vector<TButtonFace> faces = ButtonFaces(bar, ButtonSet(f.style, f.icons, true), f.icons, 16, false, false);
+    ASSERT_EQ(faces.size(), 3u);
+    EXPECT_EQ(faces[0].state, UINT(DFCS_CAPTIONCLOSE));
+    EXPECT_EQ(faces[1].state, UINT(DFCS_CAPTIONMAX | DFCS_INACTIVE));
+    EXPECT_EQ(faces[2].state, UINT(DFCS_CAPTIONMIN));
+    EXPECT_EQ(faces[0].rect, Rect(bar.right - 2 - 16, bar.top + 2, bar.right - 2, bar.bottom - 2));
+    EXPECT_EQ(faces[1].rect.right, faces[0].rect.left - 2);
+    EXPECT_EQ(faces[2].rect.right, faces[1].rect.left);
+
+    // Old-style: a system-menu box at the left and only the buttons asked for.
+    f.newStyle = false;
+    text = TextRect(f, m);
+    EXPECT_EQ(text.left, bar.left + m.cxSize);
+    EXPECT_EQ(text.right, bar.right - m.cxSize);
+    EXPECT_EQ(ButtonSet(f.style, f.icons, false), TCaptionButtons({cbMinimize}));
+}
+
+TEST(CaptionRules, ToolWindowsHaveASmallBarAndACloseButtonOnly) {
+    TFrameMetrics m = TFrameMetrics::System();
+    TCaptionFrame f;
+    f.width = 303;
+    f.height = 220;
+    f.style = f.formStyle = bsToolWindow;
+    TRect bar = CaptionRect(f, m);
+    EXPECT_EQ(RectHeight(bar), m.cySmCaption - 1);
+    EXPECT_EQ(TextRect(f, m).right, bar.right - (m.cxSmSize + 2));
+    EXPECT_EQ(ButtonSet(bsToolWindow, {}, true), TCaptionButtons({cbClose}));
+    EXPECT_EQ(ButtonSet(bsSizeToolWin, {biSystemMenu, biMaximize}, true), TCaptionButtons({cbClose}));
+}
+
+TEST(CaptionRules, OtherStylesAndStates) {
+    TFrameMetrics m;  // fixed numbers: 1, 3, 4, 19, 15, 18, 12, 16
+    TCaptionFrame f;
+    f.width = 300;
+    f.height = 200;
+    f.style = f.formStyle = bsNone;
+    EXPECT_EQ(CaptionRect(f, m), Rect(0, 0, 0, 0));
+    EXPECT_EQ(ButtonSet(bsNone, {biSystemMenu}, true), TCaptionButtons());
+
+    f.style = bsSizeable;
+    EXPECT_EQ(CaptionRect(f, m), Rect(4, 4, 296, 22));
+    f.iconic = true;  // the small iconic frame takes the fixed-frame metrics
+    EXPECT_EQ(CaptionRect(f, m), Rect(3, 3, 297, 21));
+    f.newStyle = false;
+    EXPECT_EQ(CaptionRect(f, m), Rect(4, 4, 296, 22));
+
+    // A dialog with help: close and help, never minimize or maximize.
+    f = TCaptionFrame();
+    f.width = 300;
+    f.height = 200;
+    f.style = f.formStyle = bsDialog;
+    f.icons = {biSystemMenu, biHelp, biMinimize};
+    EXPECT_EQ(ButtonSet(f.style, f.icons, true), TCaptionButtons({cbClose, cbHelp}));
+    EXPECT_EQ(TextRect(f, m).right, 297 - 2 * (18 + 2));
+    // Help on a single frame only when there is no minimize or maximize.
+    EXPECT_EQ(ButtonSet(bsSingle, {biSystemMenu, biHelp}, true), TCaptionButtons({cbClose, cbHelp}));
+    EXPECT_EQ(ButtonSet(bsSingle, {biSystemMenu, biHelp, biMaximize}, true),
+              TCaptionButtons({cbClose, cbMinimize, cbMaximize}));
+
+    // A window too narrow for its buttons still has a sliver of text area.
+    f.width = 40;
+    TRect text = TextRect(f, m);
+    EXPECT_EQ(text.right, text.left + 2);
+}
+
+TEST(CaptionRules, TextsAreDroppedCompanyFirst) {
+    TTextChoice all = ChooseTexts(300, 80, 90, 60, 60);
+    EXPECT_TRUE(all.company && all.appName);
+    EXPECT_EQ(all.total, 230);
+    TTextChoice noCompany = ChooseTexts(200, 80, 90, 60, 60);
+    EXPECT_FALSE(noCompany.company);
+    EXPECT_TRUE(noCompany.appName);
+    EXPECT_EQ(noCompany.total, 150);
+    TTextChoice captionOnly = ChooseTexts(150, 80, 90, 60, 60);  // 150 is not less than 150
+    EXPECT_FALSE(captionOnly.company || captionOnly.appName);
+    EXPECT_EQ(captionOnly.total, 60);
+    // A hidden caption text weighs nothing in the sums but is still the fallback width.
+    EXPECT_EQ(ChooseTexts(100, 0, 0, 0, 60).total, 0);
+    EXPECT_EQ(TextsLeft(10, 100, 60, false), 30);
+    EXPECT_EQ(TextsLeft(10, 100, 60, true), 10);
+    EXPECT_EQ(TextsLeft(10, 100, 160, false), 10);
+}
+
+TEST(GradientCaption, TheRealWindowsRectanglesFollowTheirStyles) {
+    TFrameMetrics m = TFrameMetrics::System();
+    CaptionForm main(Application, bsSingle, {biSystemMenu, biMinimize}, 546);
+    auto* gc = new TGradientCaption(&main);
+    ASSERT_TRUE(gc->GetNewStyle());  // every system Wine passes for
+    RECT w;
+    ::GetWindowRect(main.GetHandle(), &w);
+    TRect bar = gc->GetCaptionRect();
+    EXPECT_EQ(bar, Rect(m.cxDlgFrame, m.cyDlgFrame, (w.right - w.left) - m.cxDlgFrame, m.cyDlgFrame + m.cyCaption - 1));
+    EXPECT_EQ(gc->GetTextRect().right, bar.right - (m.cxSize + 2) - 2 * m.cxSize);
+
+    CaptionForm chooser(Application, bsToolWindow, {}, 303);
+    auto* tool = new TGradientCaption(&chooser);
+    bar = tool->GetCaptionRect();
+    EXPECT_EQ(RectHeight(bar), m.cySmCaption - 1);
+    EXPECT_EQ(tool->GetTextRect().right, bar.right - (m.cxSmSize + 2));
+    EXPECT_EQ(tool->GetButtonSet(), TCaptionButtons({cbClose}));
+}
+
+// The icon goes to the left of the main window's bar, not the tool window's;
+// both get their close glyph.
+TEST(GradientCaption, IconAndGlyphsByStyle) {
+    for (bool toolWindow : {false, true}) {
+        CaptionForm form(Application, toolWindow ? bsToolWindow : bsSingle,
+                         toolWindow ? TBorderIcons() : TBorderIcons({biSystemMenu, biMinimize}), 300);
+        TGradientCaption* gc = MakeCaption(form, "", "", "");
+        gc->SetEnabled(geNever);
+        test::Canvas32 pic(300, 40);
+        TRect bar = gc->GetCaptionRect();
+        gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
+        const COLORREF base = Plain(clActiveCaption);
+        const int m = ::GetSystemMetrics(SM_CXSMICON);
+        TRect iconArea = Rect(bar.left + 2, bar.top + 1, bar.left + 2 + m, bar.bottom - 1);
+        int iconArea_ = RectWidth(iconArea) * RectHeight(iconArea);
+        EXPECT_EQ(CountColor(pic, iconArea, base) < iconArea_, !toolWindow) << "icon drawn: " << !toolWindow;
+        TRect close = Rect(bar.right - 2 - m, bar.top + 2, bar.right - 2, bar.bottom - 2);
+        EXPECT_LT(CountColor(pic, close, base), RectWidth(close) * RectHeight(close) / 2);
+    }
+}
+
+// ---------------------------------------------------------------- texts in the bar
+
+// Each text in a colour of its own on a flat bar, so the pixels tell which were drawn.
+struct ColouredTexts {
+    static constexpr COLORREF company = RGB(0xF0, 0x10, 0xE0), app = RGB(0x10, 0xF0, 0x20), caption = RGB(0xFE, 0xFE, 0xFD);
+    explicit ColouredTexts(TGradientCaption* gc) {
+        gc->SetEnabled(geNever);
+        gc->GetCompanyText()->SetColorActive(static_cast<TColor>(company));
+        gc->GetAppNameText()->SetColorActive(static_cast<TColor>(app));
+        gc->GetCaptionText()->SetColorActive(static_cast<TColor>(caption));
+    }
+};
+
+TEST(GradientCaption, ANarrowWindowDropsTheCompanyFirstThenCutsTheCaption) {
+    CaptionForm form(Application, bsSingle, {biSystemMenu, biMinimize}, 600);
+    TGradientCaption* gc = MakeCaption(form, "Tallowmere", "Sweepfield -", "Selecciona directorio de inicio");
+    ColouredTexts colours(gc);
+    test::Canvas32 measure(10, 10);
+    TRect any = Rect(0, 0, 1000, 20);
+    int wc = TGradientCaption::MeasureCaptionPart(measure.dc(), any, gc->GetCompanyText());
+    int wa = TGradientCaption::MeasureCaptionPart(measure.dc(), any, gc->GetAppNameText());
+    int wt = TGradientCaption::MeasureCaptionPart(measure.dc(), any, gc->GetCaptionText());
+    // What the frame, the icon and the buttons take from the window's width.
+    int overhead = 600 - (RectWidth(gc->GetTextRect()) - (::GetSystemMetrics(SM_CXSMICON) + 2));
+
+    struct Case {
+        int available;
+        bool company, app, cut;
+    };
+    for (Case c : {Case{wc + wa + wt + 10, true, true, false}, Case{wa + wt + 10, false, true, false},
+                   Case{wt - 30, false, false, true}}) {
+        form.SetWidth(overhead + c.available);
+        test::Canvas32 pic(form.GetWidth(), 40);
+        TRect bar = gc->GetCaptionRect();
+        TRect text = gc->GetTextRect();
+        gc->ComposeCaption(pic.dc(), true, bar, text);
+        // Everything left of the buttons.
+        std::vector<TButtonFace> faces = ButtonFaces(bar, gc->GetButtonSet(), form.GetBorderIcons(),
+                                                     ::GetSystemMetrics(SM_CXSMICON), false, false);
+        TRect texts = Rect(bar.left, bar.top, faces.back().rect.left, bar.bottom);
+        EXPECT_EQ(CountColor(pic, texts, ColouredTexts::company) > 0, c.company) << c.available;
+        EXPECT_EQ(CountColor(pic, texts, ColouredTexts::app) > 0, c.app) << c.available;
+        // The caption stays inside the text area; when cut, it ends in an ellipsis:
+        // the last dots' width of it holds only dots, one or two rows of pixels.
+        int right = -1, rows = 0;
+        for (int x = texts.left; x < texts.right; ++x)
+            for (int y = bar.top; y < bar.bottom; ++y)
+                if (pic.At(x, y) == ColouredTexts::caption) right = x;
+        ASSERT_GE(right, 0) << "no caption drawn at " << c.available;
+        EXPECT_LT(right, text.right);
+        if (c.cut) {
+            SIZE dots;
+            HGDIOBJ old = ::SelectObject(measure.dc(), gc->GetCaptionText()->GetFont()->GetHandle());
+            ::GetTextExtentPoint32A(measure.dc(), "...", 3, &dots);
+            ::SelectObject(measure.dc(), old);
+            for (int y = bar.top; y < bar.bottom; ++y) {
+                bool any_ = false;
+                for (int x = right - dots.cx + 2; x <= right; ++x) any_ |= pic.At(x, y) == ColouredTexts::caption;
+                rows += any_;
+            }
+            EXPECT_GE(rows, 1);
+            EXPECT_LE(rows, 2);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- the real frame
+
+TEST(GradientCaption, PaintsTheTitleBarOfARealWindowAndLeavesTheRestToTheSystem) {
+    CaptionForm form(Application, bsSingle, {biSystemMenu, biMinimize}, 420);
+    TGradientCaption* gc = MakeCaption(form);
+    gc->SetColor(clRed);
+    gc->SetEnabled(geAlways);
+    ColouredTexts colours(gc);
+    gc->SetEnabled(geAlways);
+    form.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return gc->IsFormActive(); }));
+    ::RedrawWindow(form.GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    test::Pump();
+
+    HWND wnd = form.GetHandle();
+    RECT w;
+    ::GetWindowRect(wnd, &w);
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    TRect bar = gc->GetCaptionRect();
+    const int gc_textRight = gc->GetTextRect().right;
+    // The frame outside the bar, as the system drew it.
+    std::vector<POINT> frame;
+    for (int y = 0; y < height; y += 7) frame.push_back({0, y}), frame.push_back({width - 1, y});
+    for (int x = 0; x < width; x += 7) frame.push_back({x, 0}), frame.push_back({x, height - 1});
+    for (int x = bar.left; x < bar.right; x += 5) frame.push_back({x, bar.bottom});
+    std::vector<COLORREF> framed;
+    {
+        WindowPixels px(wnd);
+        // The top row of the bar holds the gradient alone, from red to the caption colour.
+        std::vector<TGradientBand> bands = GradientBands(bar.left, bar.right, Plain(clRed), Plain(clActiveCaption), 64);
+        for (const TGradientBand& b : bands)
+            for (int x = b.left; x < b.right; ++x) ASSERT_EQ(px.At(x, bar.top), b.color) << "x " << x;
+        EXPECT_EQ(px.At(bar.left, bar.top), Plain(clRed));
+        EXPECT_EQ(px.At(bar.right - 1, bar.top), Plain(clActiveCaption));
+        // All three texts are in it.
+        EXPECT_GT(px.Count(bar, ColouredTexts::company), 10);
+        EXPECT_GT(px.Count(bar, ColouredTexts::app), 10);
+        EXPECT_GT(px.Count(bar, ColouredTexts::caption), 10);
+        for (POINT p : frame) framed.push_back(px.At(p.x, p.y));
+    }
+    EXPECT_NE(framed[0], CLR_INVALID);
+
+    // Without the bar the system paints the same frame around its own caption.
+    delete gc;
+    test::Pump();
+    WindowPixels px(wnd);
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        EXPECT_EQ(px.At(frame[i].x, frame[i].y), framed[i]) << frame[i].x << "," << frame[i].y;
+    EXPECT_NE(px.At(bar.left, bar.top), Plain(clRed));
+    EXPECT_EQ(px.Count(bar, ColouredTexts::company), 0);
+    // ... in the active state the window is in.
+    EXPECT_EQ(px.At(gc_textRight - 1, bar.top), Plain(clActiveCaption));
+}
+
+TEST(GradientCaption, FollowsActivationWithTheInactiveColours) {
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form);
+    gc->SetEnabled(geWhenActive);
+    gc->GetCaptionText()->SetColorInactive(clYellow);
+    form.Show();
+    test::Pump();
+    TRect bar = gc->GetCaptionRect();
+    CaptionForm other(Application);
+    other.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return !gc->IsFormActive(); }));
+    WindowPixels px(form.GetHandle());
+    EXPECT_EQ(px.At(bar.left, bar.top), Plain(clInactiveCaption));
+    EXPECT_EQ(px.At(bar.right - 1, bar.top), Plain(clInactiveCaption));
+    EXPECT_GT(px.Count(bar, Plain(clYellow)), 10);
+}
+
+TEST(GradientCaption, ABorderlessFormIsLeftToTheSystem) {
+    CaptionForm form(Application, bsNone);
+    form.SetColor(clTeal);
+    auto* gc = MakeCaption(form);
+    gc->SetColor(clRed);
+    gc->SetEnabled(geAlways);
+    form.Show();
+    test::Pump();
+    EXPECT_EQ(gc->PaintCaption(true), Rect(0, 0, 0, 0));
+    ::SendMessageA(form.GetHandle(), WM_NCPAINT, 1, 0);
+    ::SendMessageA(form.GetHandle(), WM_NCACTIVATE, TRUE, 0);
+    WindowPixels px(form.GetHandle());
+    EXPECT_EQ(px.Count(Rect(0, 0, 100, 30), Plain(clTeal)), 100 * 30);
+}
+
+TEST(GradientCaption, IsHookedAgainWhenTheFormsWindowWasMadeAnewWhileLoading) {
+    CaptionForm form(Application);
+    auto* gc = NewComponent<TGradientCaption>(&form, "GradientCaption1");
+    gc->SetColor(clRed);
+    gc->SetEnabled(geAlways);
+    form.Show();
+    test::Pump();
+    HWND old = form.GetHandle();
+    form.RecreateWnd();
+    HWND wnd = form.GetHandle();
+    ASSERT_NE(wnd, old);
+    test::Pump();
+    auto barColour = [&] {
+        ::RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        WindowPixels px(wnd);
+        return px.At(::GetSystemMetrics(SM_CXDLGFRAME), ::GetSystemMetrics(SM_CYDLGFRAME));
+    };
+    EXPECT_NE(barColour(), Plain(clRed));  // the new window is the system's alone
+    gc->EndLoading();
+    EXPECT_EQ(barColour(), Plain(clRed));
+}
+
+TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form);
+    form.Show();
+    test::Pump();
+    gc->PaintCaption(true);  // fonts are made once, on first use
+    long before = ui::LiveHandleCount();
+    HWND wnd = form.GetHandle();
+    for (int i = 0; i < 500; ++i) {
+        gc->PaintCaption(i % 2 == 0);
+        ::SendMessageA(wnd, WM_NCPAINT, 1, 0);
+    }
+    EXPECT_EQ(ui::LiveHandleCount(), before);
+    for (TCompanyText* t : {static_cast<TCompanyText*>(gc->GetCompanyText()),
+                            static_cast<TCompanyText*>(gc->GetAppNameText()),
+                            static_cast<TCompanyText*>(gc->GetCaptionText())})
+        EXPECT_EQ(::GetObjectType(t->GetFont()->GetHandle()), DWORD(OBJ_FONT));
+    // The window's own context is handed back as it was lent.
+    HDC dc = ::GetWindowDC(wnd);
+    EXPECT_EQ(::GetCurrentObject(dc, OBJ_FONT), ::GetStockObject(SYSTEM_FONT));
+    ::ReleaseDC(wnd, dc);
+
+    delete gc;
+    test::Pump();
+    EXPECT_LE(ui::LiveHandleCount(), before);
+}
+
+}  // namespace
