@@ -80,25 +80,26 @@ void TExtraLabel::SetShadowPosY(int y) {
     OffsetsChanged();
 }
 
-void TExtraLabel::SetShadowAngle(int angle) {
-    angle %= 360;
-    if (angle < 0) angle += 360;
-    if (angle == shadowAngle_) return;
-    shadowAngle_ = static_cast<std::uint16_t>(angle);
+void TExtraLabel::OffsetsFromDirection() {
     const TPoint offset = ShadowOffsets(shadowAngle_, shadowDepth_);
     shadowPosY_ = static_cast<std::int8_t>(offset.y);
     shadowPosX_ = static_cast<std::int8_t>(offset.x);
     OffsetsChanged();
 }
 
+void TExtraLabel::SetShadowAngle(int angle) {
+    angle %= 360;
+    if (angle < 0) angle += 360;
+    if (angle == shadowAngle_) return;
+    shadowAngle_ = static_cast<std::uint16_t>(angle);
+    OffsetsFromDirection();
+}
+
 void TExtraLabel::SetShadowDepth(int depth) {
     depth = std::clamp(depth, 0, 7);
     if (depth == shadowDepth_) return;
     shadowDepth_ = static_cast<std::uint8_t>(depth);
-    const TPoint offset = ShadowOffsets(shadowAngle_, shadowDepth_);
-    shadowPosY_ = static_cast<std::int8_t>(offset.y);
-    shadowPosX_ = static_cast<std::int8_t>(offset.x);
-    OffsetsChanged();
+    OffsetsFromDirection();
 }
 
 void TExtraLabel::AdjustBounds() {

@@ -74,6 +74,7 @@ protected:
 private:
     void Changed();
     void OffsetsChanged();
+    void OffsetsFromDirection();
 
     TShadowStyle shadow_ = ssNone;
     std::unique_ptr<TFont> shadowFont_;
