@@ -79,6 +79,11 @@ void TCustomLabel::AdjustBounds() {
     SetBounds(left, GetTop(), r.right, r.bottom);
 }
 
+void TCustomLabel::Loaded() {
+    TGraphicControl::Loaded();
+    AdjustBounds();
+}
+
 void TCustomLabel::TextChanged() {
     Invalidate();
     AdjustBounds();

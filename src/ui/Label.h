@@ -25,6 +25,9 @@ public:
 
 protected:
     void Paint() override;
+    // A label read from a window definition takes its size once the whole
+    // definition is applied (its caption and font may come in any order).
+    void Loaded() override;
     // Sets the size to the caption's extent when auto-size is on.
     virtual void AdjustBounds();
     void TextChanged() override;
