@@ -41,11 +41,13 @@ elif [ -z "${DISPLAY:-}" ]; then
     sf_start_xvfb 88
 fi
 
+sf_prefix_version=2   # raise when the settings below change; old prefixes are updated
+
 sf_make_prefix() {
     local stamp="$WINEPREFIX/.sweepfield-ready"
-    [ -e "$stamp" ] && return 0
+    [ "$(cat "$stamp" 2>/dev/null)" = "$sf_prefix_version" ] && return 0
     mkdir -p "$WINEPREFIX"
-    echo "wine-env: creating the Wine prefix $WINEPREFIX" >&2
+    echo "wine-env: preparing the Wine prefix $WINEPREFIX" >&2
     wineboot -i >/dev/null 2>&1
     # Wine draws window frames and title bars itself, so caption painting is real.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
@@ -62,8 +64,12 @@ sf_make_prefix() {
     for f in "Arial:Liberation Sans" "Times New Roman:Liberation Serif" "Courier New:Liberation Mono" "MS Sans Serif:Tahoma"; do
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${f%%:*}" /t REG_SZ /d "${f#*:}" /f >/dev/null 2>&1
     done
-    wineserver -w
-    touch "$stamp"
+    # Title texts in white, as in the classic Windows scheme: the caption bars
+    # start their gradient at black, where Wine's default black text is lost.
+    wine reg add 'HKCU\Control Panel\Colors' /v TitleText /t REG_SZ /d "255 255 255" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Colors' /v InactiveTitleText /t REG_SZ /d "212 208 200" /f >/dev/null 2>&1
+    wineserver -k 2>/dev/null || true   # writes the registry out; a persistent server never ends by itself
+    echo "$sf_prefix_version" >"$stamp"
 }
 
 sf_make_prefix
