@@ -118,10 +118,10 @@ TEST(Application, TheDefaultErrorReportShowsTheMessageAndTheProgramGoesOn) {
     std::string shown;
     std::thread closer([&shown] {
         for (int i = 0; i < 300; ++i) {
+            // The box can be found before its text is in place: wait for both.
             HWND box = ::FindWindowA("#32770", nullptr);
-            if (box) {
-                char text[256] = "";
-                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the static text of a message box
+            char text[256] = "";
+            if (box && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {  // the box's static text
                 shown = text;
                 ::PostMessageA(box, WM_COMMAND, IDOK, 0);
                 return;
