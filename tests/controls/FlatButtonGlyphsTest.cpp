@@ -246,6 +246,30 @@ TEST(ButtonGlyph, TheOldEmbossedStyleUsesTheBlackPixelsOnly) {
     ExpectPixels(*pic, {{{4, 4}, s}, {{5, 4}, s}, {{6, 4}, s}, {{5, 5}, s}, {{6, 5}, h}, {{7, 5}, h}, {{6, 6}, h}});
 }
 
+TEST(ButtonGlyph, TheProgramsOwnStripsKeyOutTheirBackgroundAndNothingElse) {
+    for (const char* name : {"BTN_START", "BTN_DELETE", "BTN_HELP", "BTN_CONTINUE"}) {
+        SCOPED_TRACE(name);
+        TBitmap strip;
+        strip.LoadFromResourceName(::GetModuleHandleA(nullptr), name);
+        TButtonGlyph glyph;
+        glyph.SetGlyph(&strip);
+        EXPECT_EQ(glyph.GetNumGlyphs(), 2);
+        const COLORREF background = strip.GetCanvas()->GetPixel(0, 15);
+        EXPECT_EQ(glyph.GetTransparentColor(), static_cast<TColor>(background) | PaletteRelativeFlag);
+        auto pic = Finished(glyph, vsUp);
+        ASSERT_TRUE(pic);
+        int shown = 0;
+        for (int y = 0; y < 17; ++y) {
+            for (int x = 0; x < 17; ++x) {
+                const COLORREF c = x < 16 && y < 16 ? strip.GetCanvas()->GetPixel(x, y) : background;
+                EXPECT_EQ(pic->At(x, y), c == background ? kBack : c) << "at " << x << "," << y;
+                shown += c != background;
+            }
+        }
+        EXPECT_GT(shown, 20);  // a picture, not an empty cell
+    }
+}
+
 // ---------------------------------------------------------------- sharing
 
 TEST(GlyphCache, ListsAreSharedBySizeReuseFreedSlotsAndGoWithTheirLastUser) {
