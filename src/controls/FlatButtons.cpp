@@ -144,11 +144,7 @@ void TFlatButton::SetGroupIndex(int value) {
     NotifyGroup();
 }
 
-void TFlatButton::SetDisplayMode(TButtonDisplayMode value) {
-    if (value == displayMode_) return;
-    displayMode_ = value;
-    Redraw(true);
-}
+void TFlatButton::SetDisplayMode(TButtonDisplayMode value) { SetLook(displayMode_, value); }
 
 void TFlatButton::SetDown(bool value) {
     if (groupIndex_ == 0) value = false;
@@ -163,11 +159,7 @@ void TFlatButton::SetDown(bool value) {
     Fire(OnDownChange, this);
 }
 
-void TFlatButton::SetDropdownArrow(bool value) {
-    if (value == dropdownArrow_) return;
-    dropdownArrow_ = value;
-    Redraw(true);
-}
+void TFlatButton::SetDropdownArrow(bool value) { SetLook(dropdownArrow_, value); }
 
 void TFlatButton::SetDropdownCombo(bool value) {
     if (value == dropdownCombo_) return;
@@ -206,11 +198,7 @@ void TFlatButton::SetGlyph(TBitmap* value) {
     Redraw(true);
 }
 
-void TFlatButton::SetLayout(TButtonLayout value) {
-    if (value == layout_) return;
-    layout_ = value;
-    Redraw(true);
-}
+void TFlatButton::SetLayout(TButtonLayout value) { SetLook(layout_, value); }
 
 void TFlatButton::SetMargin(int value) {
     if (value == margin_ || value < -1) return;
@@ -232,17 +220,9 @@ void TFlatButton::SetOldDisabledStyle(bool value) {
     Redraw(true);
 }
 
-void TFlatButton::SetSpacing(int value) {
-    if (value == spacing_) return;
-    spacing_ = value;
-    Redraw(true);
-}
+void TFlatButton::SetSpacing(int value) { SetLook(spacing_, value); }
 
-void TFlatButton::SetWordWrap(bool value) {
-    if (value == wordWrap_) return;
-    wordWrap_ = value;
-    Redraw(true);
-}
+void TFlatButton::SetWordWrap(bool value) { SetLook(wordWrap_, value); }
 
 // ======================================================================== repainting and groups
 

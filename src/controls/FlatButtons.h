@@ -261,6 +261,13 @@ private:
     void CancelPress();
     void BuildStateImage(TButtonVisualState state);
     void UpdateOpaqueStyle();
+    // Stores a property that only changes the look, and repaints.
+    template <class T>
+    void SetLook(T& field, T value) {
+        if (field == value) return;
+        field = value;
+        Redraw(true);
+    }
 
     std::unique_ptr<TButtonGlyph> glyph_;
     TButtonVisualState visualState_ = vsUp;

@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <map>
 
-#include "ui/Forms.h"
 #include "ui/SysUtils.h"
 
 namespace {
-
-const char kPopupClass[] = "SweepfieldPopupList";
 
 struct MenuTraits {
     static void Release(HMENU menu) { ::DestroyMenu(menu); }
@@ -166,24 +163,15 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation) {
 
 HWND TPopupMenu::Window() {
     if (!window_) {
-        static bool registered = false;
-        HINSTANCE instance = ::GetModuleHandleA(nullptr);
-        if (!registered) {
-            WNDCLASSEXA wc{};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = PopupWindowProc;
-            wc.hInstance = instance;
-            wc.lpszClassName = kPopupClass;
-            ::RegisterClassExA(&wc);
-            registered = true;
-        }
-        // A hidden top-level window: a menu needs an owner of the thread that
-        // can take part in activation, which a message-only window cannot.
-        window_.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, kPopupClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                        instance, nullptr));
-        if (!window_) throw EOutOfResources("Error creating window");
+        // The chosen item's command comes back here through the queue. The
+        // item may have gone, or been disabled, since it was chosen.
+        window_.reset(new ui::UtilityWindow(ui::UtilityWindow::TopLevel, [](UINT msg, WPARAM wParam, LPARAM lParam) {
+            if (msg != WM_COMMAND || lParam != 0) return false;
+            if (TMenuItem* item = TMenuItem::FindCommand(static_cast<UINT>(wParam))) item->Click();
+            return true;
+        }));
     }
-    return window_.get();
+    return window_->Handle();
 }
 
 void TPopupMenu::Popup(int screenX, int screenY) {
@@ -196,17 +184,4 @@ void TPopupMenu::Popup(int screenX, int screenY) {
     UINT flags = align[alignment_] | TPM_RIGHTBUTTON | TPM_RETURNCMD;
     UINT command = static_cast<UINT>(::TrackPopupMenu(menu.get(), flags, screenX, screenY, 0, owner, nullptr));
     if (command) ::PostMessageA(owner, WM_COMMAND, command, 0);
-}
-
-LRESULT CALLBACK TPopupMenu::PopupWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != WM_COMMAND || lParam != 0) return ::DefWindowProcA(wnd, msg, wParam, lParam);
-    // The item may have gone, or been disabled, since it was chosen.
-    try {
-        if (TMenuItem* item = TMenuItem::FindCommand(static_cast<UINT>(wParam))) item->Click();
-    } catch (const std::exception& e) {
-        if (Application) Application->HandleException(e);
-    } catch (...) {
-        if (Application) Application->HandleException(Exception("Unexpected error"));
-    }
-    return 0;
 }

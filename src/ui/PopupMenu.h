@@ -17,6 +17,7 @@
 
 #include "ui/Component.h"
 #include "ui/Controls.h"
+#include "ui/UtilityWindow.h"
 
 // A key with Shift, Ctrl and Alt flags: the virtual-key code in the low byte.
 using TShortCut = WORD;
@@ -98,15 +99,11 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
-    struct WindowTraits {
-        static void Release(HWND wnd) { ::DestroyWindow(wnd); }
-    };
-    static LRESULT CALLBACK PopupWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND Window();
 
     std::unique_ptr<TMenuItem> items_;
     TPopupAlignment alignment_ = paLeft;
     TComponent* popupComponent_ = nullptr;
     // Owns the system menu while it is shown and receives the queued choice.
-    ui::UniqueHandle<HWND, WindowTraits> window_;
+    std::unique_ptr<ui::UtilityWindow> window_;
 };

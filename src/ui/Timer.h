@@ -8,9 +8,10 @@
 #pragma once
 
 #include <windows.h>
+#include <memory>
 
 #include "ui/Component.h"
-#include "ui/Handles.h"
+#include "ui/UtilityWindow.h"
 
 class TTimer : public TComponent {
 public:
@@ -29,13 +30,10 @@ protected:
     virtual void Timer();
 
 private:
-    struct WindowTraits {
-        static void Release(HWND wnd) { ::DestroyWindow(wnd); }
-    };
-    static LRESULT CALLBACK TimerWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void UpdateTimer();
+    bool HandleMessage(UINT msg, WPARAM wParam);
 
     UINT interval_ = 1000;
     bool enabled_ = true;
-    ui::UniqueHandle<HWND, WindowTraits> window_;
+    std::unique_ptr<ui::UtilityWindow> window_;
 };
