@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "controls/FlatButtons.h"
+#include "controls/Unusual3DColors.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
 
@@ -122,22 +123,6 @@ void ExpectPixels(const test::Canvas32& pic, const PixelList& expected) {
 COLORREF Highlight() { return ::GetSysColor(COLOR_BTNHIGHLIGHT); }
 COLORREF Shadow() { return ::GetSysColor(COLOR_BTNSHADOW); }
 
-// 3-D colours unlike any picture colour for the life of the object (the
-// default highlight is plain white), put back afterwards.
-class Unusual3DColors {
-public:
-    Unusual3DColors() {
-        for (int i = 0; i < 3; ++i) saved_[i] = ::GetSysColor(kIndexes[i]);
-        const COLORREF unusual[3] = {RGB(230, 220, 200), RGB(250, 240, 100), RGB(90, 80, 70)};
-        ::SetSysColors(3, kIndexes, unusual);
-    }
-    ~Unusual3DColors() { ::SetSysColors(3, kIndexes, saved_); }
-
-private:
-    static constexpr INT kIndexes[3] = {COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW};
-    COLORREF saved_[3];
-};
-
 TEST(ButtonGlyph, SquarePicturesSetTheirCountAndTheCellIsOneLargerEachWay) {
     TButtonGlyph glyph;
     glyph.SetGlyph(OliveStrip(32, 16).get());
@@ -191,7 +176,7 @@ TEST(ButtonGlyph, TheUpPictureKeysOutTheBottomLeftColourOnly) {
 }
 
 TEST(ButtonGlyph, TheStripsSecondPictureIsTheDisabledOneInThisSystemsColours) {
-    Unusual3DColors colors;
+    test::Unusual3DColors colors;
     auto strip = OliveStrip(32, 16);
     TCanvas* c = strip->GetCanvas();
     c->SetPixel(16 + 1, 1, clWhite);
@@ -222,7 +207,7 @@ std::unique_ptr<TBitmap> OnePictureStrip() {
 }
 
 TEST(ButtonGlyph, OnePictureIsEmbossedFromItsDarkPixels) {
-    Unusual3DColors colors;
+    test::Unusual3DColors colors;
     TButtonGlyph glyph;
     glyph.SetGlyph(OnePictureStrip().get());
     ASSERT_EQ(glyph.GetNumGlyphs(), 1);

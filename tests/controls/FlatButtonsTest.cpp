@@ -3,10 +3,12 @@
 // sequence tests), the drop-down menu, and what each look paints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "controls/FlatButtons.h"
+#include "controls/Unusual3DColors.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
@@ -48,6 +50,18 @@ std::unique_ptr<TBitmap> TestStrip() {
     c->FillRect(Rect(0, 0, 4, 4));
     c->GetBrush()->SetColor(clBlue);
     c->FillRect(Rect(16, 0, 20, 4));
+    return b;
+}
+
+// One picture: a black 4 x 4 block at (0..3, 0..3) on olive.
+std::unique_ptr<TBitmap> OnePictureStrip() {
+    std::unique_ptr<TBitmap> b(new TBitmap);
+    b->SetSize(16, 16);
+    TCanvas* c = b->GetCanvas();
+    c->GetBrush()->SetColor(clOlive);
+    c->FillRect(Rect(0, 0, 16, 16));
+    c->GetBrush()->SetColor(clBlack);
+    c->FillRect(Rect(0, 0, 4, 4));
     return b;
 }
 
@@ -184,6 +198,18 @@ TEST_F(FlatButtonTest, TheRightButtonCancelsALeftPress) {
     test::MouseUp(true);
     test::Pump();
     EXPECT_EQ(events, (Events{"b:enter", "b:exit"}));
+}
+
+TEST_F(FlatButtonTest, APressWhoseMouseIsTakenAwayEndsWithoutAClick) {
+    TFlatButton* b = AddButton("b", 8);
+    MoveOnto(b);
+    test::MouseDown();
+    ASSERT_EQ(b->GetVisualState(), vsPressed);
+    ::ReleaseCapture();  // as when another window takes the mouse
+    EXPECT_NE(b->GetVisualState(), vsPressed);
+    test::MouseUp();
+    test::Pump();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "b:click"), 0);
 }
 
 // ---------------------------------------------------------------- hot tracking
@@ -456,6 +482,28 @@ TEST_F(FlatButtonTest, ASeeThroughButtonGoingUpLetsTheBackgroundShowWhereItsFram
     b->SetDown(false);
     test::Pump();
     EXPECT_EQ(onScreen(10, 10), kParent);
+}
+
+TEST_F(FlatButtonTest, NewSystemColoursReachTheCheckerboardAndThePictures) {
+    TFlatButton* b = AddButton("b", 10, 10, 40, 30);
+    b->SetGlyph(OnePictureStrip().get());
+    b->SetGroupIndex(1);
+    b->SetDown(true);
+    Picture();  // the checkerboard and pictures in the old colours
+    {
+        test::Unusual3DColors colors;
+        auto latched = Picture();
+        EXPECT_EQ(latched->At(11, 11), colors.Highlight);
+        EXPECT_EQ(latched->At(12, 11), colors.Face);
+        EXPECT_EQ(latched->At(10, 10), colors.Shadow);
+        b->SetEnabled(false);
+        auto disabled = Picture();  // the embossed picture in the new shadow colour
+        EXPECT_EQ(disabled->At(10 + 12, 10 + 7), colors.Shadow);
+        b->SetEnabled(true);
+    }
+    auto back = Picture();
+    EXPECT_EQ(back->At(11, 11), ::GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(back->At(12, 11), ::GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(FlatButtonTest, TheLastButtonToGoGivesBackTheSharedPictures) {
