@@ -84,7 +84,8 @@ struct FlatButtonUnit {
         delete HotTimer;
         HotTimer = nullptr;
     }
-    // The timer and the hot button part; the timer stays for the next one.
+    // No button is hot any more: the timer stops and forgets it (the timer
+    // itself stays for the next hot button).
     static void ClearHotButton() {
         HotButton = nullptr;
         if (HotTimer) {
