@@ -1,0 +1,315 @@
+// The pictures of the flat buttons: layout arithmetic, how a strip is cut,
+// the finished picture of each look pixel by pixel, and the sharing of the
+// image lists by picture size.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <utility>
+
+#include "controls/FlatButtons.h"
+#include "controls/Unusual3DColors.h"
+#include "support/TestSupport.h"
+#include "ui/SysUtils.h"
+
+namespace {
+
+const COLORREF kBack = RGB(1, 2, 3);
+
+// ---------------------------------------------------------------- layout
+
+TButtonLayoutParams TopLayout() {
+    TButtonLayoutParams p;
+    p.Client = Rect(1, 1, 120, 48);  // 119 x 47
+    p.Glyph = TSize{16, 16};
+    p.Layout = blGlyphTop;
+    p.Margin = -1;
+    p.Spacing = 4;
+    return p;
+}
+
+TSize Caption60x13(int) { return TSize{60, 13}; }
+
+TEST(CalcLayout, GlyphAboveTheCaptionIsCentredAsAWhole) {
+    TButtonLayoutResult r = CalcLayout(TopLayout(), Caption60x13);
+    EXPECT_EQ(r.Glyph, Point(53, 8));
+    EXPECT_EQ(r.Caption, Rect(31, 28, 91, 41));
+
+    // The pressed look: everything one pixel right and down.
+    TButtonLayoutParams p = TopLayout();
+    p.Offset = 1;
+    r = CalcLayout(p, Caption60x13);
+    EXPECT_EQ(r.Glyph, Point(54, 9));
+    EXPECT_EQ(r.Caption, Rect(32, 29, 92, 42));
+}
+
+TEST(CalcLayout, WithoutAGlyphATopLayoutActsAsGlyphLeft) {
+    TButtonLayoutParams p = TopLayout();
+    p.Glyph = TSize{0, 0};
+    TButtonLayoutResult r = CalcLayout(p, Caption60x13);
+    // Spacing drops to 0, margin (119 - 60 + 1) / 2 = 30; centred vertically.
+    EXPECT_EQ(r.Caption, Rect(31, 18, 91, 31));
+}
+
+TEST(CalcLayout, TheDropArrowSitsBesideTheGlyphAndIsCentredWithIt) {
+    TButtonLayoutParams p = TopLayout();
+    p.DropArrow = true;
+    TButtonLayoutResult r = CalcLayout(p, Caption60x13);
+    // Glyph and the 9-pixel arrow box centred together: (119 - 16 - 9 + 1) / 2 = 47.
+    EXPECT_EQ(r.Glyph, Point(48, 8));
+    EXPECT_EQ(r.Arrow, Point(48 + 16, 8 + 6));
+    EXPECT_EQ(r.Caption, Rect(31, 28, 91, 41));
+}
+
+TEST(CalcLayout, AWrappedCaptionBesideAGlyphIsMeasuredAgainstTheRoomLeft) {
+    TButtonLayoutParams p;
+    p.Client = Rect(0, 0, 100, 30);
+    p.Glyph = TSize{16, 16};
+    p.WordWrap = true;
+    p.Spacing = 4;
+    int offered = 0;
+    CalcLayout(p, [&](int width) {
+        offered = width;
+        return TSize{40, 26};
+    });
+    EXPECT_EQ(offered, 100 - (16 + 4) - 2 * 4);
+    p.Margin = 2;
+    p.DropArrow = true;
+    CalcLayout(p, [&](int width) {
+        offered = width;
+        return TSize{40, 26};
+    });
+    EXPECT_EQ(offered, 100 - 9 - (16 + 4) - 2 * 2);
+}
+
+// ---------------------------------------------------------------- pictures
+
+// A strip of the given size on olive, the usual transparent colour.
+std::unique_ptr<TBitmap> OliveStrip(int width, int height) {
+    std::unique_ptr<TBitmap> b(new TBitmap);
+    b->SetSize(width, height);
+    b->GetCanvas()->GetBrush()->SetColor(clOlive);
+    b->GetCanvas()->FillRect(Rect(0, 0, width, height));
+    return b;
+}
+
+// The finished picture of a look, drawn through its mask on kBack.
+std::unique_ptr<test::Canvas32> Finished(TButtonGlyph& glyph, TButtonVisualState state) {
+    const int index = glyph.GetStateImage(state);
+    TGlyphList* list = glyph.GetGlyphList();
+    if (index < 0 || !list) return nullptr;
+    std::unique_ptr<test::Canvas32> pic(new test::Canvas32(list->GetWidth(), list->GetHeight(), kBack));
+    TCanvas canvas;
+    canvas.SetHandle(pic->dc());
+    list->DrawEx(&canvas, 0, 0, index, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+    canvas.SetHandle(nullptr);
+    return pic;
+}
+
+using PixelList = std::vector<std::pair<POINT, COLORREF>>;
+
+// Every pixel of the picture is kBack except the listed ones.
+void ExpectPixels(const test::Canvas32& pic, const PixelList& expected) {
+    for (int y = 0; y < pic.height(); ++y) {
+        for (int x = 0; x < pic.width(); ++x) {
+            COLORREF want = kBack;
+            for (const auto& e : expected)
+                if (e.first.x == x && e.first.y == y) want = e.second;
+            EXPECT_EQ(pic.At(x, y), want) << "at " << x << "," << y;
+        }
+    }
+}
+
+COLORREF Highlight() { return ::GetSysColor(COLOR_BTNHIGHLIGHT); }
+COLORREF Shadow() { return ::GetSysColor(COLOR_BTNSHADOW); }
+
+TEST(ButtonGlyph, SquarePicturesSetTheirCountAndTheCellIsOneLargerEachWay) {
+    TButtonGlyph glyph;
+    glyph.SetGlyph(OliveStrip(32, 16).get());
+    EXPECT_EQ(glyph.GetNumGlyphs(), 2);
+    EXPECT_EQ(glyph.GetTransparentColor(), clOlive | PaletteRelativeFlag);
+    ASSERT_GE(glyph.GetStateImage(vsUp), 0);
+    EXPECT_EQ(glyph.GetGlyphList()->GetWidth(), 17);
+    EXPECT_EQ(glyph.GetGlyphList()->GetHeight(), 17);
+
+    glyph.SetGlyph(OliveStrip(96, 16).get());  // six squares: one wide picture
+    EXPECT_EQ(glyph.GetNumGlyphs(), 1);
+    glyph.SetGlyph(OliveStrip(48, 16).get());
+    EXPECT_EQ(glyph.GetNumGlyphs(), 3);
+    glyph.SetGlyph(OliveStrip(40, 16).get());  // not whole squares: left as it was
+    EXPECT_EQ(glyph.GetNumGlyphs(), 3);
+    glyph.SetNumGlyphs(0);  // ignored
+    EXPECT_EQ(glyph.GetNumGlyphs(), 3);
+
+    glyph.SetGlyph(nullptr);
+    EXPECT_EQ(glyph.GetStateImage(vsUp), -1);
+}
+
+TEST(ButtonGlyph, TheUpPictureKeysOutTheBottomLeftColourOnly) {
+    auto strip = OliveStrip(32, 16);
+    TCanvas* c = strip->GetCanvas();
+    c->GetBrush()->SetColor(clRed);
+    c->FillRect(Rect(2, 2, 4, 4));
+    c->SetPixel(0, 0, clWhite);
+    c->SetPixel(15, 15, static_cast<TColor>(RGB(128, 128, 1)));  // nearly olive: stays
+    c->SetPixel(16, 0, clBlue);  // picture 1 is not the up picture
+    TButtonGlyph glyph;
+    glyph.SetGlyph(strip.get());
+    auto pic = Finished(glyph, vsUp);
+    ASSERT_TRUE(pic);
+    const COLORREF red = RGB(255, 0, 0);
+    ExpectPixels(*pic, {{{2, 2}, red}, {{3, 2}, red}, {{2, 3}, red}, {{3, 3}, red},
+                        {{0, 0}, RGB(255, 255, 255)}, {{15, 15}, RGB(128, 128, 1)}});
+
+    // Looks the strip has no picture for share the up picture's slot.
+    const int up = glyph.GetStateImage(vsUp);
+    EXPECT_EQ(glyph.GetStateImage(vsPressed), up);
+    EXPECT_EQ(glyph.GetStateImage(vsLatched), up);
+    EXPECT_EQ(glyph.GetStateImage(vsHot), up);
+    EXPECT_NE(glyph.GetStateImage(vsDisabled), up);
+
+    // Five pictures: five slots.
+    glyph.SetGlyph(OliveStrip(80, 16).get());
+    std::set<int> slots;
+    for (TButtonVisualState s : {vsUp, vsDisabled, vsPressed, vsLatched, vsHot}) slots.insert(glyph.GetStateImage(s));
+    EXPECT_EQ(slots.size(), 5u);
+}
+
+TEST(ButtonGlyph, TheStripsSecondPictureIsTheDisabledOneInThisSystemsColours) {
+    test::Unusual3DColors colors;
+    auto strip = OliveStrip(32, 16);
+    TCanvas* c = strip->GetCanvas();
+    c->SetPixel(16 + 1, 1, clWhite);
+    c->SetPixel(16 + 2, 2, clGray);
+    c->SetPixel(16 + 3, 3, clRed);
+    c->SetPixel(16 + 4, 4, clBlack);
+    c->SetPixel(16 + 5, 5, clSilver);
+    TButtonGlyph glyph;
+    glyph.SetGlyph(strip.get());
+    auto pic = Finished(glyph, vsDisabled);
+    ASSERT_TRUE(pic);
+    ExpectPixels(*pic, {{{1, 1}, Highlight()},
+                        {{2, 2}, Shadow()},
+                        {{3, 3}, RGB(255, 0, 0)},
+                        {{4, 4}, RGB(0, 0, 0)},
+                        {{5, 5}, RGB(192, 192, 192)}});
+}
+
+// A small black triangle, and a grey, a white and a silver pixel, on olive.
+std::unique_ptr<TBitmap> OnePictureStrip() {
+    auto strip = OliveStrip(16, 16);
+    TCanvas* c = strip->GetCanvas();
+    for (POINT p : {POINT{4, 4}, POINT{5, 4}, POINT{6, 4}, POINT{5, 5}}) c->SetPixel(p.x, p.y, clBlack);
+    c->SetPixel(10, 10, clGray);
+    c->SetPixel(12, 12, clWhite);
+    c->SetPixel(13, 13, clSilver);
+    return strip;
+}
+
+TEST(ButtonGlyph, OnePictureIsEmbossedFromItsDarkPixels) {
+    test::Unusual3DColors colors;
+    TButtonGlyph glyph;
+    glyph.SetGlyph(OnePictureStrip().get());
+    ASSERT_EQ(glyph.GetNumGlyphs(), 1);
+    auto pic = Finished(glyph, vsDisabled);
+    ASSERT_TRUE(pic);
+    // Shadow on the dark pixels (grey counts as dark), a highlight copy one
+    // pixel right and down where no dark pixel is; white and silver vanish.
+    const COLORREF s = Shadow(), h = Highlight();
+    ExpectPixels(*pic, {{{4, 4}, s}, {{5, 4}, s}, {{6, 4}, s}, {{5, 5}, s}, {{10, 10}, s},
+                        {{6, 5}, h}, {{7, 5}, h}, {{6, 6}, h}, {{11, 11}, h}});
+}
+
+TEST(ButtonGlyph, TheOldEmbossedStyleUsesTheBlackPixelsOnly) {
+    TButtonGlyph glyph;
+    glyph.SetGlyph(OnePictureStrip().get());
+    glyph.SetOldDisabledStyle(true);
+    glyph.ReleaseImages();
+    auto pic = Finished(glyph, vsDisabled);
+    ASSERT_TRUE(pic);
+    const COLORREF s = Shadow(), h = Highlight();
+    ExpectPixels(*pic, {{{4, 4}, s}, {{5, 4}, s}, {{6, 4}, s}, {{5, 5}, s}, {{6, 5}, h}, {{7, 5}, h}, {{6, 6}, h}});
+}
+
+TEST(ButtonGlyph, TheProgramsOwnStripsKeyOutTheirBackgroundAndNothingElse) {
+    for (const char* name : {"BTN_START", "BTN_DELETE", "BTN_HELP", "BTN_CONTINUE"}) {
+        SCOPED_TRACE(name);
+        TBitmap strip;
+        strip.LoadFromResourceName(::GetModuleHandleA(nullptr), name);
+        TButtonGlyph glyph;
+        glyph.SetGlyph(&strip);
+        EXPECT_EQ(glyph.GetNumGlyphs(), 2);
+        const COLORREF background = strip.GetCanvas()->GetPixel(0, 15);
+        EXPECT_EQ(glyph.GetTransparentColor(), static_cast<TColor>(background) | PaletteRelativeFlag);
+        auto pic = Finished(glyph, vsUp);
+        ASSERT_TRUE(pic);
+        int shown = 0;
+        for (int y = 0; y < 17; ++y) {
+            for (int x = 0; x < 17; ++x) {
+                const COLORREF c = x < 16 && y < 16 ? strip.GetCanvas()->GetPixel(x, y) : background;
+                EXPECT_EQ(pic->At(x, y), c == background ? kBack : c) << "at " << x << "," << y;
+                shown += c != background;
+            }
+        }
+        EXPECT_GT(shown, 20);  // a picture, not an empty cell
+    }
+}
+
+// ---------------------------------------------------------------- sharing
+
+TEST(GlyphCache, ListsAreSharedBySizeReuseFreedSlotsAndGoWithTheirLastUser) {
+    ASSERT_EQ(GlyphCacheInstance, nullptr) << "a glyph object of another test is still alive";
+    long handles = ui::LiveHandleCount();
+    auto a = std::make_unique<TButtonGlyph>();
+    auto b = std::make_unique<TButtonGlyph>();
+    auto c = std::make_unique<TButtonGlyph>();
+    a->SetGlyph(OliveStrip(32, 16).get());
+    b->SetGlyph(OliveStrip(16, 16).get());
+    c->SetGlyph(OliveStrip(40, 20).get());  // 2 pictures of 20 x 20
+    c->SetNumGlyphs(2);
+    EXPECT_EQ(a->GetStateImage(vsUp), 0);
+    EXPECT_EQ(a->GetStateImage(vsDisabled), 1);
+    EXPECT_EQ(b->GetStateImage(vsUp), 2);
+    c->GetStateImage(vsUp);
+    ASSERT_NE(GlyphCacheInstance, nullptr);
+    EXPECT_EQ(GlyphCacheInstance->ListCount(), 2);
+    EXPECT_EQ(a->GetGlyphList(), b->GetGlyphList());
+    EXPECT_EQ(c->GetGlyphList()->GetWidth(), 21);
+    EXPECT_EQ(a->GetGlyphList()->GetUsedCount(), 3);
+
+    // Freed slots are reused from the lowest; the list does not grow.
+    TGlyphList* shared = a->GetGlyphList();
+    a->ReleaseImages();
+    EXPECT_EQ(shared->GetUsedCount(), 1);
+    EXPECT_EQ(b->GetStateImage(vsDisabled), 0);
+    EXPECT_EQ(shared->GetCount(), 3);
+
+    c.reset();  // the 21 x 21 list goes with its only user
+    EXPECT_EQ(GlyphCacheInstance->ListCount(), 1);
+    b.reset();  // the last user of the 17 x 17 list
+    EXPECT_EQ(GlyphCacheInstance, nullptr);
+    EXPECT_EQ(a->GetStateImage(vsUp), 0);  // a fresh cache and list on demand
+    a.reset();
+    EXPECT_EQ(GlyphCacheInstance, nullptr);
+    EXPECT_EQ(ui::LiveHandleCount(), handles);
+}
+
+TEST(GlyphList, APictureSmallerThanTheCellIsRefusedWithoutTakingASlot) {
+    TGlyphList list(17, 17);
+    TBitmap small;
+    small.SetSize(16, 16);
+    try {
+        list.AddKeyed(&small, clOlive);
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_STREQ(e.what(), "Invalid image size");
+    }
+    EXPECT_EQ(list.GetUsedCount(), 0);
+    TBitmap fits;
+    fits.SetSize(17, 17);
+    EXPECT_EQ(list.AddKeyed(&fits, clOlive), 0);
+    EXPECT_EQ(list.GetUsedCount(), 1);
+    EXPECT_EQ(list.GetCount(), 1);  // the temporary entry is gone again
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Popup menus: what the open menu shows, where it opens, and the chosen
+// item's click running from the message loop after the menu has closed.
+// Another thread plays the user: it waits for the menu window, reads it and
+// posts keys to it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+#include "ui/PopupMenu.h"
+
+namespace {
+
+HWND OpenMenuWindow() {
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
+         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
+        if (::IsWindowVisible(w)) return w;
+    return nullptr;
+}
+
+// Waits (on its own thread) for the menu, hands it to `look`, then posts the keys.
+std::thread PlayUser(std::function<void(HWND)> look, std::vector<WORD> keys) {
+    return std::thread([look, keys] {
+        HWND menu = nullptr;
+        for (int i = 0; i < 300 && !menu; ++i) {
+            menu = OpenMenuWindow();
+            if (!menu) ::Sleep(10);
+        }
+        if (!menu) return;  // the test fails on what it did not see
+        if (look) look(menu);
+        for (WORD key : keys) ::PostMessageA(menu, WM_KEYDOWN, key, 0);
+    });
+}
+
+std::string ItemText(HMENU menu, UINT position) {
+    char text[128] = "";
+    ::GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+class PopupMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        menu = new TPopupMenu(nullptr);
+        eliminar = new TMenuItem(menu);
+        eliminar->SetCaption("Eliminar");
+        eliminar->SetShortCut(ShortCut(VK_DELETE, {ssCtrl}));
+        eliminar->OnClick = [this](TObject* sender) { log.push_back(sender == eliminar ? "click" : "?"); };
+        papelera = new TMenuItem(menu);
+        papelera->SetCaption("Enviar a la Papelera");
+        papelera->SetShortCut(ShortCut(VK_DELETE, {ssShift}));
+        papelera->SetEnabled(false);
+        menu->GetItems()->Add(eliminar);
+        menu->GetItems()->Add(papelera);
+    }
+    void TearDown() override { delete menu; }
+
+    std::vector<std::string> log;
+    TPopupMenu* menu = nullptr;
+    TMenuItem* eliminar = nullptr;
+    TMenuItem* papelera = nullptr;
+};
+
+TEST(ShortCut, TextsNameTheModifiersAndTheKey) {
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_DELETE, {ssCtrl})), "Ctrl+Del");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_DELETE, {ssShift})), "Shift+Del");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_F5, {ssCtrl, ssShift})), "Ctrl+Shift+F5");
+    EXPECT_EQ(ShortCutToText(ShortCut('X', {ssAlt})), "Alt+X");
+    EXPECT_EQ(ShortCutToText(scNone), "");
+}
+
+TEST_F(PopupMenuTest, TheMenuShowsItsItemsAndTheChoiceRunsAfterItCloses) {
+    std::string first, second;
+    UINT secondState = 0;
+    RECT where{};
+    std::thread user = PlayUser(
+        [&](HWND w) {
+            HMENU shown = reinterpret_cast<HMENU>(::SendMessageA(w, MN_GETHMENU, 0, 0));
+            first = ItemText(shown, 0);
+            second = ItemText(shown, 1);
+            secondState = ::GetMenuState(shown, 1, MF_BYPOSITION);
+            ::GetWindowRect(w, &where);
+        },
+        {VK_DOWN, VK_RETURN});
+    menu->Popup(100, 120);
+    log.push_back("returned");
+    user.join();
+    test::Pump();
+    EXPECT_EQ(log, (std::vector<std::string>{"returned", "click"}));
+    EXPECT_EQ(first, "Eliminar\tCtrl+Del");
+    EXPECT_EQ(second, "Enviar a la Papelera\tShift+Del");
+    EXPECT_TRUE(secondState & MF_GRAYED);
+    EXPECT_EQ(where.left, 100);
+    EXPECT_EQ(where.top, 120);
+}
+
+TEST_F(PopupMenuTest, RightAlignmentPutsThePointAtTheMenusRightEdge) {
+    RECT where{};
+    menu->SetAlignment(paRight);
+    std::thread user = PlayUser([&](HWND w) { ::GetWindowRect(w, &where); }, {VK_ESCAPE});
+    menu->Popup(400, 120);
+    user.join();
+    test::Pump();
+    EXPECT_TRUE(log.empty());  // closed without a choice
+    EXPECT_EQ(where.right, 400);
+    EXPECT_EQ(where.top, 120);
+}
+
+TEST_F(PopupMenuTest, AChoiceWhoseItemWasDisabledOrDestroyedMeanwhileDoesNothing) {
+    std::thread user = PlayUser(nullptr, {VK_DOWN, VK_RETURN});
+    menu->Popup(100, 120);
+    user.join();
+    eliminar->SetEnabled(false);
+    test::Pump();
+    EXPECT_TRUE(log.empty());
+
+    eliminar->SetEnabled(true);
+    user = PlayUser(nullptr, {VK_DOWN, VK_RETURN});
+    menu->Popup(100, 120);
+    user.join();
+    delete eliminar;
+    eliminar = nullptr;
+    test::Pump();
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(menu->GetItems()->GetCount(), 1);
+}
+
+TEST_F(PopupMenuTest, ThePopupComponentIsForgottenWhenItGoes) {
+    auto* owner = new TComponent(nullptr);
+    menu->SetPopupComponent(owner);
+    EXPECT_EQ(menu->GetPopupComponent(), owner);
+    delete owner;
+    EXPECT_EQ(menu->GetPopupComponent(), nullptr);
+}
+
+}  // namespace

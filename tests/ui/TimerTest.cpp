@@ -1,0 +1,60 @@
+// The message-driven timer: ticks come only from the message loop, stop when
+// disabled, and the timer may be destroyed from its own tick.
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+#include "ui/Timer.h"
+
+namespace {
+
+TEST(Timer, TicksOnlyFromTheMessageLoopAndStopsWhenDisabled) {
+    long handles = ui::LiveHandleCount();
+    {
+        TTimer timer(nullptr);
+        EXPECT_EQ(timer.GetInterval(), 1000u);
+        EXPECT_TRUE(timer.GetEnabled());
+        int ticks = 0;
+        TObject* sender = nullptr;
+        timer.OnTimer = [&](TObject* s) {
+            ++ticks;
+            sender = s;
+        };
+        timer.SetInterval(20);
+        ::Sleep(120);  // due several times over, but nobody reads the queue
+        EXPECT_EQ(ticks, 0);
+        EXPECT_TRUE(test::PumpUntil([&] { return ticks >= 3; }, 2000));
+        EXPECT_EQ(sender, &timer);
+
+        // A tick that fell due before the timer stopped is not delivered late.
+        ::Sleep(60);
+        timer.SetEnabled(false);
+        const int seen = ticks;
+        test::Pump(150);
+        EXPECT_EQ(ticks, seen);
+
+        timer.SetEnabled(true);
+        EXPECT_TRUE(test::PumpUntil([&] { return ticks > seen; }, 2000));
+        timer.SetInterval(0);  // an interval of 0 stops it as well
+        const int later = ticks;
+        test::Pump(100);
+        EXPECT_EQ(ticks, later);
+    }
+    EXPECT_EQ(ui::LiveHandleCount(), handles);
+}
+
+TEST(Timer, MayBeDestroyedFromItsOwnTick) {
+    long handles = ui::LiveHandleCount();
+    auto* timer = new TTimer(nullptr);
+    timer->SetInterval(10);
+    int ticks = 0;
+    timer->OnTimer = [&](TObject* s) {
+        ++ticks;
+        delete static_cast<TTimer*>(s);
+    };
+    test::Pump(200);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(ui::LiveHandleCount(), handles);
+}
+
+}  // namespace
