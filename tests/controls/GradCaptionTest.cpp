@@ -71,56 +71,6 @@ int CountColor(const test::Canvas32& pic, const TRect& r, COLORREF color) {
 
 COLORREF Plain(TColor c) { return ColorToPlainRGB(c); }
 
-// Reads the next message box of the program, presses its one button and
-// tells what it said.
-class MessageBoxReader {
-public:
-    MessageBoxReader()
-        : thread_([this, ui = ::GetCurrentThreadId()] {
-              for (int i = 0; i < 300 && !stop_; ++i) {
-                  HWND box = nullptr;
-                  ::EnumThreadWindows(ui, FindBox, reinterpret_cast<LPARAM>(&box));
-                  if (box) {
-                      char text[256] = "";
-                      ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                      text_ = text;
-                      for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-                          char cls[32] = "";
-                          ::GetClassNameA(c, cls, sizeof cls);
-                          if (lstrcmpiA(cls, "Button") == 0 && ::IsWindowVisible(c)) ++buttons_;
-                      }
-                      ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                      return;
-                  }
-                  ::Sleep(10);
-              }
-          }) {}
-    ~MessageBoxReader() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    // Waits for the box (or gives up) and returns its text.
-    std::string Text() {
-        if (thread_.joinable()) thread_.join();
-        return text_;
-    }
-    int Buttons() const { return buttons_; }
-
-private:
-    static BOOL CALLBACK FindBox(HWND wnd, LPARAM found) {
-        char cls[16] = "";
-        ::GetClassNameA(wnd, cls, sizeof cls);
-        if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = wnd;
-        return FALSE;
-    }
-
-    std::string text_;
-    int buttons_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 // Puts the system's caption font back when the test is done with it.
 class CaptionFontRestorer {
 public:
@@ -373,20 +323,17 @@ TEST(GradientCaption, InADesignerBadNumColorsAreReportedInMessageBoxes) {
     form.SetDesigning(true);
     auto* gc = new TGradientCaption(&form);
     gc->SetNumColors(32);
-    {
-        MessageBoxReader reader;
-        gc->SetNumColors(0);
-        EXPECT_EQ(reader.Text(), "The number of colors must be at least 1");
-        EXPECT_EQ(reader.Buttons(), 1);
-        EXPECT_EQ(gc->GetNumColors(), 32);
-    }
-    {
-        MessageBoxReader reader;
-        gc->SetNumColors(300);
-        EXPECT_EQ(reader.Text(), "The highest number of gradient colors possible is 256");
-        EXPECT_EQ(reader.Buttons(), 1);
-        EXPECT_EQ(gc->GetNumColors(), 256);
-    }
+    test::MessageBoxCloser boxes;
+    gc->SetNumColors(0);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.LastText(), "The number of colors must be at least 1");
+    EXPECT_EQ(boxes.Boxes()[0].buttons, 1);
+    EXPECT_EQ(gc->GetNumColors(), 32);
+    gc->SetNumColors(300);
+    ASSERT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(boxes.LastText(), "The highest number of gradient colors possible is 256");
+    EXPECT_EQ(boxes.Boxes()[1].buttons, 1);
+    EXPECT_EQ(gc->GetNumColors(), 256);
 }
 
 // ---------------------------------------------------------------- gradient

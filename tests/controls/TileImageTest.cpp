@@ -279,40 +279,8 @@ TEST_F(TileImageTest, BackgroundsGiveBackTheirHandles) {
     EXPECT_EQ(ui::LiveHandleCount(), before);
 }
 
-// Closes every "Warning" message box this process shows, counting them.
-class WarningCloser {
-public:
-    WarningCloser()
-        : thread_([this] {
-              while (!stop_) {
-                  HWND box = ::FindWindowA("#32770", "Warning");
-                  if (box) {
-                      char text[256] = "";
-                      ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                      lastText_ = text;
-                      ++count_;
-                      ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                      while (::IsWindow(box)) ::Sleep(5);
-                  }
-                  ::Sleep(5);
-              }
-          }) {}
-    ~WarningCloser() {
-        stop_ = true;
-        thread_.join();
-    }
-    int count() const { return count_; }
-    std::string lastText() const { return lastText_; }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::atomic<int> count_{0};
-    std::string lastText_;
-    std::thread thread_;
-};
-
 TEST_F(TileImageTest, TheDesignerIsWarnedAtMostThreeTimesAndNeverWhileLoading) {
-    WarningCloser closer;
+    test::MessageBoxCloser closer;
     // At run time and while being read from a definition: no warning.
     tile->SetTransparent(true);
     tile->SetDesigning(true);
@@ -320,20 +288,21 @@ TEST_F(TileImageTest, TheDesignerIsWarnedAtMostThreeTimesAndNeverWhileLoading) {
     tile->SetFaded(true);
     tile->SetTransparent(false);
     tile->EndLoading();
-    EXPECT_EQ(closer.count(), 0);
+    EXPECT_EQ(closer.Count(), 0);
 
     tile->SetTransparent(true);
-    EXPECT_EQ(closer.count(), 1);
-    EXPECT_EQ(closer.lastText(),
+    EXPECT_EQ(closer.Count(), 1);
+    EXPECT_EQ(closer.Boxes()[0].title, "Warning");
+    EXPECT_EQ(closer.LastText(),
               "It is recommended that you use the TileMode property instead of the Transparent/Faded combination.");
     tile->SetFaded(true);
-    EXPECT_EQ(closer.count(), 2);
+    EXPECT_EQ(closer.Count(), 2);
     tile->SetFaded(false);
-    EXPECT_EQ(closer.count(), 3);
+    EXPECT_EQ(closer.Count(), 3);
     // The mode still follows after the warnings stop.
     tile->SetTransparent(false);
     tile->SetFaded(true);
-    EXPECT_EQ(closer.count(), 3);
+    EXPECT_EQ(closer.Count(), 3);
     EXPECT_EQ(tile->GetTileMode(), tmFaded);
 }
 

@@ -140,6 +140,63 @@ void TypeText(const std::string& text) {
 
 POINT ScreenPointOf(const TControl* control, int x, int y) { return control->ClientToScreen(Point(x, y)); }
 
+namespace {
+
+BOOL CALLBACK FindMessageBox(HWND wnd, LPARAM found) {
+    char cls[16] = "";
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = wnd;
+    return FALSE;
+}
+
+}  // namespace
+
+MessageBoxCloser::MessageBoxCloser() : watcher_([this, ui = ::GetCurrentThreadId()] { Watch(ui); }) {}
+
+MessageBoxCloser::~MessageBoxCloser() {
+    stop_ = true;
+    watcher_.join();
+}
+
+void MessageBoxCloser::Watch(DWORD thread) {
+    while (!stop_) {
+        HWND box = nullptr;
+        ::EnumThreadWindows(thread, FindMessageBox, reinterpret_cast<LPARAM>(&box));
+        char text[512] = "";
+        // The box can be visible before its text is in place.
+        if (box && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {
+            Box b{"", text, 0};
+            char title[256] = "";
+            ::GetWindowTextA(box, title, sizeof title);
+            b.title = title;
+            for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+                char cls[32] = "";
+                ::GetClassNameA(c, cls, sizeof cls);
+                if (lstrcmpiA(cls, "Button") == 0 && ::IsWindowVisible(c)) ++b.buttons;
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                boxes_.push_back(b);
+            }
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; ::IsWindow(box) && i < 200; ++i) ::Sleep(5);
+            if (::IsWindow(box)) ::PostMessageA(box, WM_CLOSE, 0, 0);
+        }
+        ::Sleep(5);
+    }
+}
+
+std::vector<MessageBoxCloser::Box> MessageBoxCloser::Boxes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return boxes_;
+}
+
+std::string MessageBoxCloser::LastText() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return boxes_.empty() ? std::string() : boxes_.back().text;
+}
+
 TempDir::TempDir() {
     char base[MAX_PATH];
     ::GetTempPathA(sizeof base, base);

@@ -4,9 +4,13 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "ui/Controls.h"
 
@@ -52,6 +56,34 @@ void PressKey(WORD vk, bool shift = false, bool ctrl = false);
 void TypeText(const std::string& text);
 // Screen coordinates of a point of a control's client area.
 POINT ScreenPointOf(const TControl* control, int x, int y);
+
+// Answers the message boxes that the creating thread shows: another thread
+// waits for each box's text to be in place, records the box and presses its
+// button. A message box is modal, so once the call that showed it returns,
+// the box is on the record.
+class MessageBoxCloser {
+public:
+    struct Box {
+        std::string title;
+        std::string text;
+        int buttons;
+    };
+    MessageBoxCloser();
+    ~MessageBoxCloser();
+    MessageBoxCloser(const MessageBoxCloser&) = delete;
+    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+    std::vector<Box> Boxes() const;
+    int Count() const { return static_cast<int>(Boxes().size()); }
+    // The text of the last box, or empty when there was none.
+    std::string LastText() const;
+
+private:
+    void Watch(DWORD thread);
+    mutable std::mutex mutex_;
+    std::vector<Box> boxes_;
+    std::atomic<bool> stop_{false};
+    std::thread watcher_;
+};
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.

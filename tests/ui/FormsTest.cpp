@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <thread>
 
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
@@ -114,27 +113,14 @@ TEST(Application, TheDefaultErrorReportShowsTheMessageAndTheProgramGoesOn) {
     form.Show();
     test::Pump();
 
-    // Another thread reads the message box and presses its button.
-    std::string shown;
-    std::thread closer([&shown] {
-        for (int i = 0; i < 300; ++i) {
-            // The box can be found before its text is in place: wait for both.
-            HWND box = ::FindWindowA("#32770", nullptr);
-            char text[256] = "";
-            if (box && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {  // the box's static text
-                shown = text;
-                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            ::Sleep(10);
-        }
-    });
+    test::MessageBoxCloser boxes;
     HWND wnd = failing->GetHandle();
     ::SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    closer.join();
     Application->OnException = saved;
-    EXPECT_EQ(shown, "'' is not a valid integer value");
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.LastText(), "'' is not a valid integer value");
+    EXPECT_EQ(boxes.Boxes()[0].buttons, 1);
     EXPECT_FALSE(Application->Terminated());
     // The window still answers.
     EXPECT_TRUE(::IsWindow(wnd));
