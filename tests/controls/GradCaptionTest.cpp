@@ -5,9 +5,7 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "controls/GradCaption.h"

@@ -2,11 +2,9 @@
 // again, the transparent colour's exact match and the designer's warning.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "controls/TileImage.h"
 #include "support/TestSupport.h"
