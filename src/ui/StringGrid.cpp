@@ -9,12 +9,13 @@
 
 namespace {
 
-// Posted to the grid itself: the scroll bars follow the rows and widths once
-// the burst of changes is over. A search appends thousands of rows between
-// two looks at the message queue, and every SetScrollInfo repaints the bar.
-constexpr UINT CM_GRIDSCROLLBARS = CM_USER + 1;
 constexpr UINT_PTR kDragScrollTimer = 1;
 constexpr UINT kDragScrollMs = 60;
+// The scroll bars follow the rows and widths a moment after they change, at
+// most this often. A search appends rows all the time, and every
+// SetScrollInfo draws the bar at once (some 2 ms each under Wine).
+constexpr UINT_PTR kScrollBarTimer = 2;
+constexpr UINT kScrollBarMs = 100;
 constexpr int kHorzLine = 16;  // pixels per horizontal scroll-bar line
 
 const std::string& EmptyText() {
@@ -441,7 +442,7 @@ void TStringGrid::ScrollIntoView(int col, int row) {
     ScrollTo(top, x);
 }
 
-void TStringGrid::ScrollTo(int topRow, int scrollX) {
+void TStringGrid::ScrollTo(int topRow, int scrollX, bool moveThumb) {
     topRow = std::clamp(topRow, fixedRows_, MaxTopRow());
     scrollX = std::clamp(scrollX, 0, MaxScrollX());
     if (topRow == topRow_ && scrollX == scrollX_) return;
@@ -449,15 +450,18 @@ void TStringGrid::ScrollTo(int topRow, int scrollX) {
     topRow_ = topRow;
     scrollX_ = scrollX;
     if (!HandleAllocated()) return;
-    HWND wnd = TWinControl::GetHandle();
-    SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, 0, 0};
-    if (vertical && scrollBars_ != ssNone && scrollBars_ != ssHorizontal) {
-        si.nPos = topRow_ - fixedRows_;
-        ::SetScrollInfo(wnd, SB_VERT, &si, TRUE);
-    }
-    if (horizontal && scrollBars_ != ssNone && scrollBars_ != ssVertical) {
-        si.nPos = scrollX_;
-        ::SetScrollInfo(wnd, SB_HORZ, &si, TRUE);
+    // While the user drags a thumb it is where it should be already.
+    if (moveThumb) {
+        HWND wnd = TWinControl::GetHandle();
+        SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, 0, 0};
+        if (vertical && scrollBars_ != ssNone && scrollBars_ != ssHorizontal) {
+            si.nPos = topRow_ - fixedRows_;
+            ::SetScrollInfo(wnd, SB_VERT, &si, TRUE);
+        }
+        if (horizontal && scrollBars_ != ssNone && scrollBars_ != ssVertical) {
+            si.nPos = scrollX_;
+            ::SetScrollInfo(wnd, SB_HORZ, &si, TRUE);
+        }
     }
     if (horizontal) {
         InvalidateGrid();
@@ -484,7 +488,7 @@ void TStringGrid::HandleScroll(int bar, WORD code) {
             case SB_PAGEDOWN: ScrollBy(page); break;
             case SB_TOP: ScrollTo(fixedRows_, scrollX_); break;
             case SB_BOTTOM: ScrollTo(MaxTopRow(), scrollX_); break;
-            case SB_THUMBTRACK:
+            case SB_THUMBTRACK: ScrollTo(fixedRows_ + track, scrollX_, false); break;
             case SB_THUMBPOSITION: ScrollTo(fixedRows_ + track, scrollX_); break;
             default: break;
         }
@@ -497,7 +501,7 @@ void TStringGrid::HandleScroll(int bar, WORD code) {
             case SB_PAGERIGHT: ScrollTo(topRow_, scrollX_ + page); break;
             case SB_LEFT: ScrollTo(topRow_, 0); break;
             case SB_RIGHT: ScrollTo(topRow_, MaxScrollX()); break;
-            case SB_THUMBTRACK:
+            case SB_THUMBTRACK: ScrollTo(topRow_, track, false); break;
             case SB_THUMBPOSITION: ScrollTo(topRow_, track); break;
             default: break;
         }
@@ -507,14 +511,15 @@ void TStringGrid::HandleScroll(int bar, WORD code) {
 void TStringGrid::RequestScrollBarUpdate() {
     if (!HandleAllocated() || scrollBarsPending_) return;
     scrollBarsPending_ = true;
-    ::PostMessageA(TWinControl::GetHandle(), CM_GRIDSCROLLBARS, 0, 0);
+    ::SetTimer(TWinControl::GetHandle(), kScrollBarTimer, kScrollBarMs, nullptr);
 }
 
 void TStringGrid::UpdateScrollBars() {
     if (!HandleAllocated() || updatingScrollBars_) return;
+    HWND wnd = TWinControl::GetHandle();
+    if (scrollBarsPending_) ::KillTimer(wnd, kScrollBarTimer);
     scrollBarsPending_ = false;
     updatingScrollBars_ = true;
-    HWND wnd = TWinControl::GetHandle();
     const bool vertical = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
     const bool horizontal = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
     // A bar that comes or goes changes the client area, and so what the
@@ -522,23 +527,14 @@ void TStringGrid::UpdateScrollBars() {
     for (int round = 0; round < 3; ++round) {
         const Extent before = ClientSize();
         ClampView();
-        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
-        if (vertical) {
-            si.nMax = GetRowCount() - fixedRows_ - 1;
-            si.nPage = static_cast<UINT>(PageRows());
-            si.nPos = topRow_ - fixedRows_;
-            ::SetScrollInfo(wnd, SB_VERT, &si, TRUE);
-        } else {
+        if (vertical)
+            SetScrollBar(SB_VERT, GetRowCount() - fixedRows_ - 1, PageRows(), topRow_ - fixedRows_);
+        else
             ::ShowScrollBar(wnd, SB_VERT, FALSE);
-        }
-        if (horizontal) {
-            si.nMax = ScrollableWidth() - 1;
-            si.nPage = static_cast<UINT>(std::max(0, ClientSize().cx - FixedColsWidth()));
-            si.nPos = scrollX_;
-            ::SetScrollInfo(wnd, SB_HORZ, &si, TRUE);
-        } else {
+        if (horizontal)
+            SetScrollBar(SB_HORZ, ScrollableWidth() - 1, std::max(0, ClientSize().cx - FixedColsWidth()), scrollX_);
+        else
             ::ShowScrollBar(wnd, SB_HORZ, FALSE);
-        }
         UpdateClientSize();
         const Extent after = ClientSize();
         if (after.cx == before.cx && after.cy == before.cy) break;
@@ -546,6 +542,20 @@ void TStringGrid::UpdateScrollBars() {
     }
     ClampView();
     updatingScrollBars_ = false;
+}
+
+void TStringGrid::SetScrollBar(int bar, int max, int page, int pos) {
+    HWND wnd = TWinControl::GetHandle();
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+    // Asking is cheap; setting draws the bar. A bar that someone hid while
+    // its range still calls for it is set all the same, which shows it.
+    const bool shown = (::GetWindowLongA(wnd, GWL_STYLE) & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
+    const bool needed = page <= max;
+    if (::GetScrollInfo(wnd, bar, &si) && si.nMin == 0 && si.nMax == max && static_cast<int>(si.nPage) == page &&
+        si.nPos == pos && shown == needed)
+        return;
+    si = SCROLLINFO{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, max, static_cast<UINT>(page), pos, 0};
+    ::SetScrollInfo(wnd, bar, &si, TRUE);
 }
 
 // ======================================================================== repainting
@@ -884,10 +894,11 @@ void TStringGrid::WndProc(TMessage& m) {
                 DragScrollTick();
                 return;
             }
+            if (m.WParam == kScrollBarTimer) {
+                UpdateScrollBars();
+                return;
+            }
             break;
-        case CM_GRIDSCROLLBARS:
-            if (scrollBarsPending_) UpdateScrollBars();
-            return;
         default:
             break;
     }

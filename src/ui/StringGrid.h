@@ -195,7 +195,7 @@ private:
     void ChangeSelection(Cell anchor, Cell current);
     void ClampSelection();
     void ScrollIntoView(int col, int row);
-    void ScrollTo(int topRow, int scrollX);
+    void ScrollTo(int topRow, int scrollX, bool moveThumb = true);
     void ScrollBy(int rows) { ScrollTo(topRow_ + rows, scrollX_); }
     void HandleScroll(int bar, WORD code);
     void StopDragSelecting();
@@ -209,6 +209,7 @@ private:
     void LayoutChanged();
     void RequestScrollBarUpdate();
     void UpdateScrollBars();
+    void SetScrollBar(int bar, int max, int page, int pos);
 
     std::vector<std::vector<std::string>> rows_;
     int colCount_ = 5;
