@@ -230,7 +230,9 @@ void TStringGrid::SetFixedCols(int count) {
     if (count == fixedCols_) return;
     if (count >= colCount_) SetColCount(count + 1);
     fixedCols_ = count;
-    ClampSelection();
+    // The view and the current cell start again at the first free column.
+    scrollX_ = 0;
+    anchor_.col = current_.col = count;
     LayoutChanged();
 }
 
@@ -239,7 +241,9 @@ void TStringGrid::SetFixedRows(int count) {
     if (count == fixedRows_) return;
     if (count >= GetRowCount()) rows_.resize(static_cast<std::size_t>(count) + 1);
     fixedRows_ = count;
-    ClampSelection();
+    // The view and the current row start again at the first free row.
+    topRow_ = count;
+    anchor_.row = current_.row = count;
     LayoutChanged();
 }
 
@@ -824,10 +828,8 @@ void TStringGrid::MouseMove(TShiftState shift, int x, int y) {
             ::SetTimer(TWinControl::GetHandle(), kDragScrollTimer, kDragScrollMs, nullptr);
         else
             ::KillTimer(TWinControl::GetHandle(), kDragScrollTimer);
-        int row;
-        if (above) row = topRow_;
-        else if (below) row = LastVisibleRow();
-        else if ((row = RowAtY(y)) < 0) row = GetRowCount() - 1;  // under the last row
+        int row = above ? topRow_ : below ? LastVisibleRow() : RowAtY(y);
+        if (row < 0) row = GetRowCount() - 1;  // under the last row
         int col = ColAtX(x);
         if (col < 0) col = x < 0 ? fixedCols_ : colCount_ - 1;
         const Cell target{std::max(col, fixedCols_), std::max(row, fixedRows_)};

@@ -97,8 +97,13 @@ TEST_F(StringGridTest, TheRowCountNeverFallsBelowTheFixedRowsAndOneMore) {
     grid->SetRowCount(-7);
     EXPECT_EQ(grid->GetRowCount(), 2);
 
-    // No fixed rows, as the pattern list: at least one row.
+    // No fixed rows, as the pattern list: the first row is in view and
+    // current, and there is at least one row.
+    grid->SetRowCount(5);
+    grid->SetRow(3);
     grid->SetFixedRows(0);
+    EXPECT_EQ(grid->GetTopRow(), 0);
+    EXPECT_EQ(grid->GetRow(), 0);
     grid->SetRowCount(0);
     EXPECT_EQ(grid->GetRowCount(), 1);
     EXPECT_EQ(grid->GetRow(), 0);
@@ -352,6 +357,40 @@ TEST_F(StringGridTest, PaintsHeaderSelectionAndLines) {
     EXPECT_TRUE(hasColour(2 * kStride, ::GetSysColor(COLOR_HIGHLIGHTTEXT)));
     EXPECT_TRUE(hasColour(kStride, RGB(0, 0, 0)));
     EXPECT_FALSE(hasColour(2 * kStride, RGB(0, 0, 0)));
+}
+
+TEST_F(StringGridTest, FixedColumnsStayWhileTheOthersScrollSideways) {
+    // A cell grid with a fixed first column, wider than the window.
+    grid->SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine});
+    grid->SetFixedCols(1);
+    grid->SetColWidths(2, 200);
+    grid->SetColWidths(3, 200);
+    test::Pump(200);
+    HWND wnd = grid->GetHandle();
+    ::SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+    ::SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+    // Column 1 slid 32 pixels, half under the fixed column.
+    EXPECT_EQ(grid->CellRect(1, 1).left, 65 - 32);
+    test::Canvas32 pic(300, 200);
+    ::SendMessageA(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    EXPECT_EQ(pic.At(40, kStride + 8), ::GetSysColor(COLOR_BTNFACE));  // the fixed column
+    EXPECT_EQ(pic.At(70, kStride + 8), RGB(255, 255, 255));           // what shows of column 1
+    EXPECT_EQ(pic.At(65 + 32, kStride + 8), RGB(192, 192, 192));      // its right line
+
+    // Moving the current cell to the last column brings it into view.
+    grid->SetFocus();
+    test::Pump();
+    grid->SetCol(1);
+    test::PressKey(VK_RIGHT);
+    test::PressKey(VK_RIGHT);
+    EXPECT_EQ(grid->GetCol(), 3);
+    const TRect last = grid->CellRect(3, grid->GetRow());
+    RECT client;
+    ::GetClientRect(wnd, &client);
+    EXPECT_EQ(last.right, client.right);
+    test::PressKey(VK_HOME);  // the first free column, and the view goes back
+    EXPECT_EQ(grid->GetCol(), 1);
+    EXPECT_EQ(grid->CellRect(1, grid->GetRow()).left, 65);
 }
 
 TEST_F(StringGridTest, ColumnWidthsLayTheColumnsOutAgain) {
