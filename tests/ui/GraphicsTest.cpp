@@ -135,4 +135,49 @@ TEST(Font, ChangesAreReportedAndTheHandleFollows) {
     EXPECT_FALSE(g.SameAs(f));
 }
 
+// A canvas deselects a changed font, brush or pen when told; the old GDI
+// object must still exist then, since Windows does not delete an object
+// that is selected into a DC.
+TEST(Font, TheOldObjectOutlivesTheChangeNotification) {
+    TFont font;
+    HGDIOBJ oldFont = font.GetHandle();
+    bool fontAlive = false;
+    font.OnChange = [&](TObject*) { fontAlive = ::GetObjectType(oldFont) == OBJ_FONT; };
+    font.SetHeight(-20);
+    EXPECT_TRUE(fontAlive);
+    oldFont = font.GetHandle();
+    font.SetHandle(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    EXPECT_TRUE(fontAlive);
+
+    TBrush brush;
+    HGDIOBJ oldBrush = brush.GetHandle();
+    bool brushAlive = false;
+    brush.OnChange = [&](TObject*) { brushAlive = ::GetObjectType(oldBrush) == OBJ_BRUSH; };
+    brush.SetColor(clRed);
+    EXPECT_TRUE(brushAlive);
+
+    TPen pen;
+    HGDIOBJ oldPen = pen.GetHandle();
+    bool penAlive = false;
+    pen.OnChange = [&](TObject*) { penAlive = ::GetObjectType(oldPen) == OBJ_PEN; };
+    pen.SetWidth(3);
+    EXPECT_TRUE(penAlive);
+
+    // And a canvas that changes its objects while drawing leaks none of them.
+    const long before = ui::LiveHandleCount();
+    {
+        test::Canvas32 pic(8, 8);
+        TCanvas canvas;
+        canvas.SetHandle(pic.dc());
+        for (TColor c : {clRed, clBlue, clGreen}) {
+            canvas.GetBrush()->SetColor(c);
+            canvas.GetFont()->SetHeight(-10 - static_cast<int>(c & 3));
+            canvas.TextRect(Rect(0, 0, 8, 8), 0, 0, "x");
+        }
+        EXPECT_EQ(pic.At(7, 7), RGB(0, 128, 0));
+        canvas.SetHandle(nullptr);
+    }
+    EXPECT_EQ(ui::LiveHandleCount(), before);
+}
+
 }  // namespace

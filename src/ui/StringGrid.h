@@ -1,0 +1,237 @@
+// The string grid: rows and columns of text cells in a window of the class
+// library's own class, painted by the grid itself.
+//
+// Rows are all DefaultRowHeight high, so the place of any row is arithmetic
+// and a grid of a hundred thousand rows scrolls and paints as fast as one of
+// ten: painting starts at TopRow and stops at the bottom of the window.
+// Rows are stored one vector of texts each in one vector, so appending a row
+// costs one row, and removing a block moves every later row once.
+//
+// Vertical scrolling goes by whole rows (TopRow), horizontal scrolling by
+// pixels, so a column wider than the window can still be read to its end.
+// Fixed columns stay in place while the others scroll under them.
+//
+// Differences from the grids Windows users know from other programs: the
+// options goRowSizing, goColSizing, goRowMoving, goColMoving, goEditing and
+// goAlwaysShowEditor are kept but have no behaviour (no in-place editor,
+// no sizing or moving with the mouse).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+
+enum TGridOption {
+    goFixedVertLine,
+    goFixedHorzLine,
+    goVertLine,
+    goHorzLine,
+    goRangeSelect,
+    goDrawFocusSelected,
+    goRowSizing,
+    goColSizing,
+    goRowMoving,
+    goColMoving,
+    goEditing,
+    goTabs,
+    goRowSelect,
+    goAlwaysShowEditor,
+    goThumbTracking
+};
+using TGridOptions = TSet<TGridOption>;
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
+using TGridDrawState = TSet<TGridDrawStateItem>;
+
+struct TGridRect {
+    int Left, Top, Right, Bottom;
+};
+inline bool operator==(const TGridRect& a, const TGridRect& b) {
+    return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+}
+inline bool operator!=(const TGridRect& a, const TGridRect& b) { return !(a == b); }
+
+using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)>;
+
+namespace ui {
+// The first row a view may show at the top so that it stays within the rows
+// that exist: TopRow lies in [fixedRows, MaxTopRow]. `pageRows` is the number
+// of rows that fit below the fixed rows (at least one counts).
+int GridMaxTopRow(int rowCount, int fixedRows, int pageRows);
+// The top row that brings `row` into a view of `pageRows` rows starting at
+// `topRow`, moving the view as little as possible.
+int GridTopRowShowing(int row, int topRow, int pageRows);
+// Where the rows of a block removal end up: a row after the block moves up by
+// `count`, a row inside it lands on the first row after it (now `first`).
+int GridRowAfterRemoval(int row, int first, int count);
+}  // namespace ui
+
+class TStringGrid : public TCustomControl {
+public:
+    explicit TStringGrid(TComponent* owner);
+    ~TStringGrid() override;
+
+    int GetColCount() const { return colCount_; }
+    void SetColCount(int count);
+    // Never below FixedRows + 1: there is always a row that is not fixed.
+    int GetRowCount() const { return static_cast<int>(rows_.size()); }
+    void SetRowCount(int count);
+    int GetFixedCols() const { return fixedCols_; }
+    void SetFixedCols(int count);
+    int GetFixedRows() const { return fixedRows_; }
+    void SetFixedRows(int count);
+    int GetDefaultColWidth() const { return defaultColWidth_; }
+    // Sets every column to the new width.
+    void SetDefaultColWidth(int width);
+    int GetDefaultRowHeight() const { return defaultRowHeight_; }
+    void SetDefaultRowHeight(int height);
+    int GetColWidths(int col) const;
+    void SetColWidths(int col, int width);
+    TColor GetFixedColor() const { return fixedColor_; }
+    void SetFixedColor(TColor color);
+
+    TGridOptions GetOptions() const { return options_; }
+    void SetOptions(TGridOptions options);
+    TScrollStyle GetScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle scrollBars);
+    // bsSingle: a sunken 3-D edge round the grid; bsNone: no edge.
+    TFormBorderStyle GetBorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle style);
+    bool GetDefaultDrawing() const { return defaultDrawing_; }
+    void SetDefaultDrawing(bool defaultDrawing);
+
+    // A cell outside the grid reads as empty; writing one raises
+    // EInvalidOperation "Grid index out of range".
+    const std::string& GetCells(int col, int row) const;
+    void SetCells(int col, int row, const std::string& text);
+
+    // The current cell: always inside the selection, never fixed.
+    int GetRow() const { return current_.row; }
+    void SetRow(int row);
+    int GetCol() const { return current_.col; }
+    void SetCol(int col);
+    int GetTopRow() const { return topRow_; }
+    void SetTopRow(int row);
+    // Rows shown whole below the fixed rows.
+    int GetVisibleRowCount() const;
+    // The selected block; with goRowSelect it spans every column that is not fixed.
+    TGridRect GetSelection() const;
+    // Selects a block; its bottom-right cell becomes the current cell.
+    void SetSelection(const TGridRect& selection);
+
+    // Inserts a blank row before `row` (RowCount appends one).
+    void InsertRow(int row);
+    void DeleteRow(int row) { DeleteRows(row, 1); }
+    // Removes count rows from firstRow in one pass: every later row moves
+    // once. The current row and the selection stay on rows that exist.
+    void DeleteRows(int firstRow, int count);
+
+    // The cell's rectangle in client pixels; empty when the cell is out of view.
+    TRect CellRect(int col, int row) const;
+    // The cell under a client point, or -1 for a coordinate on no cell.
+    void MouseToCell(int x, int y, int& col, int& row) const;
+
+    TDrawCellEvent OnDrawCell;
+
+protected:
+    // The per-cell drawing hook, called for every visible cell while painting,
+    // after the grid set the canvas font to Font, the brush to the highlight
+    // colour (and the font colour to the highlight-text colour) for a selected
+    // cell or to the cell colour otherwise, and filled the rectangle. This
+    // version writes the text with ExtTextOutA at (left + 2, top + 2), clipped
+    // to the rectangle on an opaque background (when DefaultDrawing is on),
+    // then fires OnDrawCell.
+    virtual void DrawCell(int col, int row, TRect rect, TGridDrawState state);
+
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Paint() override;
+    void WndProc(TMessage& message) override;
+    LRESULT DialogCode() override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void FontChanged() override;
+    void ColorChanged() override;
+
+private:
+    struct Cell {
+        int col, row;
+        bool operator==(const Cell& o) const { return col == o.col && row == o.row; }
+    };
+    struct Extent {
+        int cx, cy;
+    };
+    struct PaintContext;
+    // Geometry. Lines are one pixel between cells, part of neither.
+    int VertLineWidth() const;
+    int HorzLineWidth() const;
+    int RowStride() const { return defaultRowHeight_ + HorzLineWidth(); }
+    int FixedRowsHeight() const { return fixedRows_ * RowStride(); }
+    int FixedColsWidth() const;
+    int ScrollableWidth() const;
+    int ColLeft(int col) const;
+    int RowTop(int row) const;
+    Extent ClientSize() const;
+    void UpdateClientSize();
+    int PageRows() const;
+    int MaxTopRow() const;
+    int MaxScrollX() const;
+    int RowAtY(int y) const;
+    int ColAtX(int x) const;
+    int LastVisibleRow() const;
+    bool IsSelected(int col, int row) const;
+
+    // Painting.
+    void PaintRow(PaintContext& pc, int row, int top);
+    void PaintCell(PaintContext& pc, int col, int row, const TRect& cell);
+    void PaintFocusRect(PaintContext& pc);
+
+    // Selection and scrolling.
+    void MoveCurrent(Cell current, bool extend);
+    void ChangeSelection(Cell anchor, Cell current);
+    void ClampSelection();
+    void ScrollIntoView(int col, int row);
+    void ScrollTo(int topRow, int scrollX, bool moveThumb = true);
+    void ScrollBy(int rows) { ScrollTo(topRow_ + rows, scrollX_); }
+    void HandleScroll(int bar, WORD code);
+    void StopDragSelecting();
+    void DragScrollTick();
+
+    // Repainting and the scroll bars.
+    void InvalidateRows(int first, int last);
+    void InvalidateCell(int col, int row);
+    void ClampView();
+    void InvalidateGrid();
+    void LayoutChanged();
+    void RequestScrollBarUpdate();
+    void UpdateScrollBars();
+    void SetScrollBar(int bar, int max, int page, int pos);
+
+    std::vector<std::vector<std::string>> rows_;
+    int colCount_ = 5;
+    int fixedCols_ = 1;
+    int fixedRows_ = 1;
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 24;
+    std::vector<int> colWidths_;
+    TColor fixedColor_ = clBtnFace;
+    TGridOptions options_{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
+    TScrollStyle scrollBars_ = ssBoth;
+    TFormBorderStyle borderStyle_ = bsSingle;
+    bool defaultDrawing_ = true;
+
+    Cell anchor_{1, 1};
+    Cell current_{1, 1};
+    int topRow_ = 1;
+    int scrollX_ = 0;
+
+    Extent clientSize_{0, 0};  // kept from WM_SIZE: appending rows asks for it often
+    int wheelDelta_ = 0;
+    bool selecting_ = false;
+    bool scrollBarsPending_ = false;
+    bool updatingScrollBars_ = false;
+};

@@ -1,0 +1,163 @@
+// The result grid's own rules: columns that widen while they are painted,
+// measured in the grid's font, and a title row in a font of its own.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "controls/XStringGrid.h"
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+
+namespace {
+
+constexpr int kRowHeight = 16;
+constexpr int kStride = kRowHeight + 1;
+
+class XStringGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new TForm(Application);
+        form->SetBounds(70, 70, 100, 100);
+        form->SetClientWidth(420);
+        form->SetClientHeight(220);
+        // As the main window makes its result grid.
+        grid = new TXStringGrid(form);
+        grid->SetParent(form);
+        grid->SetBorderStyle(bsNone);
+        grid->SetBounds(0, 0, 400, 200);
+        grid->SetColCount(4);
+        grid->SetRowCount(2);
+        grid->SetFixedCols(0);
+        grid->SetDefaultRowHeight(kRowHeight);
+        grid->SetOptions({goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goRowSelect});
+        grid->SetColor(clWhite);
+        grid->SetScrollBars(ssNone);
+        grid->GetFont()->SetColor(clBlue);
+        grid->GetTitleFont()->SetStyle({fsBold});
+        grid->GetTitleFont()->SetColor(clRed);
+        for (int c = 0; c < 4; ++c) grid->SetColWidths(c, 40);
+        form->Show();
+        test::Pump();
+    }
+    void TearDown() override { delete form; }
+
+    // Paints as WM_PAINT would, twice: a widened column is laid out anew and
+    // repainted, as the grid's own invalidation asks.
+    void Paint() {
+        for (int i = 0; i < 2; ++i)
+            ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    }
+    int TextWidth(const TFont* font, const std::string& text) {
+        TCanvas canvas;
+        test::Canvas32 scratch(1, 1);
+        canvas.SetHandle(scratch.dc());
+        canvas.SetFont(font);
+        const int w = canvas.TextWidth(text);
+        canvas.SetHandle(nullptr);
+        return w;
+    }
+    // Pixels of a colour in a band of the picture.
+    int Ink(int left, int top, int right, int bottom, COLORREF colour) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += pic.At(x, y) == colour;
+        return n;
+    }
+    void AddRows(int count, const std::string& text) {
+        for (int i = 0; i < count; ++i) {
+            const int last = grid->GetRowCount() - 1;
+            grid->SetCells(0, last, text);
+            grid->SetRowCount(last + 2);
+        }
+    }
+
+    TForm* form = nullptr;
+    TXStringGrid* grid = nullptr;
+    test::Canvas32 pic{400, 200};
+};
+
+TEST_F(XStringGridTest, ColumnsWidenToTheWidestPaintedTextPlusTenAndNeverShrink) {
+    const std::string path = "C:\\Archivos de programa\\Sweepfield\\";
+    grid->SetCells(1, 1, path);
+    grid->SetCells(0, 1, "a.txt");
+    Paint();
+    EXPECT_EQ(grid->GetColWidths(1), TextWidth(grid->GetFont(), path) + 10);
+    EXPECT_EQ(grid->GetColWidths(0), 40);  // fits already
+    // The next column moved right with it, in the same pass.
+    EXPECT_EQ(grid->CellRect(2, 1).left, 41 + grid->GetColWidths(1) + 1);
+
+    // A shorter text later, or none, leaves the width; a wider start width is a floor.
+    const int wide = grid->GetColWidths(1);
+    grid->SetCells(1, 1, "C:\\");
+    Paint();
+    EXPECT_EQ(grid->GetColWidths(1), wide);
+    grid->SetCells(1, 1, "");
+    grid->SetColWidths(0, 120);
+    Paint();
+    EXPECT_EQ(grid->GetColWidths(0), 120);
+    EXPECT_EQ(grid->GetColWidths(1), wide);
+
+    // An empty cell still wants 10 pixels.
+    grid->SetColWidths(2, 3);
+    Paint();
+    EXPECT_EQ(grid->GetColWidths(2), 10);
+}
+
+TEST_F(XStringGridTest, RowsOutOfViewWidenNothingUntilTheyAreShown) {
+    AddRows(100, "x");
+    const std::string longName = "un nombre de fichero bastante largo.txt";
+    grid->SetCells(0, 80, longName);
+    Paint();
+    EXPECT_EQ(grid->GetColWidths(0), 40);
+    grid->SetTopRow(75);
+    Paint();
+    EXPECT_EQ(grid->GetColWidths(0), TextWidth(grid->GetFont(), longName) + 10);
+}
+
+TEST_F(XStringGridTest, TheTitleRowIsDrawnInTheTitleFontButMeasuredInTheGridsFont) {
+    const std::string title = "Modificado el dia de la ultima escritura";
+    grid->SetRowCount(4);
+    grid->SetCells(3, 0, title);
+    grid->SetCells(3, 2, title);
+    Paint();
+    // The column fits the plain text; the bold title is wider and is cut at
+    // the column's edge.
+    const int plain = TextWidth(grid->GetFont(), title);
+    ASSERT_GT(TextWidth(grid->GetTitleFont(), title), plain + 10);
+    EXPECT_EQ(grid->GetColWidths(3), plain + 10);
+    const TRect cell = grid->CellRect(3, 0);
+    const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+    EXPECT_GT(Ink(cell.left, 0, cell.right, kRowHeight, red), 0);
+    EXPECT_EQ(Ink(cell.left, 0, cell.right, kRowHeight, blue), 0);
+    EXPECT_EQ(Ink(cell.right, 0, 400, kStride, red), 0);
+    // Bold ink: more of it than the same text in the grid's font.
+    EXPECT_GT(Ink(cell.left, 0, cell.left + plain / 2, kRowHeight, red),
+              Ink(cell.left, 2 * kStride, cell.left + plain / 2, 2 * kStride + kRowHeight, blue));
+
+    // The title font has no say over repainting: changing it shows at the next paint.
+    ::UpdateWindow(grid->GetHandle());
+    grid->GetTitleFont()->SetColor(clGreen);
+    RECT update;
+    EXPECT_FALSE(::GetUpdateRect(grid->GetHandle(), &update, FALSE));
+}
+
+TEST_F(XStringGridTest, ASelectedRowKeepsTheFontsColourOnTheHighlight) {
+    AddRows(3, "seleccionado.txt");
+    grid->SetCells(0, 0, "Fichero");
+    grid->SetRow(2);
+    grid->SetSearchOptions({soCaseSensitive, soPartialMatch});  // held only: nothing to see
+    Paint();
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    const COLORREF highlightText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    const COLORREF blue = RGB(0, 0, 255);
+    const int top = 2 * kStride;
+    EXPECT_EQ(pic.At(grid->GetColWidths(0) - 2, top + 1), highlight);
+    EXPECT_GT(Ink(0, top, 100, top + kRowHeight, blue), 0);
+    EXPECT_EQ(Ink(0, top, 100, top + kRowHeight, highlightText), 0);
+    // The other rows: the same colour on the grid's own.
+    EXPECT_GT(Ink(0, kStride, 100, kStride + kRowHeight, blue), 0);
+    EXPECT_EQ(pic.At(grid->GetColWidths(0) - 2, kStride + 1), RGB(255, 255, 255));
+    EXPECT_EQ(grid->GetSearchOptions(), (TSearchOptions{soCaseSensitive, soPartialMatch}));
+}
+
+}  // namespace

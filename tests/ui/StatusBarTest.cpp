@@ -1,0 +1,151 @@
+// The status bar as the main window uses it, read back the way another
+// program or a screen reader reads it: through the system control's messages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+#include "ui/StatusBar.h"
+
+namespace {
+
+class StatusBarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new TForm(Application);
+        form->SetBorderStyle(bsSingle);
+        form->SetBounds(80, 80, 100, 100);
+        form->SetClientWidth(400);
+        form->SetClientHeight(200);
+        bar = new TStatusBar(form);
+        bar->SetParent(form);
+        bar->SetSizeGrip(false);
+        // The main window's five panels.
+        const struct {
+            int width;
+            TAlignment alignment;
+            const char* text;
+        } panels[] = {{50, taRightJustify, "0"},
+                      {70, taLeftJustify, "Encontrados"},
+                      {70, taRightJustify, "0"},
+                      {70, taLeftJustify, "Total Bytes"},
+                      {50, taLeftJustify, "OK, esperando"}};
+        for (const auto& p : panels) {
+            TStatusPanel* panel = bar->GetPanels()->Add();
+            panel->SetWidth(p.width);
+            panel->SetAlignment(p.alignment);
+            panel->SetText(p.text);
+        }
+        form->Show();
+        test::Pump();
+    }
+    void TearDown() override { delete form; }
+
+    HWND wnd() { return bar->GetHandle(); }
+    std::string WindowText(int part) {
+        LRESULT length = ::SendMessageA(wnd(), SB_GETTEXTLENGTHA, part, 0);
+        std::string s(LOWORD(length) + 1u, '\0');
+        ::SendMessageA(wnd(), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(&s[0]));
+        s.resize(LOWORD(length));
+        return s;
+    }
+    std::vector<int> Parts() {
+        int edges[16];
+        LRESULT n = ::SendMessageA(wnd(), SB_GETPARTS, 16, reinterpret_cast<LPARAM>(edges));
+        return std::vector<int>(edges, edges + n);
+    }
+
+    TForm* form = nullptr;
+    TStatusBar* bar = nullptr;
+};
+
+TEST_F(StatusBarTest, SitsAtTheBottomOfItsFormAcrossTheWholeWidth) {
+    EXPECT_EQ(bar->GetBoundsRect(), Rect(0, 181, 400, 200));
+    form->SetClientWidth(300);
+    EXPECT_EQ(bar->GetBoundsRect(), Rect(0, 181, 300, 200));
+    EXPECT_EQ(::GetWindowLongA(wnd(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+}
+
+TEST_F(StatusBarTest, OtherProgramsReadThePanelsTextsAndWidths) {
+    EXPECT_EQ(Parts(), (std::vector<int>{50, 120, 190, 260, -1}));  // the last reaches the end
+    EXPECT_EQ(WindowText(1), "Encontrados");
+    EXPECT_EQ(WindowText(4), "OK, esperando");
+    // Right alignment is the control's two-tab prefix; the panel keeps the plain text.
+    EXPECT_EQ(WindowText(0), "\t\t0");
+    EXPECT_EQ(bar->GetPanels()->GetItem(0)->GetText(), "0");
+
+    bar->GetPanels()->GetItem(0)->SetText("1234");
+    bar->GetPanels()->GetItem(4)->SetText("C:\\Windows\\");
+    EXPECT_EQ(WindowText(0), "\t\t1234");
+    EXPECT_EQ(WindowText(4), "C:\\Windows\\");
+    bar->GetPanels()->GetItem(3)->SetAlignment(taCenter);
+    EXPECT_EQ(WindowText(3), "\tTotal Bytes");
+    bar->GetPanels()->GetItem(1)->SetWidth(100);
+    EXPECT_EQ(Parts(), (std::vector<int>{50, 150, 220, 290, -1}));
+}
+
+TEST_F(StatusBarTest, PanelsComeBackWithANewWindow) {
+    HWND old = wnd();
+    bar->GetPanels()->GetItem(2)->SetText("95");
+    bar->SetSizeGrip(true);  // a style the control reads when it is made
+    ASSERT_NE(wnd(), old);
+    EXPECT_NE(::GetWindowLongA(wnd(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+    EXPECT_EQ(Parts(), (std::vector<int>{50, 120, 190, 260, -1}));
+    EXPECT_EQ(WindowText(2), "\t\t95");
+    EXPECT_EQ(WindowText(3), "Total Bytes");
+}
+
+// What reaches the control: every SB_SETTEXT repaints the panel on Windows
+// (Wine skips an unchanged text itself).
+int setTexts = 0, paints = 0;
+
+LRESULT CALLBACK CountUpdates(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == SB_SETTEXTA) ++setTexts;
+    if (msg == WM_PAINT) ++paints;
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+TEST_F(StatusBarTest, AnUnchangedTextDoesNotRepaintTheBar) {
+    ::SetWindowSubclass(wnd(), CountUpdates, 1, 0);
+    test::Pump();
+    setTexts = paints = 0;
+    bar->GetPanels()->GetItem(1)->SetText("Encontrados");
+    bar->GetPanels()->GetItem(0)->SetAlignment(taRightJustify);
+    test::Pump();
+    EXPECT_EQ(setTexts, 0);
+    EXPECT_EQ(paints, 0);
+    bar->GetPanels()->GetItem(1)->SetText("Encontrado");
+    test::Pump();
+    EXPECT_EQ(setTexts, 1);
+    EXPECT_GT(paints, 0);
+    ::RemoveWindowSubclass(wnd(), CountUpdates, 1);
+}
+
+TEST_F(StatusBarTest, RightAlignedTextIsDrawnAgainstThePanelsRightEdge) {
+    test::Canvas32 pic(400, 19);
+    bar->PaintTo(pic.dc(), 0, 0);
+    const COLORREF text = ::GetSysColor(COLOR_BTNTEXT);
+    auto inkSpan = [&](int from, int to) {
+        int first = -1, last = -1;
+        for (int x = from; x < to; ++x)
+            for (int y = 3; y < 16; ++y)
+                if (pic.At(x, y) == text) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        return std::make_pair(first, last);
+    };
+    auto zero = inkSpan(0, 48);        // "0", right-aligned in 50 pixels
+    auto label = inkSpan(52, 118);     // "Encontrados", left-aligned
+    ASSERT_GE(zero.first, 0);
+    ASSERT_GE(label.first, 0);
+    EXPECT_GT(zero.first, 30);
+    EXPECT_LT(label.first, 52 + 10);
+}
+
+}  // namespace
