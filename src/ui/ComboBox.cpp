@@ -48,12 +48,35 @@ void TCustomComboBox::CreateWnd() {
     else if (style_ != csDropDownList && !TControl::GetText().empty())
         ::SetWindowTextA(wnd, TControl::GetText().c_str());
     HookEdit();
+    FitSimpleList();
 }
 
 void TCustomComboBox::DestroyWnd() {
     itemIndex_ = GetItemIndex();
     UnhookEdit();
     TWinControl::DestroyWnd();
+}
+
+void TCustomComboBox::BoundsChanged() {
+    TWinControl::BoundsChanged();
+    FitSimpleList();
+}
+
+void TCustomComboBox::FitSimpleList() {
+    if (style_ != csSimple || !HandleAllocated()) return;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetComboBoxInfo(GetHandle(), &info) || !info.hwndList) return;
+    // A simple combo box as high as its edit line leaves its list a strip
+    // of a pixel or two, which would show as a stray line under the edit
+    // line; the list shows only when it has room for an item.
+    RECT r;
+    ::GetClientRect(info.hwndList, &r);
+    const LRESULT item = ::SendMessageA(GetHandle(), CB_GETITEMHEIGHT, 0, 0);
+    const bool room = item != CB_ERR && r.bottom >= item;
+    // The list's own visibility, whether or not the form is shown yet.
+    const bool shown = (::GetWindowLongA(info.hwndList, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != room) ::ShowWindow(info.hwndList, room ? SW_SHOWNA : SW_HIDE);
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle style) {

@@ -40,6 +40,7 @@ protected:
     void DestroyWnd() override;
     void WndProc(TMessage& message) override;
     void DefaultHandler(TMessage& message) override;
+    void BoundsChanged() override;
     virtual void Change();
     // Called after the items were put into a new window.
     virtual void ItemsLoaded() {}
@@ -56,6 +57,7 @@ private:
     void PerformForEdit(UINT msg, WPARAM wParam, LPARAM lParam);
     void HookEdit();
     void UnhookEdit();
+    void FitSimpleList();
 
     TComboBoxStyle style_ = csDropDown;
     std::vector<std::string> items_;

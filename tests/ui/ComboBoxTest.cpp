@@ -71,7 +71,17 @@ TEST_F(ComboBoxTest, TheSimpleStyleShowsOnlyItsEditLineAtTheHeightOfOneLine) {
     ::GetWindowRect(wnd, &c);
     ::GetWindowRect(line, &e);
     EXPECT_EQ(c.bottom - c.top, 21);
-    EXPECT_LE(e.bottom, c.bottom);  // the edit line is inside; no list shows below it
+    EXPECT_LE(e.bottom, c.bottom);
+    // The list has no room for an item: no stray strip of it shows.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ::GetComboBoxInfo(wnd, &info);
+    EXPECT_FALSE(::IsWindowVisible(info.hwndList));
+    // Made taller, the combo box shows its list under the edit line.
+    combo->SetHeight(100);
+    EXPECT_TRUE(::IsWindowVisible(info.hwndList));
+    combo->SetHeight(21);
+    EXPECT_FALSE(::IsWindowVisible(info.hwndList));
 }
 
 TEST_F(ComboBoxTest, SelectingAnItemShowsItsTextAndNoneEmptiesTheLine) {
