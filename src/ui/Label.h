@@ -24,6 +24,7 @@ public:
     void SetShowAccelChar(bool show);
 
 protected:
+    void Loaded() override;
     void Paint() override;
     // Sets the size to the caption's extent when auto-size is on.
     virtual void AdjustBounds();
