@@ -3,6 +3,9 @@
 // the combo box taking part in focus and Tab order as one control.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -166,6 +169,24 @@ TEST_F(ComboBoxTest, FocusOnTheEditLineIsFocusOnTheComboBox) {
     test::PressKey(VK_TAB);
     EXPECT_TRUE(combo->Focused());
     EXPECT_EQ(log, (std::vector<std::string>{"enter", "exit", "enter"}));
+}
+
+TEST_F(ComboBoxTest, TheHintShowsOverTheEditLine) {
+    combo->SetHint("No implementado todav\xEDa");
+    HWND tip = Application->GetHintWindow();
+    HWND line = EditLineOf(combo);
+    POINT p{10, 5};
+    ::ClientToScreen(line, &p);
+    test::MouseMoveTo(p.x - 1, p.y);
+    test::MouseMoveTo(p.x, p.y);
+    ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; }, 4000));
+    char text[80] = {};
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.lpszText = text;
+    ASSERT_TRUE(::SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&ti)));
+    EXPECT_STREQ(text, "No implementado todav\xEDa");
+    test::MouseMoveTo(0, 0);
 }
 
 TEST_F(ComboBoxTest, ItemsSelectionAndStyleSurviveANewWindow) {
