@@ -93,6 +93,7 @@ void TSpinEdit::CreateWnd() {
     // without UDS_SETBUDDYINT the control leaves the field's text alone.
     ::SendMessageA(arrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
     PlaceArrows();
+    HintChanged();  // the arrows show the field's hint too
 }
 
 void TSpinEdit::PlaceArrows() {

@@ -184,6 +184,25 @@ TEST_F(SpinEditTest, TextThatIsNotANumberReadsAsTheMinimum) {
     EXPECT_EQ(spin->GetText(), "5");
 }
 
+TEST_F(SpinEditTest, TheHintShowsOverTheArrows) {
+    form->SetShowHint(true);
+    spin->SetHint("Tamaxo m\xE1ximo del fichero a buscar");
+    spin->RecreateWnd();  // the arrows are made with the field, after its hint
+    HWND tip = Application->GetHintWindow();
+    RECT r;
+    ::GetWindowRect(ArrowsOf(spin), &r);
+    test::MouseMoveTo(r.left + 4, r.top + 3);
+    test::MouseMoveTo(r.left + 5, r.top + 4);
+    ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; }, 4000));
+    char text[80] = {};
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.lpszText = text;
+    ASSERT_TRUE(::SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&ti)));
+    EXPECT_STREQ(text, "Tamaxo m\xE1ximo del fichero a buscar");
+    test::MouseMoveTo(0, 0);
+}
+
 TEST_F(SpinEditTest, DisabledFieldDisablesItsArrowsAndTextStopsShortOfThem) {
     spin->SetEnabled(false);
     EXPECT_FALSE(::IsWindowEnabled(ArrowsOf(spin)));
