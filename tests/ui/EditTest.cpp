@@ -2,10 +2,10 @@
 // and key-press events, the length limit, and state kept across a new window.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "StockTestSupport.h"
 #include "support/TestSupport.h"
 #include "ui/Edit.h"
 #include "ui/Forms.h"
@@ -73,13 +73,7 @@ TEST_F(EditTest, TypingPastingAndSetTextEachFireChange) {
     EXPECT_TRUE(log.empty());
 
     // Pasting through the clipboard, as Ctrl+V does.
-    ASSERT_TRUE(::OpenClipboard(e->GetHandle()));
-    ::EmptyClipboard();
-    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, 4);
-    std::memcpy(::GlobalLock(mem), "xyz", 4);
-    ::GlobalUnlock(mem);
-    ::SetClipboardData(CF_TEXT, mem);
-    ::CloseClipboard();
+    ASSERT_TRUE(test::PutOnClipboard(e->GetHandle(), "xyz"));
     e->SelectAll();
     log.clear();
     test::PressKey('V', false, true);

@@ -7,10 +7,10 @@
 #include <commctrl.h>
 
 #include <climits>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "StockTestSupport.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/SpinEdit.h"
@@ -111,13 +111,7 @@ TEST_F(SpinEditTest, PastedTextIsNotFiltered) {
     spin->SetText("");
     spin->SetFocus();
     test::Pump();
-    ASSERT_TRUE(::OpenClipboard(spin->GetHandle()));
-    ::EmptyClipboard();
-    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, 4);
-    std::memcpy(::GlobalLock(mem), "1a2", 4);
-    ::GlobalUnlock(mem);
-    ::SetClipboardData(CF_TEXT, mem);
-    ::CloseClipboard();
+    ASSERT_TRUE(test::PutOnClipboard(spin->GetHandle(), "1a2"));
     log.clear();
     test::PressKey('V', false, true);
     EXPECT_EQ(spin->GetText(), "1a2");
@@ -186,21 +180,11 @@ TEST_F(SpinEditTest, TextThatIsNotANumberReadsAsTheMinimum) {
 
 TEST_F(SpinEditTest, TheHintShowsOverTheArrows) {
     form->SetShowHint(true);
-    spin->SetHint("Tamaxo m\xE1ximo del fichero a buscar");
+    spin->SetHint("Tamaxo máximo del fichero a buscar");
     spin->RecreateWnd();  // the arrows are made with the field, after its hint
-    HWND tip = Application->GetHintWindow();
     RECT r;
     ::GetWindowRect(ArrowsOf(spin), &r);
-    test::MouseMoveTo(r.left + 4, r.top + 3);
-    test::MouseMoveTo(r.left + 5, r.top + 4);
-    ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; }, 4000));
-    char text[80] = {};
-    TOOLINFOA ti{};
-    ti.cbSize = sizeof ti;
-    ti.lpszText = text;
-    ASSERT_TRUE(::SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&ti)));
-    EXPECT_STREQ(text, "Tamaxo m\xE1ximo del fichero a buscar");
-    test::MouseMoveTo(0, 0);
+    EXPECT_EQ(test::HintShownAt(POINT{r.left + 5, r.top + 4}), "Tamaxo máximo del fichero a buscar");
 }
 
 TEST_F(SpinEditTest, DisabledFieldDisablesItsArrowsAndTextStopsShortOfThem) {
