@@ -20,8 +20,11 @@ int ScreenPixelsPerInch() {
 TFont::TFont() : name_("MS Sans Serif"), height_(-11), color_(clWindowText) {}
 TFont::~TFont() = default;
 
+// The old handle lives until the listeners have run: a canvas that has it
+// selected puts it out of its context first, and GDI must not delete an
+// object that is still selected into one.
 void TFont::Changed() {
-    handle_.reset();
+    ui::FontHandle old = std::move(handle_);
     borrowed_ = nullptr;
     Fire(OnChange, this);
 }
@@ -128,7 +131,7 @@ bool TFont::SameAs(const TFont& o) const {
 TBrush::TBrush() = default;
 
 void TBrush::Changed() {
-    handle_.reset();
+    ui::BrushHandle old = std::move(handle_);  // see TFont::Changed
     Fire(OnChange, this);
 }
 
@@ -174,7 +177,7 @@ void TBrush::Assign(const TPersistent* source) {
 }
 
 void TPen::Changed() {
-    handle_.reset();
+    ui::PenHandle old = std::move(handle_);  // see TFont::Changed
     Fire(OnChange, this);
 }
 

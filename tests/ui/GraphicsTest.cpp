@@ -113,6 +113,43 @@ TEST(Bitmap, ResourcesLoadWithTheirFormatAndAMissingOneSaysSo) {
     EXPECT_EQ(copy.GetCanvas()->GetPixel(0, 13), RGB(128, 128, 0));
 }
 
+TEST(Canvas, AChangedBrushPenOrFontIsDeselectedBeforeItIsDeleted) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    {
+        TCanvas c;
+        c.SetHandle(dc);
+        c.FillRect(Rect(0, 0, 2, 2));
+        c.LineTo(1, 1);
+        c.TextOut(0, 0, "x");
+        HGDIOBJ brush = ::GetCurrentObject(dc, OBJ_BRUSH);
+        HGDIOBJ pen = ::GetCurrentObject(dc, OBJ_PEN);
+        HGDIOBJ font = ::GetCurrentObject(dc, OBJ_FONT);
+        ASSERT_EQ(brush, c.GetBrush()->GetHandle());
+        // When a listener hears of the change, the old object still exists
+        // (so that it can be put out of a context), and none is left
+        // selected once the change is done.
+        bool alive = false;
+        TBrush watched;
+        HBRUSH before = watched.GetHandle();
+        watched.OnChange = [&](TObject*) { alive = ::GetObjectType(before) == OBJ_BRUSH; };
+        watched.SetColor(clRed);
+        EXPECT_TRUE(alive);
+        EXPECT_EQ(::GetObjectType(before), 0u);
+
+        c.GetBrush()->SetColor(clRed);
+        c.GetPen()->SetColor(clRed);
+        c.GetFont()->SetHeight(-20);
+        EXPECT_NE(::GetCurrentObject(dc, OBJ_BRUSH), brush);
+        EXPECT_NE(::GetCurrentObject(dc, OBJ_PEN), pen);
+        EXPECT_NE(::GetCurrentObject(dc, OBJ_FONT), font);
+        EXPECT_EQ(::GetObjectType(brush), 0u);
+        EXPECT_EQ(::GetObjectType(pen), 0u);
+        EXPECT_EQ(::GetObjectType(font), 0u);
+        c.SetHandle(nullptr);
+    }
+    ::DeleteDC(dc);
+}
+
 TEST(Font, ChangesAreReportedAndTheHandleFollows) {
     TFont f;
     int changes = 0;
