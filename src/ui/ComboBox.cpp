@@ -42,7 +42,6 @@ void TCustomComboBox::CreateWnd() {
     TWinControl::CreateWnd();
     HWND wnd = GetHandle();
     for (const std::string& item : items_) ::SendMessageA(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    ItemsLoaded();
     if (itemIndex_ >= 0)
         ::SendMessageA(wnd, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
     else if (style_ != csDropDownList && !TControl::GetText().empty())

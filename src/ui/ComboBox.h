@@ -42,11 +42,6 @@ protected:
     void DefaultHandler(TMessage& message) override;
     void BoundsChanged() override;
     virtual void Change();
-    // Called after the items were put into a new window.
-    virtual void ItemsLoaded() {}
-
-    // The window of the edit line, if the style has one and the window exists.
-    HWND EditWindow() const { return edit_; }
 
 private:
     static LRESULT CALLBACK EditSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
