@@ -105,9 +105,9 @@ TEST(Application, TheDefaultErrorReportShowsTheMessageAndTheProgramGoesOn) {
     std::thread closer([&shown] {
         for (int i = 0; i < 300; ++i) {
             HWND box = ::FindWindowA("#32770", nullptr);
-            if (box) {
-                char text[256] = "";
-                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the static text of a message box
+            char text[256] = "";
+            // The box is found while it is still being made: wait for its text.
+            if (box && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {  // a message box's static text
                 shown = text;
                 ::PostMessageA(box, WM_COMMAND, IDOK, 0);
                 return;
