@@ -5,6 +5,15 @@
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
 
+namespace {
+
+// Where a button puts a glyph and a caption of the given sizes: side by
+// side with a gap, the pair centred; either may be empty.
+struct TButtonLayout {
+    TPoint Glyph;
+    TRect Caption;
+};
+
 TButtonLayout LayoutButton(const TRect& client, TSize glyph, TSize caption, int spacing) {
     const int gap = glyph.cx > 0 && caption.cx > 0 ? spacing : 0;
     const int total = glyph.cx + gap + caption.cx;
@@ -15,6 +24,8 @@ TButtonLayout LayoutButton(const TRect& client, TSize glyph, TSize caption, int 
     l.Caption = Rect(cx, cy, cx + caption.cx, cy + caption.cy);
     return l;
 }
+
+}  // namespace
 
 TBitBtn::TBitBtn(TComponent* owner) : TWinControl(owner), glyph_(new TBitmap) {
     SetControlStyle({csSetCaption});

@@ -51,11 +51,3 @@ private:
     int numGlyphs_ = 1;
     bool default_ = false;
 };
-
-// Where a button of the given size puts a glyph and a caption of the given
-// sizes: side by side with a gap, the pair centred; either may be empty.
-struct TButtonLayout {
-    TPoint Glyph;
-    TRect Caption;
-};
-TButtonLayout LayoutButton(const TRect& client, TSize glyph, TSize caption, int spacing);

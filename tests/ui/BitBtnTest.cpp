@@ -191,14 +191,4 @@ TEST_F(BitBtnTest, TheAcceleratorClicksAButtonWithACaption) {
     EXPECT_EQ(log, (std::vector<std::string>{"other"}));
 }
 
-TEST(ButtonLayout, GlyphAndCaptionAreCentredSideBySide) {
-    TButtonLayout l = LayoutButton(Rect(0, 0, 27, 25), TSize{16, 16}, TSize{0, 0}, 4);
-    EXPECT_EQ(l.Glyph, Point(5, 4));
-    l = LayoutButton(Rect(0, 0, 100, 25), TSize{16, 16}, TSize{40, 13}, 4);
-    EXPECT_EQ(l.Glyph, Point(20, 4));
-    EXPECT_EQ(l.Caption, Rect(40, 6, 80, 19));
-    l = LayoutButton(Rect(0, 0, 100, 25), TSize{0, 0}, TSize{40, 13}, 4);
-    EXPECT_EQ(l.Caption, Rect(30, 6, 70, 19));
-}
-
 }  // namespace

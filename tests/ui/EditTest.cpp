@@ -47,17 +47,6 @@ protected:
     std::vector<std::string> log;
 };
 
-TEST_F(EditTest, ANewFieldIsAStockEditWithASunkenBorderAndATabStop) {
-    TEdit* e = form->first;
-    EXPECT_TRUE(e->GetTabStop());
-    EXPECT_TRUE(::GetWindowLongA(e->GetHandle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    char cls[16];
-    ::GetClassNameA(e->GetHandle(), cls, sizeof cls);
-    EXPECT_STREQ(cls, "Edit");
-    // Made by code, the field's text follows its name, as a new control's does.
-    EXPECT_EQ(e->GetText(), "first");
-}
-
 TEST_F(EditTest, TypingPastingAndSetTextEachFireChange) {
     TEdit* e = form->first;
     e->SetText("");
@@ -110,16 +99,6 @@ TEST_F(EditTest, MaxLengthLimitsTypingAndSurvivesANewWindow) {
 
     e->SetMaxLength(0);  // no limit of its own
     EXPECT_GT(::SendMessageA(e->GetHandle(), EM_GETLIMITTEXT, 0, 0), 30000);
-}
-
-TEST_F(EditTest, SelectAllSelectsTheWholeText) {
-    TEdit* e = form->first;
-    e->SetText("hello");
-    e->SelectAll();
-    DWORD start = 0, end = 0;
-    ::SendMessageA(e->GetHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(start, 0u);
-    EXPECT_EQ(end, 5u);
 }
 
 TEST_F(EditTest, FontAndColourComeFromTheControl) {
