@@ -166,7 +166,9 @@ void TControl::SetText(const std::string& text) {
 }
 
 void TControl::SetName(const std::string& name) {
-    bool follow = controlStyle_.Contains(csSetCaption) && GetText() == GetName();
+    // A window definition stores only the properties that differ from their
+    // defaults, so a control read from one keeps the (empty) caption it has.
+    bool follow = controlStyle_.Contains(csSetCaption) && !IsLoading() && GetText() == GetName();
     TComponent::SetName(name);
     if (follow) SetText(name);
 }

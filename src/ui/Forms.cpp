@@ -29,6 +29,14 @@ void RegisterFormClass() {
     registered = true;
 }
 
+// The child windows of a control that are not controls of their own.
+std::vector<HWND> InnerWindows(TWinControl* control) {
+    std::vector<HWND> inner;
+    for (HWND c = ::GetWindow(control->GetHandle(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+        if (!TWinControl::FindControl(c)) inner.push_back(c);
+    return inner;
+}
+
 BOOL CALLBACK CollectEnabledWindow(HWND wnd, LPARAM param) {
     auto* list = reinterpret_cast<std::vector<HWND>*>(param);
     if (::IsWindowVisible(wnd) && ::IsWindowEnabled(wnd)) list->push_back(wnd);
@@ -538,6 +546,11 @@ void TApplication::RemoveHintTool(TControl* control) {
             ti.hwnd = ::GetParent(w->GetHandle());
             ti.uId = reinterpret_cast<UINT_PTR>(w->GetHandle());
             ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+            ti.hwnd = w->GetHandle();
+            for (HWND inner : InnerWindows(w)) {
+                ti.uId = reinterpret_cast<UINT_PTR>(inner);
+                ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+            }
         }
     }
 }
@@ -556,6 +569,14 @@ void TApplication::UpdateHintTool(TControl* control) {
         ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         ti.hwnd = ::GetParent(w->GetHandle());
         ti.uId = reinterpret_cast<UINT_PTR>(w->GetHandle());
+        // The windows inside a stock control (a combo box's edit line, a
+        // spin edit's arrows) get the mouse instead of it: they show its hint.
+        TOOLINFOA inner = ti;
+        inner.hwnd = w->GetHandle();
+        for (HWND child : InnerWindows(w)) {
+            inner.uId = reinterpret_cast<UINT_PTR>(child);
+            ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&inner));
+        }
     } else {
         // Windowless and disabled controls get no mouse messages of their own:
         // the tip watches their place on the parent.

@@ -79,6 +79,8 @@ void TCustomLabel::AdjustBounds() {
     SetBounds(left, GetTop(), r.right, r.bottom);
 }
 
+// Sizing waits while a window definition is applied (the caption and font
+// come one after the other); once it is done the label fits what it got.
 void TCustomLabel::Loaded() {
     TGraphicControl::Loaded();
     AdjustBounds();

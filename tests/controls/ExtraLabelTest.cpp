@@ -47,8 +47,10 @@ class ExtraLabelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form = new LabelForm(Application);
-        label = NewControl<TExtraLabel>(form, "ExtraLabel1", form);
-        label->EndLoading();
+        // Made by code, as a designer drops it: the caption follows the name.
+        label = new TExtraLabel(form);
+        label->SetName("ExtraLabel1");
+        label->SetParent(form);
         form->HandleNeeded();
     }
     void TearDown() override { delete form; }

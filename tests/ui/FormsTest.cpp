@@ -159,6 +159,26 @@ TEST(Application, ControlsWithAHintGetATooltip) {
     EXPECT_EQ(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), before - 1);
 }
 
+TEST(Form, ACaptionFollowsTheNameOnlyOfAControlMadeByCode) {
+    class Captioned : public TGraphicControl {
+    public:
+        explicit Captioned(TComponent* owner) : TGraphicControl(owner) { SetControlStyle({csSetCaption}); }
+    };
+    PlainForm form(Application);
+    auto* byCode = new Captioned(&form);
+    byCode->SetName("Panel1");
+    EXPECT_EQ(byCode->GetCaption(), "Panel1");
+    Captioned* defined = nullptr;
+    Captioned* titled = nullptr;
+    form.Define([&] {
+        defined = NewControl<Captioned>(&form, "eName", &form);
+        titled = NewControl<Captioned>(&form, "Label1", &form);
+        titled->SetCaption("Kb");
+    });
+    EXPECT_EQ(defined->GetCaption(), "");
+    EXPECT_EQ(titled->GetCaption(), "Kb");
+}
+
 TEST(Handles, AFormFullOfControlsGivesBackEveryHandle) {
     long before = ui::LiveHandleCount();
     {

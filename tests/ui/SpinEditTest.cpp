@@ -1,0 +1,212 @@
+// The spin edit: the typing filter in front of OnKeyPress, the arrow
+// buttons (step, bounds, no bound when the bounds are equal, OnChange), the
+// arrow keys, and reading the value of a text that is not a number.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "StockTestSupport.h"
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+#include "ui/SpinEdit.h"
+
+namespace {
+
+class CountingSpinEdit : public TSpinEdit {
+public:
+    using TSpinEdit::TSpinEdit;
+    int beeps = 0;
+
+protected:
+    void Beep() override { ++beeps; }
+};
+
+class SpinForm : public TForm {
+public:
+    explicit SpinForm(TComponent* owner) : TForm(owner) {
+        SetBorderStyle(bsSingle);
+        SetBounds(60, 60, 320, 160);
+        spin = new CountingSpinEdit(this);
+        spin->SetParent(this);
+        spin->SetBounds(8, 8, 121, 22);
+        spin->SetIncrement(32);
+        spin->SetMinValue(0);
+        spin->SetMaxValue(2147483647);
+        spin->SetValue(32);
+    }
+    CountingSpinEdit* spin;
+};
+
+HWND ArrowsOf(TSpinEdit* spin) { return ::FindWindowExA(spin->GetHandle(), nullptr, UPDOWN_CLASSA, nullptr); }
+
+class SpinEditTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new SpinForm(Application);
+        spin = form->spin;
+        spin->OnChange = [this](TObject*) { log.push_back("change:" + spin->GetText()); };
+        form->Show();
+        test::Pump();
+        log.clear();
+    }
+    void TearDown() override { delete form; }
+
+    // Clicks the upper or lower arrow with the mouse.
+    void ClickArrow(bool up) {
+        RECT r;
+        ::GetWindowRect(ArrowsOf(spin), &r);
+        const int x = (r.left + r.right) / 2;
+        const int y = up ? r.top + (r.bottom - r.top) / 4 : r.bottom - (r.bottom - r.top) / 4 - 1;
+        test::ClickAt(x, y);
+    }
+
+    SpinForm* form = nullptr;
+    CountingSpinEdit* spin = nullptr;
+    std::vector<std::string> log;
+};
+
+TEST(SpinEditRules, OnlyDigitsSignsTheSeparatorAndControlCharactersOtherThanEnterPass) {
+    for (char c : std::string("0123456789+-,")) EXPECT_TRUE(IsSpinEditChar(c, ',')) << c;
+    EXPECT_FALSE(IsSpinEditChar('.', ','));
+    EXPECT_TRUE(IsSpinEditChar('.', '.'));
+    EXPECT_TRUE(IsSpinEditChar('\b', ','));
+    EXPECT_TRUE(IsSpinEditChar('\x16', ','));  // Ctrl+V
+    EXPECT_FALSE(IsSpinEditChar('\r', ','));
+    for (char c : std::string("aZ =e*")) EXPECT_FALSE(IsSpinEditChar(c, ',')) << c;
+    EXPECT_FALSE(IsSpinEditChar(static_cast<char>(0xF1), ','));  // ñ
+}
+
+TEST_F(SpinEditTest, RefusedCharactersBeepAndNeverReachKeyPress) {
+    std::string seen;
+    spin->OnKeyPress = [&](TObject*, char& key) { seen += key; };
+    spin->SetText("");
+    spin->SetFocus();
+    test::Pump();
+    const std::string separator(1, LocaleDecimalSeparator());
+    test::TypeText("1a+b-" + separator + "2");
+    EXPECT_EQ(seen, "1+-" + separator + "2");
+    EXPECT_EQ(spin->GetText(), "1+-" + separator + "2");
+    EXPECT_EQ(spin->beeps, 2);
+
+    test::PressKey(VK_BACK);  // control characters pass
+    EXPECT_EQ(seen.back(), '\b');
+    EXPECT_EQ(spin->GetText(), "1+-" + separator);
+    test::PressKey(VK_RETURN);  // except Enter
+    EXPECT_EQ(spin->beeps, 3);
+    EXPECT_EQ(seen.back(), '\b');
+}
+
+TEST_F(SpinEditTest, PastedTextIsNotFiltered) {
+    spin->SetText("");
+    spin->SetFocus();
+    test::Pump();
+    ASSERT_TRUE(test::PutOnClipboard(spin->GetHandle(), "1a2"));
+    log.clear();
+    test::PressKey('V', false, true);
+    EXPECT_EQ(spin->GetText(), "1a2");
+    EXPECT_EQ(log, (std::vector<std::string>{"change:1a2"}));
+    EXPECT_EQ(spin->beeps, 0);
+}
+
+TEST_F(SpinEditTest, ArrowsStepWithinTheBoundsAndFireChange) {
+    ClickArrow(true);
+    EXPECT_EQ(spin->GetValue(), 64);
+    EXPECT_TRUE(spin->Focused());  // a click on the arrows focuses the field
+    ClickArrow(false);
+    ClickArrow(false);
+    EXPECT_EQ(spin->GetValue(), 0);
+    ClickArrow(false);  // at the minimum: nothing changes
+    EXPECT_EQ(spin->GetText(), "0");
+    EXPECT_EQ(log, (std::vector<std::string>{"change:64", "change:32", "change:0"}));
+
+    spin->SetValue(2147483640);
+    ClickArrow(true);
+    EXPECT_EQ(spin->GetText(), "2147483647");
+}
+
+TEST_F(SpinEditTest, EqualBoundsMeanNoBound) {
+    spin->SetMaxValue(0);
+    spin->SetValue(1024);
+    ClickArrow(true);
+    EXPECT_EQ(spin->GetValue(), 1056);
+    spin->SetValue(0);
+    ClickArrow(false);
+    EXPECT_EQ(spin->GetText(), "-32");
+    // The range of the number itself still holds.
+    spin->SetValue(INT_MAX);
+    ClickArrow(true);
+    EXPECT_EQ(spin->GetText(), "2147483647");
+}
+
+TEST_F(SpinEditTest, ArrowKeysStepLikeTheArrows) {
+    spin->SetFocus();
+    test::Pump();
+    test::PressKey(VK_UP);
+    EXPECT_EQ(spin->GetValue(), 64);
+    test::PressKey(VK_DOWN);
+    test::PressKey(VK_DOWN);
+    EXPECT_EQ(spin->GetValue(), 0);
+}
+
+TEST_F(SpinEditTest, TextThatIsNotANumberReadsAsTheMinimum) {
+    spin->SetMinValue(5);
+    spin->SetText("");
+    EXPECT_EQ(spin->GetValue(), 5);
+    spin->SetText("12a");
+    EXPECT_EQ(spin->GetValue(), 5);
+    spin->SetText("99999999999");
+    EXPECT_EQ(spin->GetValue(), 5);
+    spin->SetText("+17");
+    EXPECT_EQ(spin->GetValue(), 17);
+    // From a text that is not a number the arrows start at the minimum.
+    spin->SetText("x");
+    ClickArrow(true);
+    EXPECT_EQ(spin->GetText(), "37");
+    // Setting a value keeps it within the bounds.
+    spin->SetValue(-3);
+    EXPECT_EQ(spin->GetText(), "5");
+}
+
+TEST_F(SpinEditTest, TheHintShowsOverTheArrows) {
+    form->SetShowHint(true);
+    spin->SetHint("Tamaxo máximo del fichero a buscar");
+    spin->RecreateWnd();  // the arrows are made with the field, after its hint
+    RECT r;
+    ::GetWindowRect(ArrowsOf(spin), &r);
+    EXPECT_EQ(test::HintShownAt(POINT{r.left + 5, r.top + 4}), "Tamaxo máximo del fichero a buscar");
+}
+
+TEST_F(SpinEditTest, DisabledFieldDisablesItsArrowsAndTextStopsShortOfThem) {
+    spin->SetEnabled(false);
+    EXPECT_FALSE(::IsWindowEnabled(ArrowsOf(spin)));
+    ClickArrow(true);
+    EXPECT_EQ(spin->GetValue(), 32);
+    spin->SetEnabled(true);
+    EXPECT_TRUE(::IsWindowEnabled(ArrowsOf(spin)));
+
+    RECT field, arrows;
+    ::GetClientRect(spin->GetHandle(), &field);
+    ::GetWindowRect(ArrowsOf(spin), &arrows);
+    ::MapWindowPoints(HWND_DESKTOP, spin->GetHandle(), reinterpret_cast<POINT*>(&arrows), 2);
+    EXPECT_EQ(arrows.right, field.right);
+    EXPECT_EQ(arrows.top, 0);
+    EXPECT_EQ(arrows.bottom, field.bottom);
+    LRESULT margins = ::SendMessageA(spin->GetHandle(), EM_GETMARGINS, 0, 0);
+    EXPECT_GE(HIWORD(margins), arrows.right - arrows.left);
+
+    // The arrows follow a new size and a new window.
+    spin->SetWidth(150);
+    spin->RecreateWnd();
+    ::GetClientRect(spin->GetHandle(), &field);
+    ::GetWindowRect(ArrowsOf(spin), &arrows);
+    ::MapWindowPoints(HWND_DESKTOP, spin->GetHandle(), reinterpret_cast<POINT*>(&arrows), 2);
+    EXPECT_EQ(arrows.right, field.right);
+    EXPECT_EQ(spin->GetText(), "32");
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+// Helpers shared by the stock controls' tests: the hint a user sees after
+// resting the mouse somewhere, and text put on the clipboard for pasting.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+
+#include "support/TestSupport.h"
+#include "ui/Forms.h"
+
+namespace test {
+
+// Rests the mouse at a screen point until the application's tooltip shows
+// and returns its text (empty when none shows); moves the mouse away after.
+inline std::string HintShownAt(POINT p) {
+    HWND tip = Application->GetHintWindow();
+    MouseMoveTo(p.x - 1, p.y);
+    MouseMoveTo(p.x, p.y);
+    std::string shown;
+    if (PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; }, 4000)) {
+        char text[256] = {};
+        TOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.lpszText = text;
+        if (::SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) shown = text;
+    }
+    MouseMoveTo(0, 0);
+    return shown;
+}
+
+inline bool PutOnClipboard(HWND owner, const std::string& text) {
+    if (!::OpenClipboard(owner)) return false;
+    ::EmptyClipboard();
+    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(::GlobalLock(mem), text.c_str(), text.size() + 1);
+    ::GlobalUnlock(mem);
+    bool ok = ::SetClipboardData(CF_TEXT, mem) != nullptr;
+    ::CloseClipboard();
+    return ok;
+}
+
+}  // namespace test
