@@ -458,11 +458,11 @@ void TStringGrid::ScrollTo(int topRow, int scrollX, bool moveThumb) {
     if (moveThumb) {
         HWND wnd = TWinControl::GetHandle();
         SCROLLINFO si{sizeof si, SIF_POS, 0, 0, 0, 0, 0};
-        if (vertical && scrollBars_ != ssNone && scrollBars_ != ssHorizontal) {
+        if (vertical && scrollBars_ != TScrollStyle::ssNone && scrollBars_ != TScrollStyle::ssHorizontal) {
             si.nPos = topRow_ - fixedRows_;
             ::SetScrollInfo(wnd, SB_VERT, &si, TRUE);
         }
-        if (horizontal && scrollBars_ != ssNone && scrollBars_ != ssVertical) {
+        if (horizontal && scrollBars_ != TScrollStyle::ssNone && scrollBars_ != TScrollStyle::ssVertical) {
             si.nPos = scrollX_;
             ::SetScrollInfo(wnd, SB_HORZ, &si, TRUE);
         }
@@ -524,8 +524,8 @@ void TStringGrid::UpdateScrollBars() {
     if (scrollBarsPending_) ::KillTimer(wnd, kScrollBarTimer);
     scrollBarsPending_ = false;
     updatingScrollBars_ = true;
-    const bool vertical = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
-    const bool horizontal = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
+    const bool vertical = scrollBars_ == TScrollStyle::ssVertical || scrollBars_ == TScrollStyle::ssBoth;
+    const bool horizontal = scrollBars_ == TScrollStyle::ssHorizontal || scrollBars_ == TScrollStyle::ssBoth;
     // A bar that comes or goes changes the client area, and so what the
     // other bar needs; a few rounds settle it.
     for (int round = 0; round < 3; ++round) {

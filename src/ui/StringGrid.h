@@ -41,7 +41,8 @@ enum TGridOption {
     goThumbTracking
 };
 using TGridOptions = TSet<TGridOption>;
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+// Scoped: the shadowed label's styles take the name ssNone unscoped.
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
 using TGridDrawState = TSet<TGridDrawStateItem>;
 
@@ -220,7 +221,7 @@ private:
     std::vector<int> colWidths_;
     TColor fixedColor_ = clBtnFace;
     TGridOptions options_{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
-    TScrollStyle scrollBars_ = ssBoth;
+    TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
     TFormBorderStyle borderStyle_ = bsSingle;
     bool defaultDrawing_ = true;
 

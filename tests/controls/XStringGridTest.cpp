@@ -31,7 +31,7 @@ protected:
         grid->SetDefaultRowHeight(kRowHeight);
         grid->SetOptions({goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goRowSelect});
         grid->SetColor(clWhite);
-        grid->SetScrollBars(ssNone);
+        grid->SetScrollBars(TScrollStyle::ssNone);
         grid->GetFont()->SetColor(clBlue);
         grid->GetTitleFont()->SetStyle({fsBold});
         grid->GetTitleFont()->SetColor(clRed);

@@ -481,7 +481,7 @@ TEST_F(StringGridTest, ScrollBarsFollowTheRowsAndTheThumbScrollsWhileDragged) {
     // the vertical one is wanted.
     grid->SetColWidths(1, 400);
     EXPECT_TRUE(test::PumpUntil([&] { return hasStyle(WS_HSCROLL); }, 1000));
-    grid->SetScrollBars(ssVertical);
+    grid->SetScrollBars(TScrollStyle::ssVertical);
     EXPECT_FALSE(hasStyle(WS_HSCROLL));
     EXPECT_TRUE(hasStyle(WS_VSCROLL));
 
