@@ -1,11 +1,69 @@
+// The main window's definition, its start-up, the two views and the options.
 #include "app/MainUnit.h"
+
+#include "app/HelpUnit.h"
+#include "app/Pictures.h"
+#include "app/SearchRules.h"
 
 TMain* Main = nullptr;
 
 namespace {
 
-// The window definition: every property that differs from its default, in
-// the order the properties are declared.
+// The heading style of the configuration view's three section titles: bold,
+// with a shadow in the highlight colour and the first letter in red.
+void DefineHeading(TExtraLabel* label, int left, int width, const char* caption, const char* hint) {
+    label->SetLeft(left);
+    label->SetTop(8);
+    label->SetWidth(width);
+    label->SetHeight(25);
+    if (*hint) label->SetHint(hint);
+    label->SetAutoSize(false);
+    label->SetCaption(caption);
+    label->GetFont()->SetStyle({fsBold});
+    label->SetShadow(ssAuto);
+    label->GetShadowFont()->SetColor(clBtnHighlight);
+    label->SetRemarkFirstLetter(true);
+    label->GetRemarkFont()->SetStyle({fsBold});
+}
+
+void DefineUnderline(TBevel* bevel, int left) {
+    bevel->SetBounds(left, 24, 137, 10);
+    bevel->SetShape(bsBottomLine);
+}
+
+// The five option boxes: bold captions and the window's own pictures.
+void DefineOption(TBitCheckBox* box, int top, int width, const char* caption, const char* hint) {
+    box->SetBounds(320, top, width, 17);
+    if (*hint) box->SetHint(hint);
+    box->SetCaption(caption);
+    box->SetCheckedGlyph(sweep::Picture("CHK_CHECKED").get());
+    box->GetFont()->SetStyle({fsBold});
+    box->SetGrayedGlyph(sweep::Picture("CHK_GRAYED").get());
+    box->SetUncheckedGlyph(sweep::Picture("CHK_UNCHECKED").get());
+}
+
+// The four toolbar buttons: 121 x 49, picture above a bold caption, see-through.
+void DefineToolButton(TFlatButton* button, int left, const char* caption, const char* hint, const char* picture) {
+    button->SetBounds(left, 8, 121, 49);
+    if (*hint) button->SetHint(hint);
+    button->SetCaption(caption);
+    button->GetFont()->SetStyle({fsBold});
+    button->SetGlyph(sweep::Picture(picture).get());
+    button->SetLayout(blGlyphTop);
+    button->SetNumGlyphs(2);
+    button->SetOpaque(false);
+}
+
+void DefineKbLabel(TLabel* label, int top) {
+    label->SetLeft(472);
+    label->SetTop(top);
+    label->SetCaption("Kb");
+    label->GetFont()->SetStyle({fsBold});
+    label->SetTransparent(true);
+}
+
+// The window definition: every control with the property values that differ
+// from their defaults, in the order the properties are declared.
 void DefineMain(TMain& f) {
     f.SetName("Main");
     f.SetLeft(192);
@@ -15,8 +73,219 @@ void DefineMain(TMain& f) {
     f.SetCaption("Tallowmere Sweepfield Beta Version 0.5");
     f.SetClientHeight(340);
     f.SetClientWidth(540);
+    f.GetIcon()->LoadFromResourceName(::GetModuleHandleA(nullptr), "MAINICON");
     f.SetShowHint(true);
     f.OnCreate = Bind(&f, &TMain::FormCreate);
+
+    // The delete button's menu comes first: the button refers to it.
+    f.PopupMenu1 = NewComponent<TPopupMenu>(&f, "PopupMenu1");
+    f.Eliminar1 = NewComponent<TMenuItem>(&f, "Eliminar1");
+    f.Eliminar1->SetCaption("Eliminar");
+    f.Eliminar1->SetShortCut(ShortCut(VK_DELETE, {ssCtrl}));
+    f.Eliminar1->OnClick = Bind(&f, &TMain::Eliminar1Click);
+    f.PopupMenu1->GetItems()->Add(f.Eliminar1);
+    f.EnviaralaPapelera1 = NewComponent<TMenuItem>(&f, "EnviaralaPapelera1");
+    f.EnviaralaPapelera1->SetCaption("Enviar a la Papelera");
+    f.EnviaralaPapelera1->SetEnabled(false);
+    f.EnviaralaPapelera1->SetShortCut(ShortCut(VK_DELETE, {ssShift}));
+    f.PopupMenu1->GetItems()->Add(f.EnviaralaPapelera1);
+
+    // The toolbar.
+    f.Panel1 = NewControl<TPanel>(&f, "Panel1", &f);
+    f.Panel1->SetHeight(65);
+    f.Panel1->SetAlign(alTop);
+    f.TileImage1 = NewControl<TTileImage>(&f, "TileImage1", f.Panel1);
+    f.TileImage1->SetBounds(1, 1, 538, 63);
+    f.TileImage1->SetImage(sweep::Picture("TILE").get());
+    f.TileImage1->SetTranColor(0x02FFFFFF);
+
+    f.StartButton = NewControl<TFlatButton>(&f, "StartButton", f.Panel1);
+    f.StartButton->SetAllowAllUp(true);
+    f.StartButton->SetGroupIndex(1);
+    f.StartButton->SetDropdownArrow(false);
+    DefineToolButton(f.StartButton, 8, "Comenzar búsqueda", "Pulsa para comenzar/repetir la búsqueda", "BTN_START");
+    f.StartButton->OnClick = Bind(&f, &TMain::StartButtonClick);
+    f.StartButton->OnDownChange = Bind(&f, &TMain::StartButtonDownChange);
+
+    f.ConfigButton = NewControl<TFlatButton>(&f, "ConfigButton", f.Panel1);
+    f.ConfigButton->SetAllowAllUp(true);
+    f.ConfigButton->SetGroupIndex(1);
+    f.ConfigButton->SetDown(true);
+    f.ConfigButton->SetDropdownArrow(false);
+    DefineToolButton(f.ConfigButton, 136, "Configurar", "Pulsa para configurar la búsqueda", "BTN_CONFIG");
+    f.ConfigButton->OnDownChange = Bind(&f, &TMain::ConfigButtonDownChange);
+
+    f.DeleteButton = NewControl<TFlatButton>(&f, "DeleteButton", f.Panel1);
+    f.DeleteButton->SetDropdownMenu(f.PopupMenu1);
+    f.DeleteButton->SetEnabled(false);
+    DefineToolButton(f.DeleteButton, 264, "Borrar Selección", "Elimina los archivos seleccionados", "BTN_DELETE");
+
+    f.HelpButton = NewControl<TFlatButton>(&f, "HelpButton", f.Panel1);
+    f.HelpButton->SetAllowAllUp(true);
+    f.HelpButton->SetDropdownArrow(false);
+    DefineToolButton(f.HelpButton, 392, "Ayuda", "", "BTN_HELP");
+    f.HelpButton->OnClick = Bind(&f, &TMain::HelpButtonClick);
+
+    // The status bar.
+    f.StatusBar = NewControl<TStatusBar>(&f, "StatusBar", &f);
+    f.StatusBar->SetTop(321);
+    f.StatusBar->SetWidth(540);
+    f.StatusBar->SetHeight(19);
+    struct PanelSpec {
+        int width;
+        TAlignment alignment;
+        const char* text;
+    };
+    for (const PanelSpec& p : {PanelSpec{50, taRightJustify, "0"}, PanelSpec{70, taLeftJustify, "Encontrados"},
+                               PanelSpec{70, taRightJustify, "0"}, PanelSpec{70, taLeftJustify, "Total Bytes"},
+                               PanelSpec{50, taLeftJustify, "OK, esperando"}}) {
+        TStatusPanel* panel = f.StatusBar->GetPanels()->Add();
+        if (p.alignment != taLeftJustify) panel->SetAlignment(p.alignment);
+        panel->SetText(p.text);
+        panel->SetWidth(p.width);
+    }
+    f.StatusBar->SetSizeGrip(false);
+
+    // The configuration view.
+    f.ConfigPanel = NewControl<TPanel>(&f, "ConfigPanel", &f);
+    f.ConfigPanel->SetTop(65);
+    f.ConfigPanel->SetWidth(540);
+    f.ConfigPanel->SetHeight(256);
+    f.ConfigPanel->SetAlign(alClient);
+    TWinControl* cp = f.ConfigPanel;
+
+    f.TileImage2 = NewControl<TTileImage>(&f, "TileImage2", cp);
+    f.TileImage2->SetBounds(1, 1, 538, 254);
+    f.TileImage2->SetImage(sweep::Picture("TILE").get());
+    f.TileImage2->SetTranColor(0x02FFFFFF);
+
+    f.ExtraLabel1 = NewControl<TExtraLabel>(&f, "ExtraLabel1", cp);
+    DefineHeading(f.ExtraLabel1, 8, 108, "Ficheros a buscar", "Introduce un nuevo patrón de búsqueda");
+    f.Bevel1 = NewControl<TBevel>(&f, "Bevel1", cp);
+    DefineUnderline(f.Bevel1, 8);
+
+    f.eName = NewControl<TEdit>(&f, "eName", cp);
+    f.eName->SetBounds(8, 40, 137, 21);
+    f.eName->SetHint("Introduce un nuevo patrón de búsqueda");
+    f.eName->SetTabOrder(0);
+
+    f.sgFiles = NewControl<TStringGrid>(&f, "sgFiles", cp);
+    f.sgFiles->SetBounds(8, 72, 257, 153);
+    f.sgFiles->SetHint(
+        "Lista de patrones a buscar y modo de eliminación automática, para editar/eliminar hacer dobleclick.");
+    f.sgFiles->SetTabOrder(2);
+    f.sgFiles->SetColCount(3);
+    f.sgFiles->SetFixedCols(0);
+    f.sgFiles->SetFixedRows(0);
+    f.sgFiles->SetOptions({goHorzLine, goRangeSelect, goRowSelect, goThumbTracking});
+    f.sgFiles->SetScrollBars(TScrollStyle::ssVertical);
+    f.sgFiles->OnDblClick = Bind(&f, &TMain::sgFilesDblClick);
+
+    f.AddButton = NewControl<TBitBtn>(&f, "AddButton", cp);
+    f.AddButton->SetBounds(272, 72, 27, 25);
+    f.AddButton->SetHint("Añade el nuevo patrón de búsqueda a la lista");
+    f.AddButton->SetTabOrder(5);
+    f.AddButton->SetDefault(true);
+    f.AddButton->SetGlyph(sweep::Picture("BTN_ADD").get());
+    f.AddButton->SetNumGlyphs(2);
+    f.AddButton->OnClick = Bind(&f, &TMain::AddButtonClick);
+
+    f.ExtraLabel2 = NewControl<TExtraLabel>(&f, "ExtraLabel2", cp);
+    DefineHeading(f.ExtraLabel2, 160, 117, "Borrado automático", "No implementado todavía");
+    f.Bevel2 = NewControl<TBevel>(&f, "Bevel2", cp);
+    DefineUnderline(f.Bevel2, 160);
+
+    f.cbAutodel = NewControl<TComboBox>(&f, "cbAutodel", cp);
+    f.cbAutodel->SetBounds(160, 40, 105, 21);
+    f.cbAutodel->SetHint("No implementado todavía");
+    f.cbAutodel->SetStyle(csSimple);
+    f.cbAutodel->SetEnabled(false);
+    f.cbAutodel->SetTabOrder(1);
+    for (const char* item : {"No", "Papelera", "Eliminar"}) f.cbAutodel->AddItem(item);
+    f.cbAutodel->OnDblClick = Bind(&f, &TMain::cbAutodelDblClick);
+    f.cbAutodel->OnKeyPress = Bind(&f, &TMain::cbAutodelKeyPress);
+
+    f.Bevel3 = NewControl<TBevel>(&f, "Bevel3", cp);
+    f.Bevel3->SetBounds(304, 8, 9, 217);
+    f.Bevel3->SetShape(bsLeftLine);
+
+    f.ExtraLabel3 = NewControl<TExtraLabel>(&f, "ExtraLabel3", cp);
+    DefineHeading(f.ExtraLabel3, 320, 98, "Opciones varias", "");
+    f.Bevel4 = NewControl<TBevel>(&f, "Bevel4", cp);
+    DefineUnderline(f.Bevel4, 320);
+
+    f.SearchSubdirs = NewControl<TBitCheckBox>(&f, "SearchSubdirs", cp);
+    f.SearchSubdirs->SetChecked(true);
+    DefineOption(f.SearchSubdirs, 48, 169, "Buscar en subdirectorios",
+                 "Marca para buscar tambien en los subddirectorios del inicial");
+    f.SearchDups = NewControl<TBitCheckBox>(&f, "SearchDups", cp);
+    f.SearchDups->SetEnabled(false);
+    DefineOption(f.SearchDups, 72, 201, "Buscar ficheros duplicados", "");
+    f.SelectHomeDir = NewControl<TBitCheckBox>(&f, "SelectHomeDir", cp);
+    DefineOption(f.SelectHomeDir, 96, 201, "Seleccionar directorio de inicio",
+                 "Marca para seleccionar un directorio inicial (por defecto es c:\\)");
+    f.SearchLesserThan = NewControl<TBitCheckBox>(&f, "SearchLesserThan", cp);
+    DefineOption(f.SearchLesserThan, 120, 201, "Buscar archivos menores que:",
+                 "Solo busca archivos menores al valor especificado");
+    f.SearchLesserThan->OnClick = Bind(&f, &TMain::SearchLesserThanClick);
+
+    f.LesserThan = NewControl<TSpinEdit>(&f, "LesserThan", cp);
+    f.LesserThan->SetBounds(344, 139, 121, 22);
+    f.LesserThan->SetHint("Tamaxo máximo del fichero a buscar");
+    f.LesserThan->SetEnabled(false);
+    f.LesserThan->GetFont()->SetStyle({fsBold});
+    f.LesserThan->SetIncrement(32);
+    f.LesserThan->SetMaxValue(2147483647);
+    f.LesserThan->SetTabOrder(3);
+    f.LesserThan->SetValue(32);
+    f.LesserThan->OnChange = Bind(&f, &TMain::LesserThanChange);
+    f.LesserThan->OnExit = Bind(&f, &TMain::LesserThanExit);
+    f.LesserThan->OnKeyPress = Bind(&f, &TMain::FilterKeys);
+
+    f.Label1 = NewControl<TLabel>(&f, "Label1", cp);
+    DefineKbLabel(f.Label1, 144);
+
+    f.SearchGreaterThan = NewControl<TBitCheckBox>(&f, "SearchGreaterThan", cp);
+    DefineOption(f.SearchGreaterThan, 168, 201, "Buscar archivos mayores que:",
+                 "Solo busca archivos mayores al valor especificado");
+    f.SearchGreaterThan->OnClick = Bind(&f, &TMain::SearchGreaterThanClick);
+
+    f.GreaterThan = NewControl<TSpinEdit>(&f, "GreaterThan", cp);
+    f.GreaterThan->SetBounds(344, 187, 121, 22);
+    f.GreaterThan->SetHint("Tamaxo mínimo del fichero a buscar");
+    f.GreaterThan->SetEnabled(false);
+    f.GreaterThan->SetIncrement(32);
+    f.GreaterThan->SetTabOrder(4);
+    f.GreaterThan->SetValue(1024);
+    f.GreaterThan->OnChange = Bind(&f, &TMain::GreaterThanChange);
+    f.GreaterThan->OnExit = Bind(&f, &TMain::GreaterThanExit);
+    f.GreaterThan->OnKeyPress = Bind(&f, &TMain::FilterKeys);
+
+    f.Label2 = NewControl<TLabel>(&f, "Label2", cp);
+    DefineKbLabel(f.Label2, 192);
+
+    // The results view.
+    f.xgFoundFiles = NewControl<TXStringGrid>(&f, "xgFoundFiles", &f);
+    f.xgFoundFiles->SetTop(65);
+    f.xgFoundFiles->SetWidth(540);
+    f.xgFoundFiles->SetHeight(256);
+    f.xgFoundFiles->SetAlign(alClient);
+    f.xgFoundFiles->SetVisible(false);
+    f.xgFoundFiles->SetTabStop(false);
+    f.xgFoundFiles->SetColCount(4);
+    f.xgFoundFiles->SetDefaultRowHeight(16);
+    f.xgFoundFiles->SetFixedCols(0);
+    f.xgFoundFiles->SetRowCount(2);
+    f.xgFoundFiles->SetOptions({goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goRowSelect});
+    f.xgFoundFiles->SetSearchOptions({});
+    f.xgFoundFiles->GetTitleFont()->SetStyle({fsBold});
+
+    f.GradientCaption1 = NewComponent<TGradientCaption>(&f, "GradientCaption1");
+    f.GradientCaption1->GetAppNameText()->SetCaption("Sweepfield");
+    f.GradientCaption1->GetAppNameText()->SetFontKind(fkSystemB);
+    f.GradientCaption1->GetCaptionText()->SetCaption("Beta Version 0.5");
+    f.GradientCaption1->GetCompanyText()->SetCaption("Tallowmere");
+    f.GradientCaption1->GetCompanyText()->SetFontKind(fkSystemBI);
 }
 
 }  // namespace
@@ -26,7 +295,75 @@ TMain::TMain(TComponent* owner) : TForm(owner) {
 }
 
 void TMain::FormCreate(TObject*) {
-    // The window sits a seventh of the free screen space from the top-left corner.
-    SetTop((Screen->GetHeight() - GetHeight()) / 7);
-    SetLeft((Screen->GetWidth() - GetWidth()) / 7);
+    // A seventh of the free screen space from the top-left corner.
+    SetBounds((Screen->GetWidth() - GetWidth()) / 7, (Screen->GetHeight() - GetHeight()) / 7, GetWidth(),
+              GetHeight());
+
+    LoadPatterns(IniPath());
+    // The pattern column lies under the pattern field, the mode column under
+    // the mode box.
+    const int patternWidth = eName->GetWidth();
+    const int gap = cbAutodel->GetLeft() - (eName->GetLeft() + eName->GetWidth());
+    sgFiles->SetColWidths(0, patternWidth);
+    sgFiles->SetColWidths(1, gap);
+    sgFiles->SetColWidths(2, sgFiles->GetClientWidth() - patternWidth - gap);
+
+    cbAutodel->SetItemIndex(0);
+
+    xgFoundFiles->SetCells(0, 0, "Fichero");
+    xgFoundFiles->SetCells(1, 0, "Ruta");
+    xgFoundFiles->SetCells(2, 0, "Tamaño");
+    xgFoundFiles->SetCells(3, 0, "Modificado");
+    const int w = xgFoundFiles->GetClientWidth();
+    xgFoundFiles->SetColWidths(0, w * 2 / 5);
+    xgFoundFiles->SetColWidths(1, w * 2 / 5 - 2);
+    xgFoundFiles->SetColWidths(2, w / 5);
+    xgFoundFiles->SetColWidths(3, w / 5);
+}
+
+void TMain::SetPanel(int index, const std::string& text) { StatusBar->GetPanels()->GetItem(index)->SetText(text); }
+
+std::string TMain::PanelText(int index) const { return StatusBar->GetPanels()->GetItem(index)->GetText(); }
+
+// ---------------------------------------------------------------- the views
+
+void TMain::ConfigButtonDownChange(TObject*) {
+    const bool configuring = ConfigButton->GetDown();
+    ConfigPanel->SetVisible(configuring);
+    xgFoundFiles->SetVisible(!configuring);
+}
+
+void TMain::StartButtonDownChange(TObject*) { DeleteButton->SetEnabled(StartButton->GetDown()); }
+
+void TMain::HelpButtonClick(TObject*) {
+    if (!HelpForm->GetVisible()) HelpForm->Show();
+}
+
+// ---------------------------------------------------------------- size options
+
+void TMain::SizeOptionClicked(TBitCheckBox* box, TSpinEdit* field) {
+    field->SetEnabled(box->GetChecked());
+    if (field->GetEnabled()) field->SetFocus();
+}
+
+void TMain::SearchLesserThanClick(TObject*) { SizeOptionClicked(SearchLesserThan, LesserThan); }
+void TMain::SearchGreaterThanClick(TObject*) { SizeOptionClicked(SearchGreaterThan, GreaterThan); }
+
+void TMain::CleanSizeField(TSpinEdit* field, bool leaving) {
+    const std::string text = field->GetText();
+    const std::string clean =
+        leaving ? sweep::CleanSizeTextOnExit(text) : sweep::CleanSizeTextOnChange(text);
+    if (clean == text) return;
+    field->SetText(clean);
+    // The caret goes to the end, where the user was typing.
+    ::SendMessageA(field->GetHandle(), EM_SETSEL, clean.size(), clean.size());
+}
+
+void TMain::LesserThanChange(TObject*) { CleanSizeField(LesserThan, false); }
+void TMain::GreaterThanChange(TObject*) { CleanSizeField(GreaterThan, false); }
+void TMain::LesserThanExit(TObject*) { CleanSizeField(LesserThan, true); }
+void TMain::GreaterThanExit(TObject*) { CleanSizeField(GreaterThan, true); }
+
+void TMain::FilterKeys(TObject*, char& Key) {
+    if (Key == ',' || Key == '-') Key = 0;
 }

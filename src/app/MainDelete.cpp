@@ -1,0 +1,53 @@
+// Deletion: "Eliminar" deletes the files of the selected block of result rows
+// and removes their rows. Deletion is immediate and final.
+#include "app/MainUnit.h"
+#include "app/SearchRules.h"
+#include "ui/SysUtils.h"
+
+bool TMain::DeleteListedFile(int row) {
+    const std::string path = xgFoundFiles->GetCells(1, row) + xgFoundFiles->GetCells(0, row);
+    if (xgFoundFiles->GetCells(0, row).empty()) return false;  // the blank last row
+    WIN32_FIND_DATAA fd;
+    HANDLE find = ::FindFirstFileA(path.c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(find);
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    // Only what was listed is deleted: a file whose size or time changed since
+    // the search is another file now, and stays.
+    if (sweep::SizeText(sweep::EntrySize(fd)) != xgFoundFiles->GetCells(2, row) ||
+        sweep::ModifiedText(fd.ftLastWriteTime) != xgFoundFiles->GetCells(3, row))
+        return false;
+
+    SetPanel(4, "Eliminando " + path);
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);  // read-only, hidden and system go
+    if (::DeleteFileA(path.c_str())) return true;
+    // Not deleted (in use, no right): the file keeps what it had.
+    if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(path.c_str(), attributes);
+    return false;
+}
+
+void TMain::Eliminar1Click(TObject*) {
+    Screen->SetCursor(crAppStart);
+    struct DefaultCursor {
+        ~DefaultCursor() { Screen->SetCursor(crDefault); }
+    } restore;
+
+    // The range is the selection as it stands now. Every row of it is visited
+    // once; the rows whose files stay are moved up over the deleted ones as
+    // the visit goes, and the gap is closed with one removal at the end, so
+    // no row below is moved more than once.
+    const TGridRect selection = xgFoundFiles->GetSelection();
+    const int top = selection.Top, bottom = selection.Bottom;
+    int kept = top;
+    for (int row = top; row <= bottom; ++row) {
+        if (DeleteListedFile(row)) continue;
+        if (kept != row)
+            for (int col = 0; col < 4; ++col) xgFoundFiles->SetCells(col, kept, xgFoundFiles->GetCells(col, row));
+        ++kept;
+    }
+    if (kept <= bottom) xgFoundFiles->DeleteRows(kept, bottom - kept + 1);
+
+    SetPanel(0, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
+    SetPanel(4, "Hecho");
+}
