@@ -74,4 +74,10 @@ sf_make_prefix() {
 
 sf_make_prefix
 # A persistent server: every Wine process after the first starts in ~30 ms.
-wineserver -p >/dev/null 2>&1 || true
+# When the server is new, start the session's own processes (services,
+# explorer) now, with nowhere to write: they inherit the output of the first
+# program that needs them, and would hold a test's output open after it
+# ends (ctest then waits for them until its timeout).
+if wineserver -p >/dev/null 2>&1; then
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+fi
