@@ -20,23 +20,23 @@ const UINT_PTR kStockSubclassId = 0x5357;  // "SW"
 TWinControl* creatingControl = nullptr;
 UINT nextChildId = 100;
 
-void RegisterControlClass() {
-    static bool registered = false;
-    if (registered) return;
+int dispatchDepth = 0;
+
+}  // namespace
+
+namespace ui {
+void RegisterControlClass(const char* name) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
+    if (::GetClassInfoExA(::GetModuleHandleA(nullptr), name, &wc)) return;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = ControlWindowProc;
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kControlClass;
+    wc.lpszClassName = name;
     ::RegisterClassExA(&wc);
-    registered = true;
 }
-
-int dispatchDepth = 0;
-
-}  // namespace
+}  // namespace ui
 
 HCURSOR CursorHandle(TCursor cursor) {
     LPCSTR id = IDC_ARROW;
@@ -606,7 +606,7 @@ void TWinControl::CreateWnd() {
             ::SetWindowSubclass(wnd, StockSubclassProc, kStockSubclassId, reinterpret_cast<DWORD_PTR>(this));
         }
     } else {
-        RegisterControlClass();
+        ui::RegisterControlClass(kControlClass);
         wnd = ::CreateWindowExA(p.ExStyle, kControlClass, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
                                 p.WndParent, id, instance, this);
     }

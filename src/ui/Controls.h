@@ -323,6 +323,10 @@ private:
 // the control at WM_NCCREATE), and the subclass procedure of stock controls.
 LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK StockSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+namespace ui {
+// Registers (once) a window class of the class library under this name.
+void RegisterControlClass(const char* name);
+}
 
 class TWinControl : public TControl {
 public:

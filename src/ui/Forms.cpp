@@ -15,20 +15,6 @@ namespace {
 const char kFormClass[] = "SweepfieldForm";
 const char kAppClass[] = "SweepfieldApplication";
 
-void RegisterFormClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ControlWindowProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kFormClass;
-    ::RegisterClassExA(&wc);
-    registered = true;
-}
-
 // The child windows of a control that are not controls of their own.
 std::vector<HWND> InnerWindows(TWinControl* control) {
     std::vector<HWND> inner;
@@ -103,7 +89,7 @@ void TForm::CreateParams(TCreateParams& p) {
 void TForm::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
-    RegisterFormClass();
+    ui::RegisterControlClass(kFormClass);
     HWND wnd = ::CreateWindowExA(p.ExStyle, kFormClass, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
                                  p.WndParent, nullptr, ::GetModuleHandleA(nullptr), static_cast<TWinControl*>(this));
     if (!wnd) throw EOutOfResources("Error creating window");
