@@ -15,19 +15,12 @@
 
 namespace {
 
-HWND OpenMenuWindow() {
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
-        if (::IsWindowVisible(w)) return w;
-    return nullptr;
-}
-
 // Waits (on its own thread) for the menu, hands it to `look`, then posts the keys.
 std::thread PlayUser(std::function<void(HWND)> look, std::vector<WORD> keys) {
     return std::thread([look, keys] {
         HWND menu = nullptr;
         for (int i = 0; i < 300 && !menu; ++i) {
-            menu = OpenMenuWindow();
+            menu = test::OpenMenuWindow();
             if (!menu) ::Sleep(10);
         }
         if (!menu) return;  // the test fails on what it did not see
