@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "StockTestSupport.h"
+#include "support/HintsAndClipboard.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/SpinEdit.h"
