@@ -19,14 +19,7 @@
 
 namespace {
 
-POINT Centre(const TControl* control) {
-    return test::ScreenPointOf(control, control->GetWidth() / 2, control->GetHeight() / 2);
-}
-
-void ClickOn(const TControl* control) {
-    POINT p = Centre(control);
-    test::ClickAt(p.x, p.y);
-}
+using test::ClickOn;
 
 // Input that the program's thread must take in a loop of its own (the
 // system's tracking of a title-bar button or of a window being moved) is
@@ -99,7 +92,7 @@ TEST_F(HelpWindow, AyudaShowsOneWindowThatComesBackWhereItWasClosed) {
     EXPECT_TRUE(::IsWindowEnabled(main));  // not modal
 
     // Back to the main window, and "Ayuda" again: nothing happens.
-    POINT status = Centre(Main->StatusBar);
+    POINT status = test::CentreOf(Main->StatusBar);
     test::ClickAt(status.x, status.y);
     ASSERT_EQ(::GetActiveWindow(), main);
     ClickOn(Main->HelpButton);

@@ -26,14 +26,7 @@
 
 namespace {
 
-POINT Centre(const TControl* control) {
-    return test::ScreenPointOf(control, control->GetWidth() / 2, control->GetHeight() / 2);
-}
-
-void ClickOn(const TControl* control) {
-    POINT p = Centre(control);
-    test::ClickAt(p.x, p.y);
-}
+using test::ClickOn;
 
 POINT CellCentre(const TStringGrid* grid, int row) {
     TRect r = grid->CellRect(0, row);
@@ -266,7 +259,7 @@ TEST_F(MainWindow, TabFollowsTheTabOrder) {
 // middle would meet, found as the tooltip finds it.
 std::string HintOver(const TControl* control) {
     HWND tip = Application->GetHintWindow();
-    POINT p = Centre(control);
+    POINT p = test::CentreOf(control);
     HWND under = ::WindowFromPoint(p);
     TTHITTESTINFOA hit{};
     hit.hwnd = under;
@@ -312,8 +305,8 @@ TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
     for (const auto& h : hints) EXPECT_EQ(HintOver(h.first), h.second) << h.first->GetName();
 
     // And it really shows, over a windowless label and over a disabled field.
-    EXPECT_EQ(test::HintShownAt(Centre(Main->ExtraLabel2)), "No implementado todavía");
-    EXPECT_EQ(test::HintShownAt(Centre(Main->LesserThan)), "Tamaxo máximo del fichero a buscar");
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->ExtraLabel2)), "No implementado todavía");
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->LesserThan)), "Tamaxo máximo del fichero a buscar");
 }
 
 // Waits on the user's thread until the condition holds; false after 10 s.
@@ -416,7 +409,7 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
         test::ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         if (!WaitFor([] { return test::OpenMenuWindow() == nullptr; })) test::PressKey(VK_ESCAPE);
     });
-    p = Centre(Main->DeleteButton);
+    p = test::CentreOf(Main->DeleteButton);
     test::MouseMoveTo(p.x, p.y);
     test::MouseDown();  // returns once the menu has closed
     picker.Join();

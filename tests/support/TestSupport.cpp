@@ -174,6 +174,15 @@ void TypeText(const std::string& text) {
 
 POINT ScreenPointOf(const TControl* control, int x, int y) { return control->ClientToScreen(Point(x, y)); }
 
+POINT CentreOf(const TControl* control) {
+    return ScreenPointOf(control, control->GetWidth() / 2, control->GetHeight() / 2);
+}
+
+void ClickOn(const TControl* control) {
+    POINT p = CentreOf(control);
+    ClickAt(p.x, p.y);
+}
+
 HWND OpenMenuWindow() {
     for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
          w = ::FindWindowExA(nullptr, w, "#32768", nullptr))

@@ -63,6 +63,9 @@ void PressKey(WORD vk, bool shift = false, bool ctrl = false);
 void TypeText(const std::string& text);
 // Screen coordinates of a point of a control's client area.
 POINT ScreenPointOf(const TControl* control, int x, int y);
+// The middle of a control, on the screen, and a click there.
+POINT CentreOf(const TControl* control);
+void ClickOn(const TControl* control);
 
 // Plays the user on a thread of its own while the program's thread is in a
 // loop that a test cannot leave by itself (a menu, a modal window, the
