@@ -133,6 +133,14 @@ void TSpinEdit::WndProc(TMessage& m) {
         case WM_VSCROLL:
             if (arrows_ && reinterpret_cast<HWND>(m.LParam) == arrows_) return;
             break;
+        case WM_PAINT:
+        case WM_NCPAINT:
+            // The system's edit field draws with its parent's clipping (its
+            // class has CS_PARENTDC), so over the arrows inside it, and does
+            // not have them drawn again: they are, once it is done.
+            TCustomEdit::WndProc(m);
+            if (arrows_) ::RedrawWindow(arrows_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            return;
         case WM_SETFONT:
             // A new font resets the field's margins.
             TCustomEdit::WndProc(m);

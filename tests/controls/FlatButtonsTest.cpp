@@ -22,13 +22,6 @@ const POINT kAway{1010, 750};  // on the bare desktop
 
 using Events = std::vector<std::string>;
 
-HWND OpenMenuWindow() {
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
-        if (::IsWindowVisible(w)) return w;
-    return nullptr;
-}
-
 // Raw input without pumping: for use while a menu's loop runs.
 void SendMouse(DWORD flags) {
     INPUT in{};
@@ -303,7 +296,7 @@ TEST_F(FlatButtonTest, ADropDownPressOpensTheMenuAndTheClickThatClosesItDoesNotR
     TTimer user(nullptr);
     user.SetInterval(40);
     user.OnTimer = [&](TObject*) {
-        HWND open = OpenMenuWindow();
+        HWND open = test::OpenMenuWindow();
         switch (stage) {
             case 0:
                 if (!open) return;
@@ -379,7 +372,7 @@ TEST_F(FlatButtonTest, ASplitButtonClicksOnTheLeftAndOpensTheMenuOnItsRightPart)
     TTimer user(nullptr);
     user.SetInterval(40);
     user.OnTimer = [&](TObject*) {
-        if (HWND open = OpenMenuWindow()) {
+        if (HWND open = test::OpenMenuWindow()) {
             ++opened;
             ::PostMessageA(open, WM_KEYDOWN, VK_ESCAPE, 0);
         }

@@ -1,22 +1,14 @@
 // The web link launcher: placeholders, the split of a command into program
 // and parameters, the registry's web-page associations as the launcher finds
 // them, and a real start of a stand-in browser (FakeBrowser.exe).
-//
-// Wine 8 does not merge HKEY_CURRENT_USER\Software\Classes into
-// HKEY_CLASSES_ROOT, so the associations are written through
-// HKEY_CLASSES_ROOT itself (HKEY_LOCAL_MACHINE\Software\Classes in the test
-// prefix) and put back as they were afterwards.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "controls/GoToWeb.h"
+#include "support/BrowserRegistry.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
 
@@ -77,104 +69,18 @@ TEST(BrowserCommand, CommandsWithoutAProgramEndingStillEndWithTheAddress) {
 
 // ---------------------------------------------------------------- the registry
 
-// The whole of a registry key, to put back after a test.
-struct KeySnapshot {
-    bool exists = false;
-    struct Value {
-        std::string name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    std::vector<Value> values;
-    std::vector<std::pair<std::string, KeySnapshot>> subkeys;
-};
-
-KeySnapshot Snapshot(HKEY root, const std::string& path) {
-    KeySnapshot snap;
-    HKEY key;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return snap;
-    snap.exists = true;
-    for (DWORD i = 0;; ++i) {
-        char name[16384];
-        DWORD nameLength = sizeof name, type = 0, size = 0;
-        if (::RegEnumValueA(key, i, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::vector<BYTE> data(size);
-        nameLength = sizeof name;
-        ::RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
-        snap.values.push_back({std::string(name, nameLength), type, data});
-    }
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameLength = sizeof name;
-        if (::RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        snap.subkeys.emplace_back(name, Snapshot(key, name));
-    }
-    ::RegCloseKey(key);
-    return snap;
-}
-
-void DeleteTree(HKEY root, const std::string& path) {
-    HKEY key;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return;
-    for (;;) {
-        char name[256];
-        DWORD nameLength = sizeof name;
-        if (::RegEnumKeyExA(key, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DeleteTree(key, name);
-    }
-    ::RegCloseKey(key);
-    ::RegDeleteKeyA(root, path.c_str());
-}
-
-void Restore(HKEY root, const std::string& path, const KeySnapshot& snap) {
-    if (!snap.exists) return;
-    HKEY key;
-    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    for (const KeySnapshot::Value& v : snap.values)
-        ::RegSetValueExA(key, v.name.empty() ? nullptr : v.name.c_str(), 0, v.type, v.data.data(),
-                         static_cast<DWORD>(v.data.size()));
-    for (const auto& sub : snap.subkeys) Restore(key, sub.first, sub.second);
-    ::RegCloseKey(key);
-}
-
 void SetDefault(const std::string& path, const std::string& value, DWORD type = REG_SZ) {
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS)
-        << path;
-    ::RegSetValueExA(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(key);
+    ASSERT_TRUE(test::SetClassesDefault(path, value, type)) << path;
 }
 
-void MakeKey(const std::string& path) {
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegCloseKey(key);
-}
+void MakeKey(const std::string& path) { ASSERT_TRUE(test::MakeClassesKey(path)) << path; }
 
 // Every test starts with no web-page association at all and leaves the
 // registry as it found it.
 class BrowserRegistry : public ::testing::Test {
 protected:
-    const std::vector<std::string> keys_{".htm", ".html", ".shtml", ".shtm", "SweepfieldTest.Page",
-                                         "SweepfieldTest.Other"};
-    std::vector<KeySnapshot> saved_;
-
-    void SetUp() override {
-        for (const std::string& k : keys_) {
-            saved_.push_back(Snapshot(HKEY_CLASSES_ROOT, k));
-            DeleteTree(HKEY_CLASSES_ROOT, k);
-        }
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < keys_.size(); ++i) {
-            DeleteTree(HKEY_CLASSES_ROOT, keys_[i]);
-            Restore(HKEY_CLASSES_ROOT, keys_[i], saved_[i]);
-        }
-    }
+    test::SavedClassesKeys saved_{
+        {".htm", ".html", ".shtml", ".shtm", "SweepfieldTest.Page", "SweepfieldTest.Other"}};
 };
 
 TEST_F(BrowserRegistry, TheFirstAssociationWithACommandIsTaken) {
@@ -225,56 +131,37 @@ TEST_F(BrowserRegistry, ValuesOfAnyLengthAndKindAreReadSafely) {
 
 // ---------------------------------------------------------------- starting the browser
 
-std::string FakeBrowserPath() { return ui::ExeFolder() + "\\FakeBrowser.exe"; }
-
-std::string ReadWhenWritten(const std::string& path) {
-    std::string text;
-    test::PumpUntil(
-        [&] {
-            std::ifstream in(path, std::ios::binary);
-            if (!in) return false;
-            std::stringstream all;
-            all << in.rdbuf();
-            text = all.str();
-            return true;
-        },
-        10000);
-    return text;
-}
-
 bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 TEST_F(BrowserRegistry, ExecuteStartsTheRegisteredBrowserWithTheAddress) {
-    ASSERT_NE(::GetFileAttributesA(FakeBrowserPath().c_str()), INVALID_FILE_ATTRIBUTES) << FakeBrowserPath();
-    test::TempDir dir;
-    std::string log = dir / "browser.log";
-    ::SetEnvironmentVariableA("SF_FAKE_BROWSER_LOG", log.c_str());
+    const std::string browser = test::FakeBrowserPath();
+    ASSERT_NE(::GetFileAttributesA(browser.c_str()), INVALID_FILE_ATTRIBUTES) << browser;
+    test::FakeBrowserLog log;
 
     TGoToWeb web(nullptr);
     EXPECT_EQ(web.GetUrl(), "http://www.tallowmere.example/");
     EXPECT_FALSE(web.Execute());  // nothing registered
 
     SetDefault(".htm", "SweepfieldTest.Page");
-    SetDefault("SweepfieldTest.Page\\shell\\open\\command", "\"" + FakeBrowserPath() + "\" -nohome %1");
+    SetDefault("SweepfieldTest.Page\\shell\\open\\command", "\"" + browser + "\" -nohome %1");
     web.SetUrl("http://www.tallowmere.example/sweepfield/");
     EXPECT_TRUE(web.Execute());
-    std::string line = ReadWhenWritten(log);
-    EXPECT_NE(line.find(ui::UpperCase(FakeBrowserPath())), std::string::npos) << line;
+    std::string line = log.NextCommandLine();
+    EXPECT_NE(line.find(ui::UpperCase(browser)), std::string::npos) << line;
     EXPECT_TRUE(EndsWith(line, " -NOHOME http://www.tallowmere.example/sweepfield/")) << line;
 
     // An e-mail address reaches the browser as it is.
-    ::DeleteFileA(log.c_str());
     web.SetUrl("mailto:autor@tallowmere.example?subject=Sweepfield%20Beta");
     EXPECT_TRUE(web.Execute());
-    line = ReadWhenWritten(log);
+    line = log.NextCommandLine();
     EXPECT_TRUE(EndsWith(line, " mailto:autor@tallowmere.example?subject=Sweepfield%20Beta")) << line;
 
     // A browser that is gone: false, and nothing shown.
+    test::TempDir dir;
     SetDefault("SweepfieldTest.Page\\shell\\open\\command", "\"" + dir.path() + "\\gone.exe\" %1");
     EXPECT_FALSE(web.Execute());
-    ::SetEnvironmentVariableA("SF_FAKE_BROWSER_LOG", nullptr);
 }
 
 }  // namespace

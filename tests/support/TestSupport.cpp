@@ -62,13 +62,30 @@ void Canvas32::SaveBmp(const std::string& path) const {
     std::fclose(f);
 }
 
+namespace {
+
+// The windows live on the thread that made the application. A test that
+// plays the user from another thread (while the program's thread is inside
+// a modal loop) only waits: the class library is not to be entered from
+// there.
+bool OnProgramThread() {
+    return !Application || !Application->GetHandle() ||
+           ::GetWindowThreadProcessId(Application->GetHandle(), nullptr) == ::GetCurrentThreadId();
+}
+
+}  // namespace
+
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const bool pump = OnProgramThread();
     DWORD start = ::GetTickCount();
     for (;;) {
-        Application->ProcessMessages();
+        if (pump) Application->ProcessMessages();
         if (condition()) return true;
         if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return condition();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        if (pump)
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        else
+            ::Sleep(10);
     }
 }
 
@@ -120,6 +137,23 @@ void ClickAt(int x, int y) {
     MouseUp();
 }
 
+void DoubleClickAt(int x, int y) {
+    ClickAt(x, y);
+    MouseDown();
+    MouseUp();
+}
+
+void ShiftClickAt(int x, int y) {
+    // Shift goes down once the pointer is in place: under Wine a pointer move
+    // takes the modifier keys from the X server, which never saw it.
+    MouseMoveTo(x, y);
+    SendKey(VK_SHIFT, false);
+    MouseDown();
+    MouseUp();
+    SendKey(VK_SHIFT, true);
+    Pump(20);
+}
+
 void PressKey(WORD vk, bool shift, bool ctrl) {
     if (shift) SendKey(VK_SHIFT, false);
     if (ctrl) SendKey(VK_CONTROL, false);
@@ -139,6 +173,22 @@ void TypeText(const std::string& text) {
 }
 
 POINT ScreenPointOf(const TControl* control, int x, int y) { return control->ClientToScreen(Point(x, y)); }
+
+POINT CentreOf(const TControl* control) {
+    return ScreenPointOf(control, control->GetWidth() / 2, control->GetHeight() / 2);
+}
+
+void ClickOn(const TControl* control) {
+    POINT p = CentreOf(control);
+    ClickAt(p.x, p.y);
+}
+
+HWND OpenMenuWindow() {
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
+         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
+        if (::IsWindowVisible(w)) return w;
+    return nullptr;
+}
 
 namespace {
 

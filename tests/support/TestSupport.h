@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "ui/Controls.h"
@@ -42,20 +43,50 @@ private:
 };
 
 // Handles queued messages until the condition holds or the time runs out;
-// returns the condition's last value.
+// returns the condition's last value. On any thread but the program's it
+// only waits and looks.
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
 // Handles queued messages for a while.
 void Pump(int ms = 50);
 
-// Real input through the system (SendInput), at screen coordinates.
+// Real input through the system (SendInput), at screen coordinates. Safe on
+// a thread that plays the user while the program's thread is in a modal loop
+// (a menu, a modal form, a window being dragged).
 void MouseMoveTo(int x, int y);
 void MouseDown(bool left = true);
 void MouseUp(bool left = true);
 void ClickAt(int x, int y);
+void DoubleClickAt(int x, int y);
+// A click with Shift held.
+void ShiftClickAt(int x, int y);
 void PressKey(WORD vk, bool shift = false, bool ctrl = false);
 void TypeText(const std::string& text);
 // Screen coordinates of a point of a control's client area.
 POINT ScreenPointOf(const TControl* control, int x, int y);
+// The middle of a control, on the screen, and a click there.
+POINT CentreOf(const TControl* control);
+void ClickOn(const TControl* control);
+
+// Plays the user on a thread of its own while the program's thread is in a
+// loop that a test cannot leave by itself (a menu, a modal window, the
+// system tracking a title-bar button): the input helpers above work there,
+// pumping nothing. Joined when it goes.
+class UserThread {
+public:
+    explicit UserThread(std::function<void()> play) : thread_(std::move(play)) {}
+    ~UserThread() { Join(); }
+    UserThread(const UserThread&) = delete;
+    UserThread& operator=(const UserThread&) = delete;
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
+// The menu window that is open, if any.
+HWND OpenMenuWindow();
 
 // Answers the message boxes that the creating thread shows: another thread
 // waits for each box's text to be in place, records the box and presses its

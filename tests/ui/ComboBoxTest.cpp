@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "StockTestSupport.h"
+#include "support/HintsAndClipboard.h"
 #include "support/TestSupport.h"
 #include "ui/ComboBox.h"
 #include "ui/Edit.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "StockTestSupport.h"
+#include "support/HintsAndClipboard.h"
 #include "support/TestSupport.h"
 #include "ui/Edit.h"
 #include "ui/Forms.h"

@@ -10,24 +10,18 @@
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "ui/Edit.h"
 #include "ui/Forms.h"
 #include "ui/PopupMenu.h"
 
 namespace {
-
-HWND OpenMenuWindow() {
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
-        if (::IsWindowVisible(w)) return w;
-    return nullptr;
-}
 
 // Waits (on its own thread) for the menu, hands it to `look`, then posts the keys.
 std::thread PlayUser(std::function<void(HWND)> look, std::vector<WORD> keys) {
     return std::thread([look, keys] {
         HWND menu = nullptr;
         for (int i = 0; i < 300 && !menu; ++i) {
-            menu = OpenMenuWindow();
+            menu = test::OpenMenuWindow();
             if (!menu) ::Sleep(10);
         }
         if (!menu) return;  // the test fails on what it did not see
@@ -135,6 +129,33 @@ TEST_F(PopupMenuTest, ThePopupComponentIsForgottenWhenItGoes) {
     EXPECT_EQ(menu->GetPopupComponent(), owner);
     delete owner;
     EXPECT_EQ(menu->GetPopupComponent(), nullptr);
+}
+
+TEST_F(PopupMenuTest, NoHintShowsOverTheOpenMenu) {
+    // The menu opens (as a drop-down button's does, on the press) just as the
+    // mouse arrives over a control with a hint, before the hint's delay is over.
+    TForm form(nullptr);
+    form.SetBounds(80, 80, 240, 160);
+    form.SetShowHint(true);
+    TEdit* field = new TEdit(&form);
+    field->SetParent(&form);
+    field->SetBounds(8, 8, 200, 40);
+    field->SetHint("Elimina los archivos seleccionados");
+    form.Show();
+    test::Pump(100);
+    const HWND tip = Application->GetHintWindow();
+    POINT p = test::ScreenPointOf(field, 100, 20);
+    test::MouseMoveTo(p.x - 1, p.y);
+    test::MouseMoveTo(p.x, p.y);
+    bool tipShown = false;
+    std::thread user = PlayUser(
+        [&](HWND) {
+            for (int i = 0; i < 100; ++i, ::Sleep(10)) tipShown = tipShown || ::IsWindowVisible(tip);
+        },
+        {VK_ESCAPE});
+    menu->Popup(p.x, p.y + 30);
+    user.join();
+    EXPECT_FALSE(tipShown);
 }
 
 }  // namespace

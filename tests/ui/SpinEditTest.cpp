@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "StockTestSupport.h"
+#include "support/HintsAndClipboard.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/SpinEdit.h"
@@ -207,6 +207,37 @@ TEST_F(SpinEditTest, DisabledFieldDisablesItsArrowsAndTextStopsShortOfThem) {
     ::MapWindowPoints(HWND_DESKTOP, spin->GetHandle(), reinterpret_cast<POINT*>(&arrows), 2);
     EXPECT_EQ(arrows.right, field.right);
     EXPECT_EQ(spin->GetText(), "32");
+}
+
+// What the screen shows of the arrows: how many of their pixels differ from
+// the field's background (the field painting over them leaves none).
+int ArrowPixelsOnScreen(TSpinEdit* spin) {
+    HWND arrows = ArrowsOf(spin);
+    RECT r;
+    ::GetClientRect(arrows, &r);
+    HDC dc = ::GetWindowDC(arrows);
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) n += ::GetPixel(dc, x, y) != ::GetSysColor(COLOR_WINDOW);
+    ::ReleaseDC(arrows, dc);
+    return n;
+}
+
+TEST_F(SpinEditTest, TheArrowsStayWhenTheFieldRepaints) {
+    TEdit* other = new TEdit(form);
+    other->SetParent(form);
+    other->SetBounds(8, 40, 121, 22);
+    test::Pump();
+    const int drawn = ArrowPixelsOnScreen(spin);
+    ASSERT_GT(drawn, 0);
+    // Focus comes and goes: the field redraws its text and its frame.
+    POINT p = test::ScreenPointOf(spin, 10, 10);
+    test::ClickAt(p.x, p.y);
+    p = test::ScreenPointOf(other, 10, 10);
+    test::ClickAt(p.x, p.y);
+    ::SetWindowTextA(spin->GetHandle(), "64");
+    test::Pump();
+    EXPECT_EQ(ArrowPixelsOnScreen(spin), drawn);
 }
 
 }  // namespace

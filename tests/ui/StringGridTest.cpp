@@ -62,20 +62,9 @@ protected:
         POINT p = RowPoint(row);
         test::ClickAt(p.x, p.y);
     }
-    // Shift goes down after the pointer is in place: under Wine a pointer
-    // move takes the modifier keys from the X server, which never saw it.
     void ShiftClickRow(int row) {
         POINT p = RowPoint(row);
-        test::MouseMoveTo(p.x, p.y);
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = VK_SHIFT;
-        ::SendInput(1, &in, sizeof in);
-        test::MouseDown();
-        test::MouseUp();
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        ::SendInput(1, &in, sizeof in);
-        test::Pump(20);
+        test::ShiftClickAt(p.x, p.y);
     }
     std::pair<int, int> SelectedRows() const {
         TGridRect s = grid->GetSelection();

@@ -1,4 +1,4 @@
-// Helpers shared by the stock controls' tests: the hint a user sees after
+// What a user sees and does beyond clicks and keys: the hint that shows after
 // resting the mouse somewhere, and text put on the clipboard for pasting.
 #pragma once
 

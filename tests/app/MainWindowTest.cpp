@@ -1,0 +1,430 @@
+// The main window used as a user uses it: real clicks, keys and pastes on
+// the windows the program makes, and what the user then sees (the windows'
+// state, the status bar as another program reads it, the files on disk).
+//
+// The windows are made once, as the program makes them, and live for the
+// whole run; the tests follow one another like one user's session, in the
+// order written, each starting from the configuration view.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ChooseDirUnit.h"
+#include "app/HelpUnit.h"
+#include "app/MainUnit.h"
+#include "support/HintsAndClipboard.h"
+#include "support/ProgramWindows.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using test::ClickOn;
+
+POINT CellCentre(const TStringGrid* grid, int row) {
+    TRect r = grid->CellRect(0, row);
+    return test::ScreenPointOf(grid, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+HWND Focus() { return ::GetFocus(); }
+
+std::string WindowText(HWND wnd) {
+    char text[256] = "";
+    ::GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> StatusTexts() {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 5; ++i) texts.push_back(test::StatusText(Main->StatusBar->GetHandle(), i));
+    return texts;
+}
+
+// Empties a field the way a user does: select everything, delete it.
+void ClearField(TWinControl* field) {
+    ClickOn(field);
+    test::PressKey(VK_END);
+    test::PressKey(VK_HOME, true);
+    test::PressKey(VK_DELETE);
+}
+
+std::vector<std::string> Patterns() {
+    std::vector<std::string> rows;
+    for (int r = 0; r < Main->sgFiles->GetRowCount(); ++r)
+        rows.push_back(Main->sgFiles->GetCells(0, r) + "|" + Main->sgFiles->GetCells(2, r));
+    return rows;
+}
+
+void TakeBackRow(int row) {
+    POINT p = CellCentre(Main->sgFiles, row);
+    test::DoubleClickAt(p.x, p.y);
+}
+
+// The files of the tree the program starts in: the folder chooser opens
+// there. A search in "b" finds the four .tmp files below it.
+const char* const kTree[][2] = {
+    {"a\\elsewhere.tmp", "50"}, {"b\\one.tmp", "100"},         {"b\\two.tmp", "2000"},
+    {"b\\notes.txt", "500"},    {"b\\sub\\three.tmp", "10000"}, {"b\\sub\\four.tmp", "7"},
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // The pattern list the program reads at start.
+        std::ofstream ini(TMain::IniPath(), std::ios::trunc);
+        ini << "[FindFiles]\nFile1=*.old\nAutodel1=No\nFile2=*.log\nAutodel2=Papelera\n";
+        ini.close();
+        tree_ = new test::TempDir;
+        for (const auto& file : kTree) tree_->MakeFile(file[0], std::stoul(file[1]));
+        // The program is started from the tree's folder, which the folder
+        // chooser shows first.
+        char previous[MAX_PATH];
+        ::GetCurrentDirectoryA(sizeof previous, previous);
+        ::SetCurrentDirectoryA(tree_->path().c_str());
+        test::StartProgram();
+        ::SetCurrentDirectoryA(previous);
+    }
+    static void TearDownTestSuite() {
+        ::DeleteFileA(TMain::IniPath().c_str());
+        delete tree_;
+        tree_ = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(Main && Main->GetVisible());
+        ::SetForegroundWindow(Main->GetHandle());
+        test::PumpUntil([] { return ::GetActiveWindow() == Main->GetHandle(); });
+        if (!Main->ConfigButton->GetDown()) ClickOn(Main->ConfigButton);
+        ASSERT_TRUE(Main->ConfigPanel->Showing());
+    }
+
+    static test::TempDir* tree_;
+};
+
+test::TempDir* MainWindow::tree_ = nullptr;
+
+TEST_F(MainWindow, StartsInTheConfigurationView) {
+    HWND main = Main->GetHandle();
+    EXPECT_EQ(Application->GetMainForm(), Main);
+    EXPECT_EQ(WindowText(main), "Tallowmere Sweepfield Beta Version 0.5");
+    RECT client, window;
+    ::GetClientRect(main, &client);
+    ::GetWindowRect(main, &window);
+    EXPECT_EQ(client.right, 540);
+    EXPECT_EQ(client.bottom, 340);
+    // A seventh of the free screen space from the top-left corner.
+    EXPECT_EQ(window.left, (::GetSystemMetrics(SM_CXSCREEN) - (window.right - window.left)) / 7);
+    EXPECT_EQ(window.top, (::GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top)) / 7);
+
+    EXPECT_TRUE(::IsWindowVisible(Main->ConfigPanel->GetHandle()));
+    EXPECT_FALSE(::IsWindowVisible(Main->xgFoundFiles->GetHandle()));
+    EXPECT_TRUE(Main->ConfigButton->GetDown());
+    EXPECT_FALSE(Main->StartButton->GetDown());
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"0", "Encontrados", "0", "Total Bytes", "OK, esperando"}));
+    int edges[8] = {};
+    ASSERT_EQ(::SendMessageA(Main->StatusBar->GetHandle(), SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 5);
+    EXPECT_EQ(std::vector<int>(edges, edges + 5), (std::vector<int>{50, 120, 190, 260, -1}));
+    EXPECT_FALSE(::IsWindowVisible(ChooseDir->GetHandle()));
+    EXPECT_FALSE(::IsWindowVisible(HelpForm->GetHandle()));
+}
+
+TEST_F(MainWindow, ConfigurarSwitchesBetweenTheTwoViews) {
+    ClickOn(Main->ConfigButton);
+    EXPECT_FALSE(::IsWindowVisible(Main->ConfigPanel->GetHandle()));
+    EXPECT_TRUE(::IsWindowVisible(Main->xgFoundFiles->GetHandle()));
+    EXPECT_FALSE(Main->ConfigButton->GetDown());
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());  // it follows the start button, still up
+    // No search yet: the header and one blank row.
+    const TXStringGrid* grid = Main->xgFoundFiles;
+    ASSERT_EQ(grid->GetRowCount(), 2);
+    EXPECT_EQ(grid->GetCells(0, 0) + "|" + grid->GetCells(1, 0) + "|" + grid->GetCells(2, 0) + "|" +
+                  grid->GetCells(3, 0),
+              "Fichero|Ruta|Tamaño|Modificado");
+    for (int col = 0; col < 4; ++col) EXPECT_EQ(grid->GetCells(col, 1), "");
+
+    ClickOn(Main->ConfigButton);
+    EXPECT_TRUE(::IsWindowVisible(Main->ConfigPanel->GetHandle()));
+    EXPECT_FALSE(::IsWindowVisible(Main->xgFoundFiles->GetHandle()));
+    EXPECT_TRUE(Main->ConfigButton->GetDown());
+}
+
+TEST_F(MainWindow, PatternsAreAddedAndTakenBack) {
+    EXPECT_EQ(Patterns(), (std::vector<std::string>{"*.old|No", "*.log|Papelera"}));  // from the file
+    EXPECT_EQ(Main->cbAutodel->GetText(), "No");
+
+    // A double click takes a row back into the pattern field and the mode box.
+    TakeBackRow(1);
+    EXPECT_EQ(Main->eName->GetText(), "*.log");
+    EXPECT_EQ(Main->cbAutodel->GetText(), "Papelera");
+    EXPECT_EQ(Patterns(), std::vector<std::string>{"*.old|No"});
+
+    // The add button appends what the two show.
+    ClickOn(Main->AddButton);
+    EXPECT_EQ(Patterns(), (std::vector<std::string>{"*.old|No", "*.log|Papelera"}));
+
+    // Enter in the pattern field clicks the default button.
+    ClearField(Main->eName);
+    test::TypeText("*.bak");
+    test::PressKey(VK_RETURN);
+    EXPECT_EQ(Patterns(), (std::vector<std::string>{"*.old|No", "*.log|Papelera", "*.bak|Papelera"}));
+    EXPECT_EQ(Main->eName->GetText(), "*.bak");  // the field keeps its text
+
+    // The rows below a row taken back move up.
+    TakeBackRow(0);
+    EXPECT_EQ(Main->eName->GetText(), "*.old");
+    EXPECT_EQ(Main->cbAutodel->GetText(), "No");
+    EXPECT_EQ(Patterns(), (std::vector<std::string>{"*.log|Papelera", "*.bak|Papelera"}));
+}
+
+// Each size option enables and focuses its field, which takes digits only.
+TEST_F(MainWindow, SizeFieldsTakeDigitsOnly) {
+    for (auto option : {std::make_pair(Main->SearchLesserThan, Main->LesserThan),
+                        std::make_pair(Main->SearchGreaterThan, Main->GreaterThan)}) {
+        TBitCheckBox* box = option.first;
+        TSpinEdit* field = option.second;
+        SCOPED_TRACE(field->GetName());
+        HWND wnd = field->GetHandle();
+        ASSERT_FALSE(::IsWindowEnabled(wnd));
+
+        ClickOn(box);
+        EXPECT_TRUE(box->GetChecked());
+        EXPECT_TRUE(::IsWindowEnabled(wnd));
+        EXPECT_EQ(Focus(), wnd);
+
+        ClearField(field);
+        EXPECT_EQ(field->GetText(), "");  // empty while it has the focus
+        ASSERT_TRUE(test::PutOnClipboard(Main->GetHandle(), "1a2"));
+        test::PressKey('V', false, true);
+        EXPECT_EQ(field->GetText(), "12");
+        test::TypeText(",-x");
+        EXPECT_EQ(field->GetText(), "12");
+        test::TypeText("3");
+        EXPECT_EQ(field->GetText(), "123");
+
+        ClearField(field);
+        ASSERT_TRUE(test::PutOnClipboard(Main->GetHandle(), "99999999999"));
+        test::PressKey('V', false, true);
+        EXPECT_EQ(field->GetText(), "2147483647");
+
+        ClearField(field);
+        test::PressKey(VK_TAB);
+        EXPECT_NE(Focus(), wnd);
+        EXPECT_EQ(field->GetText(), "0");
+
+        HWND focused = Focus();
+        ClickOn(box);
+        EXPECT_FALSE(box->GetChecked());
+        EXPECT_FALSE(::IsWindowEnabled(wnd));
+        EXPECT_EQ(Focus(), focused);
+        EXPECT_EQ(field->GetText(), "0");
+    }
+}
+
+TEST_F(MainWindow, TabFollowsTheTabOrder) {
+    auto tabs = [](int count, bool back = false) {
+        std::vector<HWND> seen;
+        for (int i = 0; i < count; ++i) {
+            test::PressKey(VK_TAB, back);
+            seen.push_back(Focus());
+        }
+        return seen;
+    };
+    HWND name = Main->eName->GetHandle(), patterns = Main->sgFiles->GetHandle(), add = Main->AddButton->GetHandle();
+    HWND lesser = Main->LesserThan->GetHandle(), greater = Main->GreaterThan->GetHandle();
+
+    // The mode box is disabled, and so are the size fields.
+    ClickOn(Main->eName);
+    ASSERT_EQ(Focus(), name);
+    EXPECT_EQ(tabs(3), (std::vector<HWND>{patterns, add, name}));
+
+    ClickOn(Main->SearchLesserThan);
+    ClickOn(Main->SearchGreaterThan);
+    ClickOn(Main->eName);
+    EXPECT_EQ(tabs(5), (std::vector<HWND>{patterns, lesser, greater, add, name}));
+    EXPECT_EQ(tabs(2, true), (std::vector<HWND>{add, greater}));
+    ClickOn(Main->SearchLesserThan);
+    ClickOn(Main->SearchGreaterThan);
+    EXPECT_FALSE(Main->SearchLesserThan->GetChecked() || Main->SearchGreaterThan->GetChecked());
+}
+
+// What the tooltip shows over a control: the tool that the mouse over its
+// middle would meet, found as the tooltip finds it.
+std::string HintOver(const TControl* control) {
+    HWND tip = Application->GetHintWindow();
+    POINT p = test::CentreOf(control);
+    HWND under = ::WindowFromPoint(p);
+    TTHITTESTINFOA hit{};
+    hit.hwnd = under;
+    hit.pt = p;
+    ::ScreenToClient(under, &hit.pt);
+    hit.ti.cbSize = sizeof hit.ti;
+    if (!::SendMessageA(tip, TTM_HITTESTA, 0, reinterpret_cast<LPARAM>(&hit))) return "";
+    // The "A" message gives at most 80 characters; the wide one the whole text.
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hit.ti.hwnd;
+    tool.uId = hit.ti.uId;
+    wchar_t wide[1024] = L"";
+    tool.lpszText = wide;
+    ::SendMessageW(tip, TTM_GETTEXTW, sizeof wide / sizeof wide[0], reinterpret_cast<LPARAM>(&tool));
+    char text[1024] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
+    const std::vector<std::pair<const TControl*, std::string>> hints = {
+        {Main->StartButton, "Pulsa para comenzar/repetir la búsqueda"},
+        {Main->ConfigButton, "Pulsa para configurar la búsqueda"},
+        {Main->DeleteButton, "Elimina los archivos seleccionados"},
+        {Main->HelpButton, ""},
+        {Main->ExtraLabel1, "Introduce un nuevo patrón de búsqueda"},
+        {Main->eName, "Introduce un nuevo patrón de búsqueda"},
+        {Main->sgFiles,
+         "Lista de patrones a buscar y modo de eliminación automática, para editar/eliminar hacer dobleclick."},
+        {Main->AddButton, "Añade el nuevo patrón de búsqueda a la lista"},
+        {Main->ExtraLabel2, "No implementado todavía"},
+        {Main->cbAutodel, "No implementado todavía"},
+        {Main->ExtraLabel3, ""},
+        {Main->SearchSubdirs, "Marca para buscar tambien en los subddirectorios del inicial"},
+        {Main->SearchDups, ""},
+        {Main->SelectHomeDir, "Marca para seleccionar un directorio inicial (por defecto es c:\\)"},
+        {Main->SearchLesserThan, "Solo busca archivos menores al valor especificado"},
+        {Main->LesserThan, "Tamaxo máximo del fichero a buscar"},
+        {Main->SearchGreaterThan, "Solo busca archivos mayores al valor especificado"},
+        {Main->GreaterThan, "Tamaxo mínimo del fichero a buscar"},
+    };
+    for (const auto& h : hints) EXPECT_EQ(HintOver(h.first), h.second) << h.first->GetName();
+
+    // And it really shows, over a windowless label and over a disabled field.
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->ExtraLabel2)), "No implementado todavía");
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->LesserThan)), "Tamaxo máximo del fichero a buscar");
+}
+
+// Waits on the user's thread until the condition holds; false after 10 s.
+bool WaitFor(const std::function<bool()>& condition) { return test::PumpUntil(condition, 10000); }
+
+POINT ListItemCentre(HWND list, int index) {
+    RECT r{};
+    ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(list, &p);
+    return p;
+}
+
+int ListIndexOf(HWND list, const char* text) {
+    return static_cast<int>(::SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(text)));
+}
+
+TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
+    // One pattern, "*.tmp", and the start folder asked for.
+    for (int i = 0; i < 100 && Patterns() != std::vector<std::string>{"|"}; ++i) TakeBackRow(0);
+    ClearField(Main->eName);
+    test::TypeText("*.tmp");
+    test::PressKey(VK_RETURN);
+    TakeBackRow(0);
+    ASSERT_EQ(Patterns().size(), 1u);
+    ASSERT_EQ(Patterns()[0].substr(0, 6), "*.tmp|");
+    ClickOn(Main->SelectHomeDir);
+    ASSERT_TRUE(Main->SelectHomeDir->GetChecked());
+
+    // The user picks "b" in the folder chooser with a double click, then "Seguir".
+    const HWND main = Main->GetHandle();
+    const TRect seguir = ChooseDir->FlatButton1->GetBoundsRect();
+    bool chooserShown = false, mainWaited = false, folderOpened = false;
+    test::UserThread user([&] {
+        HWND chooser = nullptr;
+        chooserShown = WaitFor([&] {
+            chooser = ::FindWindowA(nullptr, "Tallowmere Sweepfield - Selecciona directorio");
+            return chooser && ::IsWindowVisible(chooser);
+        });
+        if (!chooserShown) return;
+        mainWaited = !::IsWindowEnabled(main);
+        HWND list = ::FindWindowExA(chooser, nullptr, "ListBox", nullptr);
+        if (WaitFor([&] { return ListIndexOf(list, "b") >= 0; })) {
+            POINT p = ListItemCentre(list, ListIndexOf(list, "b"));
+            test::DoubleClickAt(p.x, p.y);
+            folderOpened = WaitFor([&] { return ListIndexOf(list, "sub") >= 0; });
+        }
+        if (folderOpened) {
+            POINT p{(seguir.left + seguir.right) / 2, (seguir.top + seguir.bottom) / 2};
+            ::ClientToScreen(chooser, &p);
+            test::ClickAt(p.x, p.y);
+        }
+        // Whatever happened, the chooser goes, so the program's thread comes back.
+        if (!WaitFor([&] { return !::IsWindowVisible(chooser); })) ::PostMessageA(chooser, WM_CLOSE, 0, 0);
+    });
+    ClickOn(Main->StartButton);  // returns once the chooser is gone and the search is over
+    user.Join();
+    EXPECT_TRUE(chooserShown);
+    EXPECT_TRUE(mainWaited);
+    EXPECT_TRUE(folderOpened);
+    ASSERT_TRUE(test::PumpUntil([] { return test::StatusText(Main->StatusBar->GetHandle(), 4) == "Hecho"; }));
+
+    // 12107 bytes in four files: 11 Kbytes.
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"4", "Encontrados", "11", "Kbytes", "Hecho"}));
+    EXPECT_TRUE(::IsWindowVisible(Main->xgFoundFiles->GetHandle()));
+    EXPECT_FALSE(::IsWindowVisible(Main->ConfigPanel->GetHandle()));
+    EXPECT_TRUE(Main->StartButton->GetDown());
+    EXPECT_TRUE(Main->DeleteButton->GetEnabled());
+    const TXStringGrid* grid = Main->xgFoundFiles;
+    ASSERT_EQ(grid->GetRowCount(), 6);
+    const std::string b = *tree_ / "b\\";
+    std::set<std::string> found;
+    for (int row = 1; row <= 4; ++row) found.insert(grid->GetCells(1, row) + grid->GetCells(0, row));
+    EXPECT_EQ(found, (std::set<std::string>{b + "one.tmp", b + "two.tmp", b + "sub\\three.tmp", b + "sub\\four.tmp"}));
+
+    // Rows 2 to 4 by a click and a Shift-click, then "Eliminar" from the
+    // menu that a press on the delete button opens.
+    std::vector<std::string> chosen, kept;
+    for (int row = 1; row <= 4; ++row)
+        (row >= 2 ? chosen : kept).push_back(grid->GetCells(1, row) + grid->GetCells(0, row));
+    POINT p = CellCentre(grid, 2);
+    test::ClickAt(p.x, p.y);
+    p = CellCentre(grid, 4);
+    test::ShiftClickAt(p.x, p.y);
+    ASSERT_EQ(grid->GetSelection().Top, 2);
+    ASSERT_EQ(grid->GetSelection().Bottom, 4);
+
+    std::string firstItem;
+    test::UserThread picker([&] {
+        HWND menu = nullptr;
+        if (!WaitFor([&] { return (menu = test::OpenMenuWindow()) != nullptr; })) return;
+        HMENU items = reinterpret_cast<HMENU>(::SendMessageA(menu, MN_GETHMENU, 0, 0));
+        char text[64] = "";
+        ::GetMenuStringA(items, 0, text, sizeof text, MF_BYPOSITION);
+        firstItem = text;
+        RECT r{};
+        ::GetMenuItemRect(nullptr, items, 0, &r);
+        test::MouseUp();  // the press ends on the button; the menu stays open
+        test::ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        if (!WaitFor([] { return test::OpenMenuWindow() == nullptr; })) test::PressKey(VK_ESCAPE);
+    });
+    p = test::CentreOf(Main->DeleteButton);
+    test::MouseMoveTo(p.x, p.y);
+    test::MouseDown();  // returns once the menu has closed
+    picker.Join();
+    EXPECT_EQ(firstItem, "Eliminar\tCtrl+Del");
+    ASSERT_TRUE(test::PumpUntil([&] { return grid->GetRowCount() == 3; }));
+
+    for (const std::string& file : chosen)
+        EXPECT_EQ(::GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file << " is still there";
+    for (const std::string& file : kept) EXPECT_NE(::GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file;
+    EXPECT_TRUE(tree_->Exists("b\\notes.txt"));
+    EXPECT_TRUE(tree_->Exists("a\\elsewhere.tmp"));
+    EXPECT_EQ(grid->GetCells(1, 1) + grid->GetCells(0, 1), kept[0]);
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"1", "Encontrados", "11", "Kbytes", "Hecho"}));
+
+    ClickOn(Main->SelectHomeDir);
+}
+
+}  // namespace
