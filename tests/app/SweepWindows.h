@@ -53,17 +53,22 @@ inline HWND OpenMenuWindow() {
     return nullptr;
 }
 
-// Sees every text the status bar's window is given, as the user sees it
-// change (the alignment tabs taken off), and lets a test act at that moment:
-// the search writes panel 4 at the start of every folder visit and panel 0
-// for every result.
+// Sees every text the status bar's window is given (the alignment tabs
+// taken off), and lets a test act at that moment: the search writes panel 4
+// at the start of every folder visit and panel 0 for every result. While it
+// watches, the bar passes every change on at once.
 class PanelWatch {
 public:
     using Handler = std::function<void(int panel, const std::string& text)>;
-    explicit PanelWatch(Handler handler) : handler_(std::move(handler)), wnd_(Main->StatusBar->GetHandle()) {
+    explicit PanelWatch(Handler handler)
+        : handler_(std::move(handler)), wnd_(Main->StatusBar->GetHandle()), interval_(Main->StatusBar->GetTextInterval()) {
+        Main->StatusBar->SetTextInterval(0);
         ::SetWindowSubclass(wnd_, Proc, kId, reinterpret_cast<DWORD_PTR>(this));
     }
-    ~PanelWatch() { ::RemoveWindowSubclass(wnd_, Proc, kId); }
+    ~PanelWatch() {
+        ::RemoveWindowSubclass(wnd_, Proc, kId);
+        Main->StatusBar->SetTextInterval(interval_);
+    }
     PanelWatch(const PanelWatch&) = delete;
     PanelWatch& operator=(const PanelWatch&) = delete;
 
@@ -79,6 +84,7 @@ private:
     }
     Handler handler_;
     HWND wnd_;
+    UINT interval_;
 };
 
 struct ResultRow {
