@@ -26,6 +26,7 @@
 #include "app/HelpUnit.h"
 #include "app/MainUnit.h"
 #include "app/SearchRules.h"
+#include "BenchClock.h"
 #include "ui/Forms.h"
 
 namespace {
@@ -36,17 +37,6 @@ constexpr int kMaxDepth = 6;
 constexpr int kDeleted = 10000;
 constexpr int kRounds = 3;
 const char* const kFivePatterns[] = {"*.tmp", "*.bak", "~*", "*.log", "*.old"};
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

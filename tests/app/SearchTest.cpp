@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/SweepWindows.h"
@@ -22,6 +23,13 @@ protected:
     // The folder as the search names it: ending with a backslash.
     std::string Folder(const std::string& relative = "") const {
         return relative.empty() ? tree.path() + "\\" : tree / relative + "\\";
+    }
+    // The results' names and folders, in the order listed.
+    using Place = std::pair<std::string, std::string>;
+    std::vector<Place> Places() const {
+        std::vector<Place> places;
+        for (const ResultRow& r : Results()) places.emplace_back(r.name, r.folder);
+        return places;
     }
     int IndexOf(const std::string& name) const {
         std::vector<std::string> names = ResultNames();
@@ -158,13 +166,7 @@ TEST_F(Searching, AFolderWhoseNameMatchesIsListedAndStillSearched) {
     tree.MakeFile("cache.tmp\\other.dat", 4);
     UsePatterns({"*.tmp"});
     Search();
-    std::vector<ResultRow> rows = Results();
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].name, "cache.tmp");
-    EXPECT_EQ(rows[0].folder, Folder());
-    EXPECT_EQ(rows[1].name, "inner.tmp");
-    EXPECT_EQ(rows[1].folder, Folder("cache.tmp"));
-    EXPECT_EQ(rows[1].size, "3 bytes");
+    EXPECT_EQ(Places(), (std::vector<Place>{{"cache.tmp", Folder()}, {"inner.tmp", Folder("cache.tmp")}}));
 }
 
 TEST_F(Searching, TwoPatternsThatMatchAFileListItTwiceAndCountItTwice) {
@@ -187,12 +189,7 @@ TEST_F(Searching, APatternWithAFolderPartRecordsTheFolderThatHoldsTheFile) {
     tree.MakeFile("x\\c.tmp", 9);
     UsePatterns({"sub\\*.tmp"});
     Search();
-    std::vector<ResultRow> rows = Results();
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].name, "a.tmp");
-    EXPECT_EQ(rows[0].folder, Folder("sub"));
-    EXPECT_EQ(rows[1].name, "b.tmp");
-    EXPECT_EQ(rows[1].folder, Folder("x\\sub"));
+    EXPECT_EQ(Places(), (std::vector<Place>{{"a.tmp", Folder("sub")}, {"b.tmp", Folder("x\\sub")}}));
     EXPECT_EQ(Panel(2), "15");
 }
 
