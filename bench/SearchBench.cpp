@@ -94,7 +94,8 @@ std::string SearchTree(const std::string& base) {
     Lcg rng{12345};
     char name[64];
     for (int i = 1; i < kFolders; ++i) {
-        const Folder& parent = folders[static_cast<std::size_t>(open[static_cast<std::size_t>(rng.Below(static_cast<int>(open.size())))])];
+        const int parentIndex = open[static_cast<std::size_t>(rng.Below(static_cast<int>(open.size())))];
+        const Folder& parent = folders[static_cast<std::size_t>(parentIndex)];
         std::snprintf(name, sizeof name, "\\carpeta %04d", i);
         Folder f{parent.path + name, parent.depth + 1};
         ::CreateDirectoryA(f.path.c_str(), nullptr);
@@ -253,7 +254,8 @@ int main() {
     std::printf("\"*.*\": %d results in the window, %zu in the bare walk\n", ResultCount(), bare.size());
     Report("search \"*.*\"", Best(windowTimes), Best(bareTimes), 1.5);
     std::printf("%-40s %9.2f us\n", "  window, per entry", Best(windowTimes) / static_cast<double>(bare.size()) * 1e6);
-    std::printf("%-40s %9.2f us\n\n", "  bare walk, per entry", Best(bareTimes) / static_cast<double>(bare.size()) * 1e6);
+    std::printf("%-40s %9.2f us\n\n", "  bare walk, per entry",
+                Best(bareTimes) / static_cast<double>(bare.size()) * 1e6);
 
     UsePatterns(base, std::vector<std::string>(std::begin(kFivePatterns), std::end(kFivePatterns)));
     windowTimes.clear();

@@ -61,7 +61,9 @@ class PanelWatch {
 public:
     using Handler = std::function<void(int panel, const std::string& text)>;
     explicit PanelWatch(Handler handler)
-        : handler_(std::move(handler)), wnd_(Main->StatusBar->GetHandle()), interval_(Main->StatusBar->GetTextInterval()) {
+        : handler_(std::move(handler)),
+          wnd_(Main->StatusBar->GetHandle()),
+          interval_(Main->StatusBar->GetTextInterval()) {
         Main->StatusBar->SetTextInterval(0);
         ::SetWindowSubclass(wnd_, Proc, kId, reinterpret_cast<DWORD_PTR>(this));
     }
