@@ -151,7 +151,7 @@ TEST_F(StatusBarTest, WithATextIntervalTheLatestTextsStillArriveAlsoFromABusyPro
         last = "C:\\carpeta" + std::to_string(i) + "\\";
         folder->SetText(last);
     }
-    EXPECT_GE(setTexts, 3);
+    EXPECT_GE(setTexts, 2);  // about one per 100 ms; fewer if this process was held up
     EXPECT_LE(setTexts, 5);
 
     // Without an interval every change goes at once again.
