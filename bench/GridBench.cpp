@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/XStringGrid.h"
+#include "BenchClock.h"
 #include "ui/Forms.h"
 
 namespace {
@@ -23,17 +24,6 @@ constexpr int kRemoved = 10000;
 constexpr int kPaintRepeats = 200;
 
 using Row = std::array<std::string, 4>;
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Texts of the kind a search writes: a name, a folder, a size, a date.
 std::vector<Row> MakeRows() {

@@ -5,25 +5,27 @@
 #include "ui/SysUtils.h"
 
 bool TMain::DeleteListedFile(int row) {
-    const std::string path = xgFoundFiles->GetCells(1, row) + xgFoundFiles->GetCells(0, row);
     if (xgFoundFiles->GetCells(0, row).empty()) return false;  // the blank last row
-    WIN32_FIND_DATAA fd;
-    HANDLE find = ::FindFirstFileA(path.c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(find);
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    const std::string path = xgFoundFiles->GetCells(1, row) + xgFoundFiles->GetCells(0, row);
+    // One look at the file gives what the existence test, the comparison
+    // with the row and the restoring of attributes need.
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file)) return false;
+    if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     // Only what was listed is deleted: a file whose size or time changed since
     // the search is another file now, and stays.
-    if (sweep::SizeText(sweep::EntrySize(fd)) != xgFoundFiles->GetCells(2, row) ||
-        sweep::ModifiedText(fd.ftLastWriteTime) != xgFoundFiles->GetCells(3, row))
+    if (sweep::SizeText(sweep::EntrySize(file)) != xgFoundFiles->GetCells(2, row) ||
+        sweep::ModifiedText(file.ftLastWriteTime) != xgFoundFiles->GetCells(3, row))
         return false;
 
     SetPanel(4, "Eliminando " + path);
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);  // read-only, hidden and system go
+    // Read-only, hidden and system go; a file that has only the archive
+    // attribute (as most have) needs no call for that.
+    const bool clear = file.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
+    if (clear) ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     if (::DeleteFileA(path.c_str())) return true;
     // Not deleted (in use, no right): the file keeps what it had.
-    if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(path.c_str(), attributes);
+    if (clear) ::SetFileAttributesA(path.c_str(), file.dwFileAttributes);
     return false;
 }
 

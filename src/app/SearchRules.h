@@ -57,6 +57,9 @@ std::string ModifiedText(const FILETIME& lastWrite);
 inline std::int64_t EntrySize(const WIN32_FIND_DATAA& fd) {
     return (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
+inline std::int64_t EntrySize(const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 // The folder that holds the entries a pattern finds in folder `path` (which
 // ends with a backslash): the pattern's own folder part, if any, is added.

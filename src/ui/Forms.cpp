@@ -411,6 +411,11 @@ LRESULT CALLBACK TApplication::AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, 
     return ::DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
+void TApplication::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == mainForm_) mainForm_ = nullptr;
+}
+
 void TApplication::ActivateApp(bool active) {
     if (active == active_) return;
     active_ = active;

@@ -163,6 +163,10 @@ public:
     // Activation of the whole program changed (from WM_ACTIVATEAPP).
     void ActivateApp(bool active);
 
+protected:
+    // Forgets the main form when it is destroyed before the application.
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
     static LRESULT CALLBACK AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool ProcessMessage(MSG& msg);

@@ -7,6 +7,7 @@
 namespace {
 // SB_SETTEXT takes the panel's index in the low byte of wParam.
 constexpr int kMaxParts = 256;
+constexpr UINT_PTR kFlushTimer = 0x5B17;
 }  // namespace
 
 namespace ui {
@@ -83,7 +84,21 @@ void TStatusBar::CreateParams(TCreateParams& p) {
 
 void TStatusBar::CreateWnd() {
     TWinControl::CreateWnd();
+    flushPending_ = false;  // a timer of an earlier window went with it
     UpdateParts();
+}
+
+void TStatusBar::WndProc(TMessage& m) {
+    if (m.Msg == WM_TIMER && m.WParam == kFlushTimer) {
+        FlushTexts();
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+void TStatusBar::SetTextInterval(UINT interval) {
+    textInterval_ = interval;
+    if (!interval) FlushTexts();
 }
 
 void TStatusBar::SetSizeGrip(bool sizeGrip) {
@@ -100,12 +115,35 @@ void TStatusBar::UpdateParts() {
     if (edges.empty()) edges.push_back(-1);  // one empty part rather than none
     const int count = std::min(static_cast<int>(edges.size()), kMaxParts);
     ::SendMessageA(GetHandle(), SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
-    for (int i = 0; i < std::min(panels_.GetCount(), count); ++i) UpdatePanelText(*panels_.GetItem(i));
+    // New parts (or a new window) have no texts yet: all of them go now.
+    changed_.assign(static_cast<std::size_t>(std::min(panels_.GetCount(), count)), true);
+    FlushTexts();
 }
 
 void TStatusBar::UpdatePanelText(const TStatusPanel& panel) {
     if (!HandleAllocated() || panel.GetIndex() >= kMaxParts) return;
-    std::string text = ui::StatusPanelWindowText(panel.GetText(), panel.GetAlignment());
-    ::SendMessageA(GetHandle(), SB_SETTEXTA, static_cast<WPARAM>(panel.GetIndex()),
-                   reinterpret_cast<LPARAM>(text.c_str()));
+    const auto index = static_cast<std::size_t>(panel.GetIndex());
+    if (changed_.size() <= index) changed_.resize(index + 1);
+    changed_[index] = true;
+    const DWORD since = ::GetTickCount() - lastFlush_;
+    if (!textInterval_ || since >= textInterval_) {
+        FlushTexts();
+    } else if (!flushPending_) {
+        flushPending_ = ::SetTimer(GetHandle(), kFlushTimer, textInterval_ - since, nullptr) != 0;
+        if (!flushPending_) FlushTexts();
+    }
+}
+
+void TStatusBar::FlushTexts() {
+    if (!HandleAllocated()) return;
+    if (flushPending_) ::KillTimer(GetHandle(), kFlushTimer);
+    flushPending_ = false;
+    lastFlush_ = ::GetTickCount();
+    for (std::size_t i = 0; i < changed_.size(); ++i) {
+        if (!changed_[i]) continue;
+        changed_[i] = false;
+        const TStatusPanel& panel = *panels_.GetItem(static_cast<int>(i));
+        const std::string text = ui::StatusPanelWindowText(panel.GetText(), panel.GetAlignment());
+        ::SendMessageA(GetHandle(), SB_SETTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.c_str()));
+    }
 }

@@ -95,6 +95,29 @@ TEST(Form, ShowModalRunsUntilTheModalResultIsSet) {
     EXPECT_EQ(dialog.ShowModal(), mrCancel);
 }
 
+// Test programs make and destroy their main window many times; a main form
+// that has gone must not be handed to the forms made after it.
+TEST(Application, TheFirstFormMadeIsTheMainFormUntilItGoes) {
+    PlainForm* first = nullptr;
+    Application->CreateForm(first);
+    PlainForm* second = nullptr;
+    Application->CreateForm(second);
+    EXPECT_EQ(Application->GetMainForm(), first);
+    EXPECT_EQ(::GetWindow(second->GetHandle(), GW_OWNER), first->GetHandle());
+    delete second;
+    delete first;
+    EXPECT_EQ(Application->GetMainForm(), nullptr);
+
+    PlainForm* again = nullptr;
+    Application->CreateForm(again);
+    EXPECT_EQ(Application->GetMainForm(), again);
+    PlainForm* other = nullptr;
+    Application->CreateForm(other);
+    EXPECT_EQ(::GetWindow(other->GetHandle(), GW_OWNER), again->GetHandle());
+    delete other;
+    delete again;
+}
+
 // A control whose click raises an error, as a failed number conversion does.
 class Failing : public TCustomControl {
 public:

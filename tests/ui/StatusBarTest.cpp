@@ -126,6 +126,42 @@ TEST_F(StatusBarTest, AnUnchangedTextDoesNotRepaintTheBar) {
     ::RemoveWindowSubclass(wnd(), CountUpdates, 1);
 }
 
+TEST_F(StatusBarTest, WithATextIntervalTheLatestTextsStillArriveAlsoFromABusyProgram) {
+    ::SetWindowSubclass(wnd(), CountUpdates, 1, 0);
+    bar->SetTextInterval(100);
+    test::Pump(150);
+    TStatusPanel* count = bar->GetPanels()->GetItem(0);
+    TStatusPanel* folder = bar->GetPanels()->GetItem(4);
+
+    // A burst of changes, as a search makes them: the first goes at once,
+    // the last once messages are handled.
+    setTexts = 0;
+    for (int i = 1; i <= 1000; ++i) count->SetText(std::to_string(i));
+    EXPECT_EQ(count->GetText(), "1000");
+    EXPECT_EQ(setTexts, 1);
+    EXPECT_EQ(WindowText(0), "\t\t1");
+    EXPECT_TRUE(test::PumpUntil([&] { return WindowText(0) == "\t\t1000"; }, 1000));
+    EXPECT_EQ(setTexts, 2);
+
+    // A program that handles no messages still shows a text every interval.
+    setTexts = 0;
+    std::string last;
+    const DWORD start = ::GetTickCount();
+    for (int i = 0; ::GetTickCount() - start < 350; ++i) {
+        last = "C:\\carpeta" + std::to_string(i) + "\\";
+        folder->SetText(last);
+    }
+    EXPECT_GE(setTexts, 2);  // about one per 100 ms; fewer if this process was held up
+    EXPECT_LE(setTexts, 5);
+
+    // Without an interval every change goes at once again.
+    bar->SetTextInterval(0);
+    EXPECT_EQ(WindowText(4), last);
+    folder->SetText("Hecho");
+    EXPECT_EQ(WindowText(4), "Hecho");
+    ::RemoveWindowSubclass(wnd(), CountUpdates, 1);
+}
+
 TEST_F(StatusBarTest, RightAlignedTextIsDrawnAgainstThePanelsRightEdge) {
     test::Canvas32 pic(400, 19);
     bar->PaintTo(pic.dc(), 0, 0);

@@ -1,0 +1,264 @@
+// The program's three windows, made as the program makes them, and a user's
+// hands on them: clicks sent as mouse messages to the windows that receive
+// them (windowless controls through their parent's window), the folder
+// chooser answered from a timer while its modal loop runs, the delete
+// button's menu answered from another thread. Shared by the search and
+// deletion tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/ChooseDirUnit.h"
+#include "app/HelpUnit.h"
+#include "app/MainUnit.h"
+#include "support/TestSupport.h"
+#include "ui/Timer.h"
+
+namespace sweeptest {
+
+// A press and a release of the left button at a client point of a window.
+inline void SendClick(HWND wnd, int x, int y, WPARAM keys = 0) {
+    const LPARAM at = MAKELPARAM(x, y);
+    ::SendMessageA(wnd, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
+    ::SendMessageA(wnd, WM_LBUTTONUP, keys, at);
+}
+
+// The window that receives the mouse over a control, and the control's
+// centre in that window's client coordinates.
+inline std::pair<HWND, POINT> MouseTarget(TControl* control) {
+    if (control->IsWindowed())
+        return {static_cast<TWinControl*>(control)->GetHandle(), {control->GetWidth() / 2, control->GetHeight() / 2}};
+    return {control->GetParent()->GetHandle(),
+            {control->GetLeft() + control->GetWidth() / 2, control->GetTop() + control->GetHeight() / 2}};
+}
+
+inline void ClickControl(TControl* control, WPARAM keys = 0) {
+    auto [wnd, at] = MouseTarget(control);
+    SendClick(wnd, at.x, at.y, keys);
+}
+
+inline HWND OpenMenuWindow() {
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
+         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
+        if (::IsWindowVisible(w)) return w;
+    return nullptr;
+}
+
+// Sees every text the status bar's window is given (the alignment tabs
+// taken off), and lets a test act at that moment: the search writes panel 4
+// at the start of every folder visit and panel 0 for every result. While it
+// watches, the bar passes every change on at once.
+class PanelWatch {
+public:
+    using Handler = std::function<void(int panel, const std::string& text)>;
+    explicit PanelWatch(Handler handler)
+        : handler_(std::move(handler)),
+          wnd_(Main->StatusBar->GetHandle()),
+          interval_(Main->StatusBar->GetTextInterval()) {
+        Main->StatusBar->SetTextInterval(0);
+        ::SetWindowSubclass(wnd_, Proc, kId, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~PanelWatch() {
+        ::RemoveWindowSubclass(wnd_, Proc, kId);
+        Main->StatusBar->SetTextInterval(interval_);
+    }
+    PanelWatch(const PanelWatch&) = delete;
+    PanelWatch& operator=(const PanelWatch&) = delete;
+
+private:
+    static constexpr UINT_PTR kId = 0x5EA7;
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+        if (msg == SB_SETTEXTA && lParam) {
+            const char* text = reinterpret_cast<const char*>(lParam);
+            while (*text == '\t') ++text;
+            reinterpret_cast<PanelWatch*>(data)->handler_(static_cast<int>(LOBYTE(LOWORD(wParam))), text);
+        }
+        return ::DefSubclassProc(wnd, msg, wParam, lParam);
+    }
+    Handler handler_;
+    HWND wnd_;
+    UINT interval_;
+};
+
+struct ResultRow {
+    std::string name, folder, size, modified;
+    bool operator==(const ResultRow& o) const {
+        return name == o.name && folder == o.folder && size == o.size && modified == o.modified;
+    }
+};
+inline std::ostream& operator<<(std::ostream& o, const ResultRow& r) {
+    return o << "{" << r.name << " | " << r.folder << " | " << r.size << " | " << r.modified << "}";
+}
+
+// Makes the windows as the program's start-up does and gives them back at
+// the end; every case starts from a program just started. A case gets a
+// fresh folder tree of its own in `tree`.
+class SweepWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::GetFileAttributesA(TMain::IniPath().c_str()), INVALID_FILE_ATTRIBUTES)
+            << "a pattern list left beside the tests";
+        Application->CreateForm(Main);
+        Application->CreateForm(ChooseDir);
+        Application->CreateForm(HelpForm);
+        Main->Show();
+        test::PumpUntil([] { return Main->GetActive(); }, 1000);
+    }
+    void TearDown() override {
+        // The other two windows belong to the main window's: they go first.
+        delete HelpForm;
+        HelpForm = nullptr;
+        delete ChooseDir;
+        ChooseDir = nullptr;
+        delete Main;
+        Main = nullptr;
+    }
+
+    // The pattern list, as loaded from an initialisation file.
+    void UsePatterns(const std::vector<std::string>& patterns) {
+        std::string text = "[FindFiles]\n";
+        for (std::size_t i = 0; i < patterns.size(); ++i) {
+            const std::string n = std::to_string(i + 1);
+            text += "File" + n + "=" + patterns[i] + "\nAutodel" + n + "=No\n";
+        }
+        const std::string path = ini_ / "patterns.ini";
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        ::CloseHandle(h);
+        Main->LoadPatterns(path);
+    }
+
+    void ShowConfiguration() {
+        if (!Main->ConfigButton->GetDown()) ClickControl(Main->ConfigButton);
+        ASSERT_TRUE(Main->ConfigPanel->GetVisible());
+    }
+
+    // Checks or unchecks an option box with a click, as the user does.
+    void SetOption(TBitCheckBox* box, bool checked) {
+        if (box->GetChecked() == checked) return;
+        ShowConfiguration();
+        ClickControl(box);
+        ASSERT_EQ(box->GetChecked(), checked);
+    }
+
+    // Types a size field's new text over the old one.
+    void TypeSize(TSpinEdit* field, const std::string& text) {
+        HWND edit = field->GetHandle();
+        ::SendMessageA(edit, EM_SETSEL, 0, -1);
+        ::SendMessageA(edit, WM_CLEAR, 0, 0);
+        for (char c : text) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+    }
+
+    // A click on "Comenzar búsqueda" that starts in `folder`: the folder is
+    // chosen in the chooser, which the search shows modally; `chosen` runs
+    // once "Seguir" has been clicked, before the walk begins.
+    void SearchIn(const std::string& folder, const std::function<void()>& chosen = nullptr) {
+        SetOption(Main->SelectHomeDir, true);
+        TTimer user(nullptr);
+        user.SetInterval(20);
+        chooserShown_ = 0;
+        user.OnTimer = [&](TObject*) {
+            if (!ChooseDir->IsModal() || !ChooseDir->GetVisible()) return;
+            ++chooserShown_;
+            ChooseDir->DirectoryListBox1->SetDirectory(folder);
+            ClickControl(ChooseDir->FlatButton1);  // "Seguir"
+            if (chosen) chosen();
+        };
+        ClickControl(Main->StartButton);
+    }
+    void Search() { SearchIn(tree.path()); }
+
+    std::string Panel(int index) const { return Main->StatusBar->GetPanels()->GetItem(index)->GetText(); }
+
+    // The result rows, between the header and the blank last row.
+    std::vector<ResultRow> Results() const {
+        std::vector<ResultRow> rows;
+        TStringGrid* g = Main->xgFoundFiles;
+        for (int r = 1; r < g->GetRowCount() - 1; ++r)
+            rows.push_back({g->GetCells(0, r), g->GetCells(1, r), g->GetCells(2, r), g->GetCells(3, r)});
+        return rows;
+    }
+    bool LastRowIsBlank() const {
+        TStringGrid* g = Main->xgFoundFiles;
+        for (int c = 0; c < 4; ++c)
+            if (!g->GetCells(c, g->GetRowCount() - 1).empty()) return false;
+        return true;
+    }
+    std::vector<std::string> ResultNames() const {
+        std::vector<std::string> names;
+        for (const ResultRow& r : Results()) names.push_back(r.name);
+        return names;
+    }
+
+    // Selects grid rows first to last: a click on the first, a Shift-click on the last.
+    void SelectRows(int first, int last) {
+        TStringGrid* g = Main->xgFoundFiles;
+        const TRect a = g->CellRect(0, first), b = g->CellRect(0, last);
+        ASSERT_FALSE(::IsRectEmpty(&a)) << "row " << first << " is out of view";
+        ASSERT_FALSE(::IsRectEmpty(&b)) << "row " << last << " is out of view";
+        SendClick(g->GetHandle(), a.left + 5, (a.top + a.bottom) / 2);
+        SendClick(g->GetHandle(), b.left + 5, (b.top + b.bottom) / 2, MK_SHIFT);
+        const TGridRect s = g->GetSelection();
+        ASSERT_EQ(s.Top, std::min(first, last));
+        ASSERT_EQ(s.Bottom, std::max(first, last));
+    }
+
+    // "Borrar Selección" pressed, "Eliminar" chosen in its menu with the keys.
+    void DeleteSelection() {
+        ASSERT_TRUE(Main->DeleteButton->GetEnabled());
+        bool chosen = false;
+        std::thread user([&chosen] {
+            HWND menu = nullptr;
+            for (int i = 0; i < 300 && !menu; ++i) {
+                menu = OpenMenuWindow();
+                if (!menu) ::Sleep(10);
+            }
+            if (!menu) return;
+            ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+            ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+            chosen = true;
+        });
+        auto [wnd, at] = MouseTarget(Main->DeleteButton);
+        ::SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));  // the menu's loop runs here
+        user.join();
+        ::SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        ASSERT_TRUE(chosen) << "the menu did not open";
+        // The choice runs from the message loop once the menu has closed.
+        ASSERT_TRUE(test::PumpUntil([this] { return Panel(4) == "Hecho"; }));
+    }
+
+    test::TempDir tree;
+    int chooserShown_ = 0;
+
+private:
+    test::TempDir ini_;
+};
+
+// A file's attributes, size and times as the system has them now.
+inline WIN32_FILE_ATTRIBUTE_DATA FileData(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    d.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d);
+    return d;
+}
+
+inline void SetLastWrite(const std::string& path, const SYSTEMTIME& utc) {
+    FILETIME ft;
+    ::SystemTimeToFileTime(&utc, &ft);
+    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ::SetFileTime(h, nullptr, nullptr, &ft);
+    ::CloseHandle(h);
+}
+
+}  // namespace sweeptest
