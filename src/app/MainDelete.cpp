@@ -31,9 +31,14 @@ bool TMain::DeleteListedFile(int row) {
 
 void TMain::Eliminar1Click(TObject*) {
     Screen->SetCursor(crAppStart);
-    struct DefaultCursor {
-        ~DefaultCursor() { Screen->SetCursor(crDefault); }
-    } restore;
+    // However it ends, the status bar shows the last texts and the cursor is back.
+    struct Idle {
+        TMain* main;
+        ~Idle() {
+            main->StatusBar->FlushTexts();
+            Screen->SetCursor(crDefault);
+        }
+    } idle{this};
 
     // The range is the selection as it stands now. Every row of it is visited
     // once; the rows whose files stay are moved up over the deleted ones as

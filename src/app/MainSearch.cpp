@@ -58,6 +58,7 @@ void TMain::StartButtonClick(TObject*) {
     struct Idle {
         TMain* main;
         ~Idle() {
+            main->StatusBar->FlushTexts();
             Screen->SetCursor(crDefault);
             main->StartButton->SetEnabled(true);
             main->DeleteButton->SetEnabled(true);

@@ -71,6 +71,9 @@ public:
     // default) passes every change on at once.
     UINT GetTextInterval() const { return textInterval_; }
     void SetTextInterval(UINT interval);
+    // Gives the window every text that changed since it last got them, now:
+    // for the end of a long operation, whose last texts must not wait.
+    void FlushTexts();
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -83,8 +86,6 @@ private:
     // The panels' right edges and texts, as the window needs them.
     void UpdateParts();
     void UpdatePanelText(const TStatusPanel& panel);
-    // Gives the window every text that changed since it last got them.
-    void FlushTexts();
 
     TStatusPanels panels_{this};
     bool sizeGrip_ = true;

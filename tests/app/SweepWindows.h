@@ -46,13 +46,6 @@ inline void ClickControl(TControl* control, WPARAM keys = 0) {
     SendClick(wnd, at.x, at.y, keys);
 }
 
-inline HWND OpenMenuWindow() {
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
-        if (::IsWindowVisible(w)) return w;
-    return nullptr;
-}
-
 // Sees every text the status bar's window is given (the alignment tabs
 // taken off), and lets a test act at that moment: the search writes panel 4
 // at the start of every folder visit and panel 0 for every result. While it
@@ -220,7 +213,7 @@ protected:
         std::thread user([&chosen] {
             HWND menu = nullptr;
             for (int i = 0; i < 300 && !menu; ++i) {
-                menu = OpenMenuWindow();
+                menu = test::OpenMenuWindow();
                 if (!menu) ::Sleep(10);
             }
             if (!menu) return;
