@@ -17,7 +17,7 @@ bool IsDotEntry(const char* name) { return name[0] == '.' && (!name[1] || (name[
 // Closes a directory search on every path out.
 class FindHandle {
 public:
-    FindHandle(const std::string& spec, WIN32_FIND_DATAA& data) : h_(::FindFirstFileA(spec.c_str(), &data)) {}
+    FindHandle(const std::string& wildcard, WIN32_FIND_DATAA& data) : h_(::FindFirstFileA(wildcard.c_str(), &data)) {}
     ~FindHandle() {
         if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
     }

@@ -321,8 +321,8 @@ void TDirectoryListBox::SetDrive(char drive) {
     drive = static_cast<char>(std::toupper(static_cast<unsigned char>(drive)));
     if (!drive || drive == GetDrive()) return;
     // "D:" names the drive's current folder, as the process last left it.
-    const char spec[] = {drive, ':', '\0'};
-    SetDirectory(FullPath(spec));
+    const char driveOnly[] = {drive, ':', '\0'};
+    SetDirectory(FullPath(driveOnly));
 }
 
 std::string TDirectoryListBox::GetItemPath(int index) const {
