@@ -435,15 +435,7 @@ void TGraphicControl::PaintTo(HDC dc, int x, int y) {
     ui::DcStateGuard state(dc);
     ::OffsetViewportOrgEx(dc, x, y, nullptr);
     ::IntersectClipRect(dc, 0, 0, GetWidth(), GetHeight());
-    canvas_->ReleaseBorrowed();
-    canvas_->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
+    canvas_->PaintOn(dc, [this] { Paint(); });
 }
 
 // ======================================================================== FindDragTarget

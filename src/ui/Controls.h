@@ -284,6 +284,17 @@ public:
     explicit TControlCanvas(TControl* control) : control_(control) {}
     ~TControlCanvas() override;
     void ReleaseBorrowed();
+    // Runs a paint routine drawing on dc, and lets go of dc afterwards.
+    template <class F>
+    void PaintOn(HDC dc, F&& paint) {
+        ReleaseBorrowed();
+        SetHandle(dc);
+        struct Done {
+            TCanvas* canvas;
+            ~Done() { canvas->SetHandle(nullptr); }
+        } done{this};
+        paint();
+    }
 
 protected:
     void CreateHandle() override;
@@ -418,6 +429,8 @@ protected:
     virtual void CreateWnd();
     // Saves what the window holds before it is destroyed.
     virtual void DestroyWnd();
+    // After the window is made: the children's windows, their hints, their places.
+    void CreateChildHandles();
     void DefaultHandler(TMessage& message) override;
     // Paints the control's own surface (the background, by default).
     virtual void PaintWindow(HDC dc);

@@ -95,13 +95,7 @@ void TForm::CreateWnd() {
     if (!wnd) throw EOutOfResources("Error creating window");
     SetIconOnWindow();
     UpdateBoundsFromWindow();
-    for (TControl* c : controls_) {
-        if (c->IsWindowed())
-            static_cast<TWinControl*>(c)->HandleNeeded();
-        else
-            c->HintChanged();
-    }
-    Realign();
+    CreateChildHandles();
     // A shown form whose window is made again (RecreateWnd) stays shown.
     if (GetVisible()) ::ShowWindow(handle_, SW_SHOWNA);
 }

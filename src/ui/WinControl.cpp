@@ -185,15 +185,18 @@ void TWinControl::CreateWnd() {
     if (!wnd) throw EOutOfResources("Error creating window");
     ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()->GetHandle()), FALSE);
     UpdateBoundsFromWindow();
+    CreateChildHandles();
+    HintChanged();
+}
+
+void TWinControl::CreateChildHandles() {
     for (TControl* c : controls_) {
         if (c->IsWindowed())
             static_cast<TWinControl*>(c)->HandleNeeded();
         else
             c->HintChanged();
     }
-    // Windows of the Tab order's later controls lie below the earlier ones.
     Realign();
-    HintChanged();
 }
 
 void TWinControl::DestroyWnd() {
@@ -849,13 +852,5 @@ void TCustomControl::Paint() {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-    canvas_->ReleaseBorrowed();
-    canvas_->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
+    canvas_->PaintOn(dc, [this] { Paint(); });
 }
