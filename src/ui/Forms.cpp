@@ -6,6 +6,7 @@
 
 #include "ui/SysUtils.h"
 #include "ui/UnitInit.h"
+#include "ui/UtilityWindow.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -13,7 +14,6 @@ TScreen* Screen = nullptr;
 namespace {
 
 const char kFormClass[] = "SweepfieldForm";
-const char kAppClass[] = "SweepfieldApplication";
 
 // The child windows of a control that are not controls of their own.
 std::vector<HWND> InnerWindows(TWinControl* control) {
@@ -359,7 +359,7 @@ TApplication::~TApplication() {
     mainForm_ = nullptr;
     ui::FinalizeUnits();
     if (tooltip_) ::DestroyWindow(tooltip_);
-    if (handle_) ::DestroyWindow(handle_);
+    window_.reset();
     Screen = nullptr;  // owned: freed with the other components
     if (Application == this) Application = nullptr;
 }
@@ -368,16 +368,18 @@ void TApplication::Initialize() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = AppWindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kAppClass;
-    ::RegisterClassExA(&wc);
-    handle_ = ::CreateWindowExA(0, kAppClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    ::SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // The hooks see every message of the application's window first.
+    window_ = std::make_unique<ui::UtilityWindow>(ui::UtilityWindow::TopLevel, [this](UINT msg, WPARAM w, LPARAM l) {
+        TMessage m{msg, w, l, 0};
+        std::vector<Hook> hooks = hooks_;
+        for (auto& h : hooks)
+            if (h.hook(m)) return true;
+        if (msg == WM_ACTIVATEAPP) ActivateApp(w != 0);
+        return false;
+    });
+    HWND handle = window_->Handle();
     tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr, instance,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle, nullptr, instance,
                                  nullptr);
     if (tooltip_) ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
     try {
@@ -389,31 +391,17 @@ void TApplication::Initialize() {
     ui::InitializeUnits();
 }
 
-LRESULT CALLBACK TApplication::AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* app = reinterpret_cast<TApplication*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    if (!app) return ::DefWindowProcA(wnd, msg, wParam, lParam);
-    TMessage m{msg, wParam, lParam, 0};
-    try {
-        std::vector<Hook> hooks = app->hooks_;
-        for (auto& h : hooks)
-            if (h.hook(m)) return m.Result;
-        if (msg == WM_ACTIVATEAPP) app->ActivateApp(wParam != 0);
-    } catch (const std::exception& e) {
-        app->HandleException(e);
-        return 0;
-    }
-    return ::DefWindowProcA(wnd, msg, wParam, lParam);
-}
-
 void TApplication::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation == opRemove && component == mainForm_) mainForm_ = nullptr;
 }
 
+HWND TApplication::GetHandle() const { return window_ ? window_->Handle() : nullptr; }
+
 void TApplication::ActivateApp(bool active) {
     if (active == active_) return;
     active_ = active;
-    if (handle_) ::SendMessageA(handle_, active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
+    if (window_) ::SendMessageA(window_->Handle(), active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
 }
 
 int TApplication::HookMainWindow(TWindowHook hook) {

@@ -115,6 +115,10 @@ private:
 using TWindowHook = std::function<bool(TMessage& message)>;
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& error)>;
 
+namespace ui {
+class UtilityWindow;
+}
+
 class TApplication : public TComponent {
 public:
     explicit TApplication(TComponent* owner);
@@ -139,7 +143,7 @@ public:
     bool Terminated() const { return terminated_; }
 
     TForm* GetMainForm() const { return mainForm_; }
-    HWND GetHandle() const { return handle_; }
+    HWND GetHandle() const;
     TIcon* GetIcon() const { return icon_.get(); }
     const std::string& GetTitle() const { return title_; }
     void SetTitle(const std::string& title) { title_ = title; }
@@ -168,12 +172,11 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
-    static LRESULT CALLBACK AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool ProcessMessage(MSG& msg);
     bool IsKeyMsg(MSG& msg);
     void RemoveHintTool(TControl* control);
 
-    HWND handle_ = nullptr;
+    std::unique_ptr<ui::UtilityWindow> window_;
     HWND tooltip_ = nullptr;
     TForm* mainForm_ = nullptr;
     std::unique_ptr<TIcon> icon_;
