@@ -193,6 +193,46 @@ TEST_F(Searching, APatternWithAFolderPartRecordsTheFolderThatHoldsTheFile) {
     EXPECT_EQ(Panel(2), "15");
 }
 
+// Makes a link to a folder. Wine keeps links as Unix symbolic links and its
+// CreateSymbolicLinkA makes none, so the system's own ln makes it; elsewhere
+// there is no link and the test is skipped.
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return false;
+    auto unixPath = [&](const std::string& path) {
+        wchar_t wide[MAX_PATH];
+        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        char* u = toUnix(wide);
+        std::string result = u ? u : "";
+        if (u) ::HeapFree(::GetProcessHeap(), 0, u);
+        return result;
+    };
+    std::string command = "/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return test::PumpUntil([&] { return ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+TEST_F(Searching, ALinkToAFolderIsNotFollowedSoALoopEnds) {
+    tree.MakeFile("a.tmp", 1);
+    tree.MakeDir("sub");
+    // A link inside the tree back to the tree itself: followed, the walk
+    // would go round until the paths grew too long.
+    if (!MakeFolderLink(tree / "sub\\loop", tree.path())) GTEST_SKIP() << "no way to make a folder link here";
+    ASSERT_TRUE(::GetFileAttributesA((tree / "sub\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    UsePatterns({"*.tmp"});
+    Search();
+    EXPECT_EQ(Places(), (std::vector<Place>{{"a.tmp", Folder()}}));
+    EXPECT_EQ(Panel(4), "Hecho");
+}
+
 // ---------------------------------------------------------------- sizes and totals
 
 TEST_F(Searching, BothSizeLimitsAreStrict) {
