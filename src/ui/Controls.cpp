@@ -289,7 +289,6 @@ void TControl::HandleMouse(TMessage& m) {
         case WM_LBUTTONDBLCLK:
             if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(true);
             if (controlStyle_.Contains(csClickEvents)) controlState_.Include(csClicked);
-            controlState_.Include(csLButtonDown);
             if (m.Msg == WM_LBUTTONDBLCLK) {
                 if (controlStyle_.Contains(csClickEvents)) DblClick();
                 shift.Include(ssDouble);
@@ -308,7 +307,6 @@ void TControl::HandleMouse(TMessage& m) {
             break;
         case WM_LBUTTONUP:
             if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(false);
-            controlState_.Exclude(csLButtonDown);
             if (controlState_.Contains(csClicked)) {
                 controlState_.Exclude(csClicked);
                 TRect r = GetClientRect();

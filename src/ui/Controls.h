@@ -43,14 +43,10 @@ constexpr UINT CM_DIALOGCHAR = CM_BASE + 9;       // WParam: the character; Resu
 constexpr UINT CM_VISIBLECHANGED = CM_BASE + 10;
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 11;
 constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 12;
-constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 13;
 constexpr UINT CM_PARENTSHOWHINTCHANGED = CM_BASE + 14;
 constexpr UINT CM_BUTTONPRESSED = CM_BASE + 15;   // WParam: group index, LParam: the sender
 constexpr UINT CM_CTL3DCHANGED = CM_BASE + 16;
-constexpr UINT CM_FOCUSCHANGED = CM_BASE + 17;
 constexpr UINT CM_CANCELMODE = CM_BASE + 18;
-constexpr UINT CM_RECREATEWND = CM_BASE + 19;
-constexpr UINT CM_USER = CM_BASE + 0x100;         // first number free for the controls' own
 
 // Messages a child window sends its parent come back to the child as CN_
 // messages (CN_BASE plus the original number), so each control handles its
@@ -75,7 +71,6 @@ enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDoub
 using TShiftState = TSet<TShiftStateItem>;
 
 enum TControlStyleItem {
-    csAcceptsControls,
     csCaptureMouse,   // holds the mouse while a button is pressed on it
     csClickEvents,    // a press and release on it is a click
     csSetCaption,     // the caption follows the name while they are equal
@@ -85,7 +80,7 @@ enum TControlStyleItem {
 };
 using TControlStyle = TSet<TControlStyleItem>;
 
-enum TControlStateItem { csLButtonDown, csClicked, csFocusing, csCreating, csCustomPaint, csPaintCopy };
+enum TControlStateItem { csClicked };  // a left press on the control waits for its release
 using TControlState = TSet<TControlStateItem>;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -198,7 +193,6 @@ public:
     // lies above it straight onto the parent's surface, any other control is
     // invalidated and updated.
     virtual void Repaint();
-    void Refresh() { Repaint(); }
 
     // Paints the control into a device context with its top-left corner at (x, y).
     virtual void PaintTo(HDC dc, int x, int y) = 0;

@@ -41,10 +41,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner), icon_(new TIcon) {
     icon_->OnChange = [this](TObject*) { SetIconOnWindow(); };
 }
 
-TForm::~TForm() {
-    SetDestroying();
-    if (Screen && Screen->GetCursor() != crDefault && Screen->GetActiveForm() == this) Screen->SetCursor(crDefault);
-}
+TForm::~TForm() = default;
 
 void TForm::CreateParams(TCreateParams& p) {
     p.Caption = text_;
@@ -189,7 +186,6 @@ void TForm::Hide() {
     if (!GetVisible()) return;
     TControl::SetVisible(false);
     if (handle_) ::ShowWindow(handle_, SW_HIDE);
-    Fire(OnHide, this);
 }
 
 void TForm::Close() {
@@ -560,6 +556,18 @@ void TApplication::UpdateHintTool(TControl* control) {
         ti.rect = control->GetBoundsRect();
     }
     if (::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) hinted_.push_back(control);
+}
+
+void TApplication::CancelHint() {
+    if (!tooltip_) return;
+    ::SendMessageA(tooltip_, TTM_POP, 0, 0);
+    // Wine's tooltip keeps a pending showing across a press (such as the one
+    // that opens a menu), and neither hiding nor deactivating it stops that;
+    // it forgets its tool when told the mouse is over none.
+    MSG nowhere{};
+    nowhere.hwnd = GetHandle();  // a window with no tools
+    nowhere.message = WM_MOUSEMOVE;
+    ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&nowhere));
 }
 
 void TApplication::ControlDestroyed(TControl* control) {

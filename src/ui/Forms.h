@@ -80,7 +80,6 @@ public:
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
-    TNotifyEvent OnHide;
 
     bool IsWindowed() const override { return true; }
 
@@ -163,6 +162,8 @@ public:
     // Keeps the tooltip of a control in step with its hint, place and visibility.
     void UpdateHintTool(TControl* control);
     HWND GetHintWindow() const { return tooltip_; }
+    // Takes down the hint on screen and any that is about to show.
+    void CancelHint();
     void ControlDestroyed(TControl* control);
     // Activation of the whole program changed (from WM_ACTIVATEAPP).
     void ActivateApp(bool active);

@@ -155,7 +155,10 @@ void TBrush::SetBitmap(HBITMAP bitmap) {
 }
 
 HBRUSH TBrush::GetHandle() {
+    // A system colour may stand for another value since the brush was made.
+    if (handle_ && IsSystemColor(color_) && ColorToRGB(color_) != madeRGB_) Changed();
     if (!handle_) {
+        madeRGB_ = ColorToRGB(color_);
         if (bitmap_)
             handle_.reset(::CreatePatternBrush(bitmap_));
         else if (style_ == bsClear) {
@@ -200,8 +203,10 @@ void TPen::SetStyle(TPenStyle style) {
 }
 
 HPEN TPen::GetHandle() {
+    if (handle_ && IsSystemColor(color_) && ColorToRGB(color_) != madeRGB_) Changed();  // as the brush's
     if (!handle_) {
-        static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_NULL};
+        madeRGB_ = ColorToRGB(color_);
+        static const int styles[] = {PS_SOLID, PS_NULL};
         handle_.reset(::CreatePen(styles[style_], width_, ColorToRGB(color_)));
     }
     return handle_.get();
@@ -346,13 +351,13 @@ void TCanvas::SetPixel(int x, int y, TColor color) { ::SetPixelV(GetHandle(), x,
 void TCanvas::Draw(int x, int y, TBitmap* bitmap) {
     if (!bitmap || bitmap->Empty()) return;
     Require(FontValid | BrushValid);  // a monochrome picture takes these colours
-    ::BitBlt(dc_, x, y, bitmap->GetWidth(), bitmap->GetHeight(), bitmap->GetCanvas()->GetHandle(), 0, 0, copyMode_);
+    ::BitBlt(dc_, x, y, bitmap->GetWidth(), bitmap->GetHeight(), bitmap->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sr) {
     Require(FontValid | BrushValid);
     ::StretchBlt(dc_, dest.left, dest.top, RectWidth(dest), RectHeight(dest), source->GetHandle(), sr.left, sr.top,
-                 RectWidth(sr), RectHeight(sr), copyMode_);
+                 RectWidth(sr), RectHeight(sr), SRCCOPY);
 }
 
 void TCanvas::BrushCopy(const TRect& dest, TBitmap* source, const TRect& sr, TColor color) {

@@ -104,9 +104,10 @@ private:
     TBrushStyle style_ = bsSolid;
     HBITMAP bitmap_ = nullptr;
     ui::BrushHandle handle_;
+    std::uint32_t madeRGB_ = 0;  // the colour's value when the handle was made
 };
 
-enum TPenStyle { psSolid, psDash, psDot, psClear };
+enum TPenStyle { psSolid, psClear };
 
 class TPen : public TPersistent {
 public:
@@ -126,6 +127,7 @@ private:
     int width_ = 1;
     TPenStyle style_ = psSolid;
     ui::PenHandle handle_;
+    std::uint32_t madeRGB_ = 0;
 };
 
 class TBitmap;
@@ -145,8 +147,6 @@ public:
     void SetFont(const TFont* font) { font_->Assign(font); }
     TBrush* GetBrush() const { return brush_.get(); }
     TPen* GetPen() const { return pen_.get(); }
-    DWORD GetCopyMode() const { return copyMode_; }
-    void SetCopyMode(DWORD rop) { copyMode_ = rop; }
 
     void TextOut(int x, int y, const std::string& text);
     // ExtTextOut clipped to the rectangle, on an opaque background unless the
@@ -179,7 +179,6 @@ protected:
     // Called when a drawing call needs a context and none is set.
     virtual void CreateHandle() {}
     virtual void FreeHandle();
-    void SetOwnedHandle(HDC dc) { SetHandle(dc); }
 
 private:
     enum State : unsigned { FontValid = 1, BrushValid = 2, PenValid = 4 };
@@ -191,7 +190,6 @@ private:
     std::unique_ptr<TFont> font_;
     std::unique_ptr<TBrush> brush_;
     std::unique_ptr<TPen> pen_;
-    DWORD copyMode_ = SRCCOPY;
 };
 
 // A picture in memory: a DIB section for colour pictures, a device-dependent

@@ -9,7 +9,7 @@ int PanelEdgeWidth(TPanelBevel outer, TPanelBevel inner, int bevelWidth) {
 }
 
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
-    SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks});
+    SetControlStyle({csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks});
     SetColor(clBtnFace);
     SetBounds(GetLeft(), GetTop(), 185, 41);
 }

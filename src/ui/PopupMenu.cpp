@@ -177,23 +177,6 @@ HWND TPopupMenu::Window() {
     return window_->Handle();
 }
 
-namespace {
-
-// No hint over an open menu. Wine's tooltips keep a pending showing across
-// the press that opened the menu, and neither hiding nor deactivating the
-// tip stops it; the tip forgets its tool when told the mouse is over none.
-void CancelHint() {
-    HWND tip = Application ? Application->GetHintWindow() : nullptr;
-    if (!tip) return;
-    ::SendMessageA(tip, TTM_POP, 0, 0);
-    MSG nowhere{};
-    nowhere.hwnd = Application->GetHandle();  // a window with no tools
-    nowhere.message = WM_MOUSEMOVE;
-    ::SendMessageA(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&nowhere));
-}
-
-}  // namespace
-
 void TPopupMenu::Popup(int screenX, int screenY) {
     Fire(OnPopup, this);
     HWND owner = Window();
@@ -202,7 +185,8 @@ void TPopupMenu::Popup(int screenX, int screenY) {
     AppendItems(menu.get(), items_.get());
     static const UINT align[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
     UINT flags = align[alignment_] | TPM_RIGHTBUTTON | TPM_RETURNCMD;
-    CancelHint();
+    // No hint over an open menu.
+    if (Application) Application->CancelHint();
     UINT command = static_cast<UINT>(::TrackPopupMenu(menu.get(), flags, screenX, screenY, 0, owner, nullptr));
     if (command) ::PostMessageA(owner, WM_COMMAND, command, 0);
 }

@@ -101,13 +101,6 @@ std::string UpperCase(const std::string& s) {
     return r;
 }
 
-std::string LowerCase(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return r;
-}
-
 bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
 
 char AcceleratorOf(const std::string& caption) {

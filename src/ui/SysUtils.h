@@ -40,7 +40,6 @@ std::string Trim(const std::string& s);  // blanks and control characters at bot
 std::string TrimLeft(const std::string& s);
 std::string TrimRight(const std::string& s);
 std::string UpperCase(const std::string& s);  // ASCII letters only, as the runtime does
-std::string LowerCase(const std::string& s);
 bool SameText(const std::string& a, const std::string& b);  // ASCII case-insensitive
 
 // The accelerator character of a caption: the character after a single "&",

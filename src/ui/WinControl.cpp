@@ -312,8 +312,7 @@ void TWinControl::FontChanged() {
 }
 
 void TWinControl::SysColorChanged() {
-    brush_->SetColor(GetColor());  // the same value may stand for a new colour
-    brush_->OnChange = nullptr;
+    Invalidate();  // brushes of system colours take the new values when next used
 }
 
 bool TWinControl::DialogChar(char key) {
@@ -559,8 +558,9 @@ void TWinControl::PaintTo(HDC dc, int x, int y) {
 
 void TWinControl::Realign() {
     if (aligning_ || IsDestroying()) return;
-    TRect r = handle_ ? GetClientRect() : TControl::GetClientRect();
-    if (!handle_ && dynamic_cast<TForm*>(this)) r = GetClientRect();
+    // Without a window a control is all client area (a form knows its frame):
+    // aligning must not make windows.
+    TRect r = handle_ || dynamic_cast<TForm*>(this) ? GetClientRect() : TControl::GetClientRect();
     AlignControls(r);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "controls/FlatButtons.h"
-#include "controls/Unusual3DColors.h"
+#include "support/Unusual3DColors.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"

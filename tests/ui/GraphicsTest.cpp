@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
+#include "support/Unusual3DColors.h"
 #include "ui/Graphics.h"
 #include "ui/SysUtils.h"
 
@@ -148,6 +149,28 @@ TEST(Canvas, AChangedBrushPenOrFontIsDeselectedBeforeItIsDeleted) {
         c.SetHandle(nullptr);
     }
     ::DeleteDC(dc);
+}
+
+TEST(Canvas, BrushesAndPensOfSystemColoursFollowAChangeOfTheScheme) {
+    test::Canvas32 pic(4, 4);
+    TCanvas canvas;
+    canvas.SetHandle(pic.dc());
+    canvas.GetBrush()->SetColor(clBtnFace);
+    canvas.GetPen()->SetColor(clBtnShadow);
+    canvas.FillRect(Rect(0, 0, 4, 4));
+    EXPECT_EQ(pic.At(0, 0), ::GetSysColor(COLOR_BTNFACE));
+    {
+        test::Unusual3DColors scheme;
+        // The same colour values, set again as every paint does, stand for new colours now.
+        canvas.GetBrush()->SetColor(clBtnFace);
+        canvas.FillRect(Rect(0, 0, 4, 4));
+        canvas.GetPen()->SetColor(clBtnShadow);
+        canvas.MoveTo(0, 3);
+        canvas.LineTo(4, 3);
+        EXPECT_EQ(pic.At(0, 0), test::Unusual3DColors::Face);
+        EXPECT_EQ(pic.At(1, 3), test::Unusual3DColors::Shadow);
+    }
+    canvas.SetHandle(nullptr);
 }
 
 TEST(Font, ChangesAreReportedAndTheHandleFollows) {
