@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 using namespace ui;
 
@@ -62,4 +63,16 @@ TEST(Trim, TakesBlanksAndControlCharactersFromBothEnds) {
     EXPECT_EQ(TrimLeft("  a "), "a ");
     EXPECT_EQ(TrimRight("  a "), "  a");
     EXPECT_EQ(UpperCase("c:\\Archivos de programa\\IEXPLORE.exe"), "C:\\ARCHIVOS DE PROGRAMA\\IEXPLORE.EXE");
+}
+
+TEST(Unicode, ConvertsEveryScriptBothWaysAndMarksWhatCannotBeWritten) {
+    // Cyrillic, CJK, an emoji (a surrogate pair), a fullwidth backslash.
+    const std::string utf8 = "\xD0\xB4\xE6\x96\x87\xF0\x9F\x98\x80\xEF\xBC\xBC";
+    const std::wstring utf16 = L"\x0434\x6587\xD83D\xDE00\xFF3C";
+    EXPECT_EQ(Wide(utf8), utf16);
+    EXPECT_EQ(Utf8(utf16), utf8);
+    EXPECT_EQ(Utf8(L"a\xD800z"), "a\xEF\xBF\xBDz");  // unpaired surrogate
+    EXPECT_EQ(Wide("a\xFFz"), L"a\xFFFDz");           // not UTF-8
+    EXPECT_EQ(Wide(""), L"");
+    EXPECT_EQ(Utf8(static_cast<const wchar_t*>(nullptr)), "");
 }
