@@ -427,7 +427,7 @@ void TGradientCaption::ShowDesignError(const char* text) const {
 void TGradientCaption::LoadSystemFont(TFont* font) {
     font->SetHandle(static_cast<HFONT>(::GetStockObject(SYSTEM_FONT)));
     NONCLIENTMETRICSA metrics{};
-    static_assert(sizeof metrics == 340, "the metrics record of the systems the program runs on");
+    static_assert(sizeof metrics == 344, "the metrics record of Windows Vista and later");
     metrics.cbSize = sizeof metrics;
     if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 0, &metrics, 0)) return;
     gradcaption::AssignCaptionFont(metrics.lfCaptionFont, *font);

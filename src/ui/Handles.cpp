@@ -1,9 +1,12 @@
 #include "ui/Handles.h"
 
+#include <atomic>
+
 namespace ui {
 
 namespace {
-long liveHandles = 0;  // the user-interface thread is the only one
+// Files and folders are opened by the search's threads too.
+std::atomic<long> liveHandles{0};
 }
 
 long LiveHandleCount() { return liveHandles; }

@@ -55,6 +55,8 @@ struct DcTraits { static void Release(HDC h) { ::DeleteDC(h); } };
 struct IconTraits { static void Release(HICON h) { ::DestroyIcon(h); } };
 struct RegionTraits { static void Release(HRGN h) { ::DeleteObject(h); } };
 struct ImageListTraits { static void Release(HIMAGELIST h) { ::ImageList_Destroy(h); } };
+struct KernelHandleTraits { static void Release(HANDLE h) { ::CloseHandle(h); } };
+struct FindHandleTraits { static void Release(HANDLE h) { ::FindClose(h); } };
 
 using FontHandle = UniqueHandle<HFONT, GdiObjectTraits>;
 using BrushHandle = UniqueHandle<HBRUSH, GdiObjectTraits>;
@@ -65,6 +67,11 @@ using RegionHandle = UniqueHandle<HRGN, RegionTraits>;
 using MemoryDc = UniqueHandle<HDC, DcTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
+// Files, folders and processes; and directory searches. Both take
+// INVALID_HANDLE_VALUE for "none", as CreateFileW and FindFirstFileW return it.
+using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
+inline HANDLE ValidOrNull(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
 
 // A device context borrowed with GetDC/GetWindowDC and given back on scope exit.
 class WindowDc {

@@ -1,0 +1,156 @@
+#include "support/FileTrees.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/FolderListing.h"
+#include "support/TestSupport.h"
+#include "ui/Unicode.h"
+
+namespace test {
+
+bool MakeExactFile(const std::wstring& path, std::uint64_t size) {
+    HANDLE h = ::CreateFileW(sweep::ExactPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    if (size) {
+        LARGE_INTEGER li;
+        li.QuadPart = static_cast<LONGLONG>(size);
+        ok = ::SetFilePointerEx(h, li, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
+    }
+    ::CloseHandle(h);
+    return ok;
+}
+
+bool MakeExactFolder(const std::wstring& path) {
+    return ::CreateDirectoryW(sweep::ExactPath(path).c_str(), nullptr) != FALSE;
+}
+
+bool ExactExists(const std::wstring& path) {
+    return ::GetFileAttributesW(sweep::ExactPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SetLastWrite(const std::wstring& path, std::uint64_t ticks) {
+    HANDLE h = ::CreateFileW(sweep::ExactPath(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FILETIME t{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    bool ok = ::SetFileTime(h, nullptr, nullptr, &t) != FALSE;
+    ::CloseHandle(h);
+    return ok;
+}
+
+sweep::FoundFile FoundFileOf(const std::wstring& path) {
+    const std::size_t slash = path.rfind(L'\\');
+    sweep::FoundFile f;
+    f.folder = std::make_shared<const std::wstring>(path.substr(0, slash + 1));
+    f.name = path.substr(slash + 1);
+    sweep::FolderReader folder(*f.folder);
+    f.volumeSerial = folder.VolumeSerial();
+    std::vector<std::wstring> twinKeys;
+    folder.ForEachEntry([&](const sweep::DirEntryView& e) {
+        if (sweep::EndsWithDotOrBlank(e.name)) twinKeys.push_back(sweep::WithoutTrailingDotsAndBlanks(e.name));
+        if (e.name != f.name) return;
+        f.size = e.size;
+        f.lastWrite = e.lastWrite;
+        f.creation = e.creation;
+        f.attributes = e.attributes;
+        f.fileId = e.fileId;
+    });
+    f.hasTwin = std::find(twinKeys.begin(), twinKeys.end(), sweep::WithoutTrailingDotsAndBlanks(f.name)) != twinKeys.end();
+    return f;
+}
+
+std::string UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    char* u = toUnix(sweep::ExactPath(path).c_str());
+    std::string result = u ? u : "";
+    if (u) ::HeapFree(::GetProcessHeap(), 0, u);
+    return result;
+}
+
+bool RunUnix(const std::string& program, const std::string& arguments) {
+    std::wstring command = ui::Wide("\"" + program + "\" " + arguments);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(ui::Wide("Z:" + program).c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return true;
+}
+
+bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
+    const std::string from = UnixPath(target), to = UnixPath(link);
+    if (from.empty() || to.empty()) return false;
+    if (!RunUnix("/bin/ln", "-s \"" + from + "\" \"" + to + "\"")) return false;
+    // A Unix program's handle does not tell when it ends; its work does.
+    return PumpUntil([&] {
+        WIN32_FIND_DATAW fd;
+        HANDLE h = ::FindFirstFileW(sweep::ExactPath(link).c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        ::FindClose(h);
+        return true;
+    });
+}
+
+namespace {
+// Whether a file can be added to a folder now.
+bool CanAddTo(const std::wstring& folder) {
+    const std::wstring probe = folder + L"\\.probe";
+    if (!MakeExactFile(probe)) return false;
+    ::DeleteFileW(sweep::ExactPath(probe).c_str());
+    return true;
+}
+}  // namespace
+
+ImmutableFolder::ImmutableFolder(const std::wstring& path) : path_(path) {
+    const std::string unixPath = UnixPath(path);
+    if (unixPath.empty() || !RunUnix("/usr/bin/chattr", "+i \"" + unixPath + "\"")) return;
+    immutable_ = PumpUntil([&] { return !CanAddTo(path_); });
+}
+
+ImmutableFolder::~ImmutableFolder() {
+    if (!immutable_) return;
+    // The folder is removed after this; it must be open to changes again by then.
+    if (RunUnix("/usr/bin/chattr", "-i \"" + UnixPath(path_) + "\"")) PumpUntil([&] { return CanAddTo(path_); });
+}
+
+FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path) {
+    wchar_t event[64];
+    static unsigned counter = 0;
+    wsprintfW(event, L"SweepfieldHold_%lu_%u", ::GetCurrentProcessId(), ++counter);
+    release_ = ::CreateEventW(nullptr, TRUE, FALSE, event);
+    wchar_t self[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program(self, n);
+    program = program.substr(0, program.rfind(L'\\') + 1) + L"HoldFile.exe";
+    std::wstring command = L"\"" + program + L"\" \"" + sweep::ExactPath(path) + L"\" " + event;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!release_ || !::CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                       &si, &pi))
+        return;
+    ::CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    held_ = PumpUntil([&] { return ExactExists(path + L".held"); }, 10000);
+}
+
+FileHeldByAnotherProcess::~FileHeldByAnotherProcess() {
+    if (release_) ::SetEvent(release_);
+    if (process_) {
+        ::WaitForSingleObject(process_, 10000);
+        ::CloseHandle(process_);
+    }
+    if (release_) ::CloseHandle(release_);
+}
+
+}  // namespace test
