@@ -7,62 +7,6 @@
 
 namespace sweep {
 
-std::vector<IniEntry> CountedEntries(const std::vector<IniEntry>& raw) {
-    std::vector<IniEntry> entries;
-    for (const IniEntry& e : raw) {
-        if (e.value.empty()) continue;
-        bool seen = std::any_of(entries.begin(), entries.end(),
-                                [&](const IniEntry& x) { return ui::SameText(x.key, e.key); });
-        if (!seen) entries.push_back(e);
-    }
-    return entries;
-}
-
-std::vector<PatternRow> PatternRowsFrom(const std::vector<IniEntry>& entries) {
-    auto valueOf = [&](const std::string& key) -> std::string {
-        for (const IniEntry& e : entries)
-            if (ui::SameText(e.key, key)) return e.value;
-        return std::string();
-    };
-    std::size_t rows = std::max<std::size_t>(entries.size() / 2, 1);
-    std::vector<PatternRow> result(rows);
-    for (std::size_t r = 0; r < rows; ++r) {
-        std::string n = ui::IntToStr(static_cast<std::int64_t>(r) + 1);
-        result[r].pattern = valueOf("File" + n);
-        result[r].mode = valueOf("Autodel" + n);
-    }
-    return result;
-}
-
-std::vector<IniEntry> ReadIniSection(const std::string& path, const std::string& section) {
-    // The key names come as one buffer of zero-terminated strings; the buffer
-    // grows until the whole list fits.
-    std::vector<char> names(4096);
-    for (;;) {
-        DWORD n = ::GetPrivateProfileStringA(section.c_str(), nullptr, "", names.data(),
-                                             static_cast<DWORD>(names.size()), path.c_str());
-        if (n < names.size() - 2) {
-            names.resize(n + 1);
-            break;
-        }
-        names.resize(names.size() * 2);
-    }
-    std::vector<IniEntry> raw;
-    std::vector<char> value(4096);
-    for (const char* key = names.data(); *key; key += std::strlen(key) + 1) {
-        for (;;) {
-            DWORD n = ::GetPrivateProfileStringA(section.c_str(), key, "", value.data(),
-                                                 static_cast<DWORD>(value.size()), path.c_str());
-            if (n < value.size() - 1) {
-                raw.push_back(IniEntry{key, std::string(value.data(), n)});
-                break;
-            }
-            value.resize(value.size() * 2);
-        }
-    }
-    return CountedEntries(raw);
-}
-
 int ModeIndexOf(const std::string& mode) {
     if (mode == "No") return 0;
     if (mode == "Papelera") return 1;

@@ -1,6 +1,6 @@
-// The cleaning tool's rules that need no window: the pattern list from the
-// initialisation file, the texts of a result row, the scaling of the total
-// and the cleaning of the size fields.
+// The cleaning tool's rules that need no window: the pattern modes, the
+// texts of a result row, the scaling of the total and the cleaning of the
+// size fields.
 #pragma once
 
 #include <windows.h>
@@ -10,33 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/IniFile.h"
+
 namespace sweep {
 
 // ---------------------------------------------------------------- patterns
-
-struct IniEntry {
-    std::string key;
-    std::string value;
-};
-
-// The entries of a section as the pattern list counts them: one per key
-// with a non-empty value, keys compared without letter case, the first
-// value of a repeated key winning.
-std::vector<IniEntry> CountedEntries(const std::vector<IniEntry>& raw);
-
-struct PatternRow {
-    std::string pattern;
-    std::string mode;
-};
-
-// The rows the list gets from the counted entries: half as many rows as
-// entries (at least one); row r takes "File<r+1>" and "Autodel<r+1>", empty
-// when the key is missing.
-std::vector<PatternRow> PatternRowsFrom(const std::vector<IniEntry>& entries);
-
-// Reads section "FindFiles" of an initialisation file; a missing file or
-// section gives no entries.
-std::vector<IniEntry> ReadIniSection(const std::string& path, const std::string& section);
 
 // The mode box's item for a mode text: 0 for exactly "No", 1 for exactly
 // "Papelera", 2 for anything else.

@@ -1,0 +1,106 @@
+// The initialisation file: every encoding an editor saves, parsed as the
+// system's own profile functions parse it, in time linear in its size.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/IniFile.h"
+#include "support/TestSupport.h"
+#include "ui/Unicode.h"
+
+namespace sweep {
+bool operator==(const PatternRow& a, const PatternRow& b) { return a.pattern == b.pattern && a.mode == b.mode; }
+std::ostream& operator<<(std::ostream& o, const PatternRow& r) { return o << "{" << r.pattern << "|" << r.mode << "}"; }
+}  // namespace sweep
+
+using namespace sweep;
+
+namespace {
+
+std::vector<PatternRow> RowsOfFile(const test::TempDir& dir, const std::string& bytes) {
+    const std::string path = dir / "Sweepfield.Ini";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return PatternRowsFrom(ReadIniSection(path, "FindFiles"));
+}
+
+std::string Utf16(const std::string& utf8, bool bigEndian) {
+    std::wstring wide = ui::Wide(utf8);
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t c : wide) {
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? hi : lo;
+        bytes += bigEndian ? lo : hi;
+    }
+    return bytes;
+}
+
+TEST(IniFile, EveryEncodingGivesTheSameRows) {
+    test::TempDir dir;
+    // д.tmp, ñ and a CJK pattern: a code page would make "?" of the first,
+    // which matches every one-letter .tmp.
+    const std::string text = "[FindFiles]\r\nFile1=\xD0\xB4.tmp\r\nAutodel1=No\r\nFile2=a\xC3\xB1o\xE6\x96\x87*.bak\r\n"
+                             "Autodel2=Papelera\r\n";
+    const std::vector<PatternRow> rows{{"\xD0\xB4.tmp", "No"}, {"a\xC3\xB1o\xE6\x96\x87*.bak", "Papelera"}};
+    EXPECT_EQ(RowsOfFile(dir, text), rows) << "UTF-8";
+    EXPECT_EQ(RowsOfFile(dir, "\xEF\xBB\xBF" + text), rows) << "UTF-8 with its mark";
+    EXPECT_EQ(RowsOfFile(dir, Utf16(text, false)), rows) << "UTF-16";
+    EXPECT_EQ(RowsOfFile(dir, Utf16(text, true)), rows) << "UTF-16, big-endian";
+    // Windows-1252: "año€" with the euro sign of its 0x80 range.
+    EXPECT_EQ(RowsOfFile(dir, "[FindFiles]\nFile1=a\xF1o\x80.tmp\nAutodel1=No\n"),
+              (std::vector<PatternRow>{{"a\xC3\xB1o\xE2\x82\xAC.tmp", "No"}}));
+}
+
+TEST(IniFile, ParsesAsTheSystemsProfileFunctions) {
+    // Compared with GetPrivateProfileStringW on the same (ASCII) files.
+    const char* files[] = {
+        "[FindFiles]\nFile1=*.tmp\nAutodel1=No\n",
+        "  [ FindFiles ]  \n  File1  =  *.tmp  \nAutodel1=\"quoted\"\nFile2='single'\nAutodel2=\"half\n",
+        "[Other]\nFile1=x\n[FindFiles]\nFile1=y\n[findfiles]\nFile2=z\n",
+        "[FindFiles]\nFile1\nFile2==two\nAutodel2 = a = b\n\n\nFile3=c",
+        "[FindFiles]\r\nFile1=crlf\r\n[Next]\r\nFile2=no\r\n",
+        "File1=before any section\n[FindFiles]\nFile1=ok\n",
+    };
+    test::TempDir dir;
+    for (const char* text : files) {
+        const std::string path = dir / "oracle.ini";
+        std::ofstream(path, std::ios::binary) << text;
+        std::vector<IniEntry> system;
+        std::vector<wchar_t> names(4096), value(4096);
+        const std::wstring file = ui::Wide(path);
+        ::GetPrivateProfileStringW(L"FindFiles", nullptr, L"", names.data(), 4096, file.c_str());
+        for (const wchar_t* key = names.data(); *key; key += wcslen(key) + 1) {
+            DWORD n = ::GetPrivateProfileStringW(L"FindFiles", key, L"", value.data(), 4096, file.c_str());
+            system.push_back(IniEntry{ui::Utf8(key), ui::Utf8(std::wstring(value.data(), n))});
+        }
+        std::vector<IniEntry> ours = CountedEntries(SectionEntries(text, "FindFiles"));
+        std::vector<IniEntry> theirs = CountedEntries(system);
+        ASSERT_EQ(ours.size(), theirs.size()) << text;
+        for (std::size_t i = 0; i < ours.size(); ++i) {
+            EXPECT_EQ(ours[i].key, theirs[i].key) << text;
+            EXPECT_EQ(ours[i].value, theirs[i].value) << text;
+        }
+    }
+}
+
+TEST(IniFile, CommentsAndNamelessKeysAreNotEntries) {
+    // Wine's own enumeration of keys ends at a nameless key, so a comment
+    // line first in the section would hide every pattern after it.
+    EXPECT_EQ(CountedEntries(SectionEntries("[FindFiles]\n;File1=old\n=x\nFile1=*.tmp\nAutodel1=No\n", "FindFiles")).size(),
+              2u);
+    EXPECT_EQ(PatternRowsFrom(CountedEntries(SectionEntries("[FindFiles]\n; a note\nFile1=*.tmp\nAutodel1=No\n",
+                                                            "FindFiles"))),
+              (std::vector<PatternRow>{{"*.tmp", "No"}}));
+}
+
+TEST(IniFile, TenThousandPatternsAllLoad) {
+    test::TempDir dir;
+    std::string text = "[FindFiles]\n";
+    for (int i = 1; i <= 10000; ++i)
+        text += "File" + std::to_string(i) + "=*." + std::to_string(i) + "\nAutodel" + std::to_string(i) + "=No\n";
+    std::vector<PatternRow> rows = RowsOfFile(dir, text);
+    ASSERT_EQ(rows.size(), 10000u);
+    EXPECT_EQ(rows.front(), (PatternRow{"*.1", "No"}));
+    EXPECT_EQ(rows.back(), (PatternRow{"*.10000", "No"}));
+}
+
+}  // namespace
