@@ -37,6 +37,11 @@ sf_start_xvfb() {
 
 if [ "$sf_kind" = test ]; then
     sf_start_xvfb "${SF_TEST_DISPLAY:-87}"
+    # The tests' recycle bin: Wine's is the desktop's trash, which the tests
+    # must not fill on a user's machine. Wine deletes for good when there
+    # is no trash folder, so it is made here.
+    export XDG_DATA_HOME="$sf_root/build/wine/test-trash"
+    mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
 elif [ -z "${DISPLAY:-}" ]; then
     sf_start_xvfb 88
 fi

@@ -1,5 +1,7 @@
 #include "app/SafeDelete.h"
 
+#include <shellapi.h>
+
 #include "app/FolderListing.h"
 
 namespace sweep {
@@ -72,20 +74,41 @@ bool NameIsGone(const std::wstring& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Opens the listed file and checks that it is still the file that was
+// found, reached by its own name. Empty, with the reason, when it is not.
+ui::KernelHandle OpenIfStillListed(const FoundFile& file, const std::wstring& path, BY_HANDLE_FILE_INFORMATION& now,
+                                   RemovalOutcome& refusal) {
+    if (file.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        refusal = RemovalOutcome::Folder;
+        return {};
+    }
+    ui::KernelHandle handle = OpenListed(path);
+    if (!handle) {
+        refusal = OutcomeOfFailedOpen(::GetLastError());
+    } else if (!::GetFileInformationByHandle(handle.get(), &now)) {
+        refusal = RemovalOutcome::Refused;
+        handle.reset();
+    } else if (!IsSameFile(file, now)) {
+        refusal = RemovalOutcome::Changed;
+        handle.reset();
+    } else if (!ReachedTheListedName(handle.get(), file, path, IdOf(now))) {
+        refusal = RemovalOutcome::Link;
+        handle.reset();
+    }
+    return handle;
+}
+
 }  // namespace
 
 RemovalOutcome DeleteFoundFile(const FoundFile& file) {
-    if (file.attributes & FILE_ATTRIBUTE_DIRECTORY) return RemovalOutcome::Folder;
     const std::wstring path = file.Path();
     DWORD attributes;
     bool cleared;
     {
-        ui::KernelHandle handle = OpenListed(path);
-        if (!handle) return OutcomeOfFailedOpen(::GetLastError());
         BY_HANDLE_FILE_INFORMATION now;
-        if (!::GetFileInformationByHandle(handle.get(), &now)) return RemovalOutcome::Refused;
-        if (!IsSameFile(file, now)) return RemovalOutcome::Changed;
-        if (!ReachedTheListedName(handle.get(), file, path, IdOf(now))) return RemovalOutcome::Link;
+        RemovalOutcome refusal;
+        ui::KernelHandle handle = OpenIfStillListed(file, path, now, refusal);
+        if (!handle) return refusal;
 
         // A read-only file cannot be deleted; hidden and system go too.
         attributes = now.dwFileAttributes;
@@ -109,6 +132,34 @@ RemovalOutcome DeleteFoundFile(const FoundFile& file) {
             SetAttributes(again.get(), attributes);
     }
     return RemovalOutcome::StillThere;
+}
+
+RemovalOutcome RecycleFoundFile(const FoundFile& file) {
+    const std::wstring path = file.Path();
+    BY_HANDLE_FILE_INFORMATION now;
+    RemovalOutcome refusal;
+    // Held open while the shell moves it, so that nobody writes to it between
+    // the check and the move.
+    ui::KernelHandle handle = OpenIfStillListed(file, path, now, refusal);
+    if (!handle) return refusal;
+
+    // The exact path, so that the shell's own parsing cannot turn "x.tmp."
+    // into "x.tmp"; where the shell does not take such a path, it fails and
+    // the file stays.
+    const std::wstring exact = ExactPath(path);
+    SHQUERYRBINFO bin{};
+    bin.cbSize = sizeof bin;
+    if (FAILED(::SHQueryRecycleBinW(exact.c_str(), &bin))) return RemovalOutcome::Refused;
+    std::wstring from = exact;
+    from.push_back(L'\0');  // the list of paths ends with an empty one
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    const bool done = ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    handle.reset();
+    if (NameIsGone(path)) return RemovalOutcome::Removed;
+    return done ? RemovalOutcome::StillThere : RemovalOutcome::Refused;
 }
 
 }  // namespace sweep

@@ -31,4 +31,11 @@ enum class RemovalOutcome {
 // Deletes the file for good, if it is still the file that was found.
 RemovalOutcome DeleteFoundFile(const FoundFile& file);
 
+// Sends the file to the recycle bin through the shell (it can be restored
+// from there), with the same checks; no dialog of the shell's own shows. A
+// file on a drive without a recycle bin stays (Refused): the shell would
+// delete it for good instead. Under Wine the recycle bin is the desktop's
+// trash, and without one Wine also deletes for good.
+RemovalOutcome RecycleFoundFile(const FoundFile& file);
+
 }  // namespace sweep

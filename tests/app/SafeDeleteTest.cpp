@@ -10,6 +10,7 @@
 #include "ui/Unicode.h"
 
 using sweep::DeleteFoundFile;
+using sweep::RecycleFoundFile;
 using sweep::RemovalOutcome;
 using namespace test;
 
@@ -152,6 +153,48 @@ TEST_F(SafeDeleting, AFileTheSystemCannotUnlinkIsReportedAsStillThere) {
     if (!frozen.Immutable()) GTEST_SKIP() << "no immutable files here (chattr, or not root)";
     EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(L"frozen\\stuck.tmp"))), RemovalOutcome::StillThere);
     EXPECT_TRUE(ExactExists(At(L"frozen\\stuck.tmp")));
+}
+
+TEST_F(SafeDeleting, WithoutARecycleBinAFileIsKeptNotDeletedForGood) {
+    const std::wstring trash = TrashFolder();
+    if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
+    // First in this program: Wine finds out about its trash once.
+    ASSERT_TRUE(MakeExactFile(At(L"kept.tmp"), 1));
+    // Without the folder that holds the trash, Wine cannot make one.
+    const std::wstring home = trash.substr(0, trash.rfind(L'\\'));
+    ASSERT_TRUE(::MoveFileW(sweep::ExactPath(home).c_str(), sweep::ExactPath(home + L".away").c_str()));
+    const RemovalOutcome outcome = RecycleFoundFile(FoundFileOf(At(L"kept.tmp")));
+    ASSERT_TRUE(::MoveFileW(sweep::ExactPath(home + L".away").c_str(), sweep::ExactPath(home).c_str()));
+    EXPECT_NE(outcome, RemovalOutcome::Removed);
+    EXPECT_TRUE(ExactExists(At(L"kept.tmp")));
+}
+
+TEST_F(SafeDeleting, ARecycledFileLandsInTheRecycleBinAndCanBeRestored) {
+    const std::wstring trash = TrashFolder();
+    if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
+    // A unique name, and its twin that the Win32 path parser would reach.
+    const std::wstring name = L"recycled" + std::to_wstring(::GetTickCount()) + L".tmp";
+    MakeTwins({(name + L".").c_str(), name.c_str()});
+    EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(name + L"."))), RemovalOutcome::Removed);
+    EXPECT_FALSE(ExactExists(At(name + L".")));
+    EXPECT_TRUE(ExactExists(At(name)));
+    // In the bin with where it came from, and back from there.
+    const std::wstring binned = trash + L"\\files\\" + name + L".";
+    ASSERT_TRUE(ExactExists(binned));
+    EXPECT_TRUE(ExactExists(trash + L"\\info\\" + name + L"..trashinfo"));
+    ASSERT_TRUE(::MoveFileW(sweep::ExactPath(binned).c_str(), sweep::ExactPath(At(name + L".")).c_str()));
+    EXPECT_EQ(FoundFileOf(At(name + L".")).size, 7);
+    ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + name + L"..trashinfo").c_str());
+
+    // The same checks as a deletion.
+    ASSERT_TRUE(MakeExactFile(At(L"target.doc"), 3));
+    if (MakeUnixLink(At(L"link.tmp"), At(L"target.doc"))) {
+        EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(L"link.tmp"))), RemovalOutcome::Link);
+        EXPECT_TRUE(ExactExists(At(L"target.doc")));
+    }
+    const sweep::FoundFile grown = FoundFileOf(At(name));
+    ASSERT_TRUE(MakeExactFile(At(name), 8));
+    EXPECT_EQ(RecycleFoundFile(grown), RemovalOutcome::Changed);
 }
 
 }  // namespace

@@ -74,6 +74,19 @@ std::string UnixPath(const std::wstring& path) {
     return result;
 }
 
+std::wstring TrashFolder() {
+    using ToDos = WCHAR*(CDECL*)(LPCSTR);
+    auto toDos = reinterpret_cast<ToDos>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    char data[1024];
+    const DWORD n = ::GetEnvironmentVariableA("XDG_DATA_HOME", data, sizeof data);
+    if (!toDos || !n || n >= sizeof data) return std::wstring();
+    WCHAR* dos = toDos((std::string(data, n) + "/Trash").c_str());
+    std::wstring result = dos ? sweep::PlainPath(dos) : L"";
+    if (dos) ::HeapFree(::GetProcessHeap(), 0, dos);
+    return result;
+}
+
 bool RunUnix(const std::string& program, const std::string& arguments) {
     std::wstring command = ui::Wide("\"" + program + "\" " + arguments);
     STARTUPINFOW si{};

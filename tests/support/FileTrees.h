@@ -49,6 +49,10 @@ private:
     bool immutable_ = false;
 };
 
+// The tests' recycle bin under Wine (the desktop trash made for the tests,
+// see scripts/wine-env.sh), as a Windows path; empty elsewhere.
+std::wstring TrashFolder();
+
 // A child process (HoldFile.exe, beside the test) that holds a file open
 // without sharing its deletion or writing, until this object goes.
 class FileHeldByAnotherProcess {
