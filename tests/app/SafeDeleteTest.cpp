@@ -6,6 +6,7 @@
 #include "app/FolderListing.h"
 #include "app/SafeDelete.h"
 #include "support/FileTrees.h"
+#include "support/OwnProcess.h"
 #include "support/TestSupport.h"
 #include "ui/Unicode.h"
 
@@ -156,9 +157,10 @@ TEST_F(SafeDeleting, AFileTheSystemCannotUnlinkIsReportedAsStillThere) {
 }
 
 TEST_F(SafeDeleting, WithoutARecycleBinAFileIsKeptNotDeletedForGood) {
+    // Wine looks for its trash once per program; without one it deletes for good.
+    if (!InItsOwnProcess()) return RunInItsOwnProcess();
     const std::wstring trash = TrashFolder();
     if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
-    // First in this program: Wine finds out about its trash once.
     ASSERT_TRUE(MakeExactFile(At(L"kept.tmp"), 1));
     // Without the folder that holds the trash, Wine cannot make one.
     const std::wstring home = trash.substr(0, trash.rfind(L'\\'));
