@@ -206,8 +206,8 @@ void TStringGrid::SetColCount(int count) {
     if (count == colCount_) return;
     colCount_ = count;
     colWidths_.resize(static_cast<std::size_t>(count), defaultColWidth_);
-    for (auto& row : rows_)
-        if (static_cast<int>(row.size()) > count) row.resize(static_cast<std::size_t>(count));
+    for (TGridRow& row : rows_)
+        if (static_cast<int>(row.Cells.size()) > count) row.Cells.resize(static_cast<std::size_t>(count));
     ClampSelection();
     LayoutChanged();
 }
@@ -220,8 +220,10 @@ void TStringGrid::SetRowCount(int count) {
     if (count < old) {
         ClampSelection();
         ClampView();
+        InvalidateFromRow(count);
+    } else {
+        InvalidateRows(old, count - 1);
     }
-    InvalidateRows(std::min(old, count), std::max(old, count) - 1);
     RequestScrollBarUpdate();
 }
 
@@ -314,13 +316,13 @@ void TStringGrid::SetDefaultDrawing(bool defaultDrawing) {
 
 const std::string& TStringGrid::GetCells(int col, int row) const {
     if (row < 0 || row >= GetRowCount() || col < 0) return EmptyText();
-    const auto& cells = rows_[static_cast<std::size_t>(row)];
+    const auto& cells = rows_[static_cast<std::size_t>(row)].Cells;
     return col < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(col)] : EmptyText();
 }
 
 void TStringGrid::SetCells(int col, int row, const std::string& text) {
     if (col < 0 || col >= colCount_ || row < 0 || row >= GetRowCount()) IndexOutOfRange();
-    auto& cells = rows_[static_cast<std::size_t>(row)];
+    auto& cells = rows_[static_cast<std::size_t>(row)].Cells;
     // Rows get their texts on first write: appending a row costs nothing more.
     if (static_cast<int>(cells.size()) <= col) {
         if (text.empty()) return;
@@ -332,15 +334,30 @@ void TStringGrid::SetCells(int col, int row, const std::string& text) {
     InvalidateCell(col, row);
 }
 
+const void* TStringGrid::GetRowData(int row) const {
+    return row >= 0 && row < GetRowCount() ? rows_[static_cast<std::size_t>(row)].Data : nullptr;
+}
+
+void TStringGrid::SetRowData(int row, const void* data) {
+    if (row < 0 || row >= GetRowCount()) IndexOutOfRange();
+    rows_[static_cast<std::size_t>(row)].Data = data;
+}
+
 // ======================================================================== rows
 
-void TStringGrid::InsertRow(int row) {
+void TStringGrid::InsertRow(int row) { InsertRows(row, std::vector<TGridRow>(1)); }
+
+void TStringGrid::InsertRows(int row, std::vector<TGridRow> rows) {
+    if (rows.empty()) return;
     row = std::clamp(row, 0, GetRowCount());
-    rows_.insert(rows_.begin() + row, std::vector<std::string>());
+    const int count = static_cast<int>(rows.size());
+    for (TGridRow& r : rows)
+        if (static_cast<int>(r.Cells.size()) > colCount_) r.Cells.resize(static_cast<std::size_t>(colCount_));
+    rows_.insert(rows_.begin() + row, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     for (Cell* c : {&anchor_, &current_})
-        if (c->row >= row) ++c->row;
+        if (c->row >= row) c->row += count;
     ClampSelection();
-    InvalidateRows(row, GetRowCount() - 1);
+    InvalidateFromRow(row);
     RequestScrollBarUpdate();
 }
 
@@ -355,7 +372,7 @@ void TStringGrid::DeleteRows(int firstRow, int count) {
     for (Cell* c : {&anchor_, &current_}) c->row = ui::GridRowAfterRemoval(c->row, firstRow, count);
     ClampSelection();
     ClampView();
-    InvalidateRows(firstRow, old - 1);
+    InvalidateFromRow(firstRow);
     RequestScrollBarUpdate();
 }
 
@@ -376,6 +393,7 @@ TGridRect TStringGrid::GetSelection() const {
 }
 
 bool TStringGrid::IsSelected(int col, int row) const {
+    if (!hasSelection_) return false;
     const TGridRect s = GetSelection();
     return col >= s.Left && col <= s.Right && row >= s.Top && row <= s.Bottom;
 }
@@ -386,6 +404,13 @@ void TStringGrid::SetSelection(const TGridRect& s) {
     if (!options_.Contains(goRangeSelect)) anchor = current;
     ChangeSelection(anchor, current);
     ScrollIntoView(current_.col, current_.row);
+}
+
+void TStringGrid::ClearSelection() {
+    if (!hasSelection_) return;
+    const TGridRect old = GetSelection();
+    hasSelection_ = false;
+    InvalidateRows(old.Top, old.Bottom);
 }
 
 void TStringGrid::SetRow(int row) { MoveCurrent(Cell{current_.col, row}, false); }
@@ -400,11 +425,13 @@ void TStringGrid::MoveCurrent(Cell current, bool extend) {
 void TStringGrid::ChangeSelection(Cell anchor, Cell current) {
     const TGridRect old = GetSelection();
     const Cell oldCurrent = current_;
+    const bool hadSelection = hasSelection_;
     anchor_ = anchor;
     current_ = current;
+    hasSelection_ = true;
     ClampSelection();
     const TGridRect now = GetSelection();
-    if (now == old && current_ == oldCurrent) return;
+    if (now == old && current_ == oldCurrent && hadSelection) return;
     InvalidateRows(old.Top, old.Bottom);
     InvalidateRows(now.Top, now.Bottom);
     InvalidateRows(oldCurrent.row, oldCurrent.row);  // its focus rectangle
@@ -430,6 +457,8 @@ void TStringGrid::ClampView() {
 }
 
 void TStringGrid::SetTopRow(int row) { ScrollTo(row, scrollX_); }
+
+void TStringGrid::ScrollToTopLeft() { ScrollTo(fixedRows_, 0); }
 
 void TStringGrid::ScrollIntoView(int col, int row) {
     int top = topRow_;
@@ -587,6 +616,15 @@ void TStringGrid::InvalidateRows(int first, int last) {
     last = std::min(last, LastVisibleRow());
     if (first > last) return;
     TRect r = Rect(0, RowTop(first), client.cx, std::min(client.cy, RowTop(last) + stride));
+    InvalidateRect(r, false);
+}
+
+void TStringGrid::InvalidateFromRow(int row) {
+    if (!HandleAllocated()) return;
+    const Extent client = ClientSize();
+    const int top = row < fixedRows_ ? RowTop(row) : RowTop(std::max(row, topRow_));
+    if (top >= client.cy) return;
+    TRect r = Rect(0, std::max(top, 0), client.cx, client.cy);
     InvalidateRect(r, false);
 }
 

@@ -17,6 +17,7 @@
 // no sizing or moving with the mouse).
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,6 +56,13 @@ inline bool operator==(const TGridRect& a, const TGridRect& b) {
 inline bool operator!=(const TGridRect& a, const TGridRect& b) { return !(a == b); }
 
 using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)>;
+
+// One row of a grid: its texts, and a value the program keeps with the row,
+// which moves with it when rows are inserted, removed or sorted.
+struct TGridRow {
+    std::vector<std::string> Cells;
+    const void* Data = nullptr;
+};
 
 namespace ui {
 // The first row a view may show at the top so that it stays within the rows
@@ -121,9 +129,35 @@ public:
     TGridRect GetSelection() const;
     // Selects a block; its bottom-right cell becomes the current cell.
     void SetSelection(const TGridRect& selection);
+    // Whether any cell is selected. ClearSelection leaves none selected (the
+    // current cell stays, for the keyboard) until the selection is set or
+    // the user moves the current cell.
+    bool HasSelection() const { return hasSelection_; }
+    void ClearSelection();
+
+    // Shows the first rows and the left edge of the columns.
+    void ScrollToTopLeft();
+
+    // The program's value kept with a row (none: nullptr); reads outside the
+    // grid give none, writes raise EInvalidOperation.
+    const void* GetRowData(int row) const;
+    void SetRowData(int row, const void* data);
 
     // Inserts a blank row before `row` (RowCount appends one).
     void InsertRow(int row);
+    // Inserts rows before `row` in one pass: every later row moves once.
+    // The selection stays on the rows it was on.
+    void InsertRows(int row, std::vector<TGridRow> rows);
+    // Puts the rows from `first` to `last` in the order `less` gives
+    // (a strict weak order on TGridRow), keeping the order of equal rows.
+    template <class Less>
+    void SortRows(int first, int last, Less less) {
+        first = std::max(first, 0);
+        last = std::min(last, GetRowCount() - 1);
+        if (first >= last) return;
+        std::stable_sort(rows_.begin() + first, rows_.begin() + last + 1, less);
+        InvalidateFromRow(first);
+    }
     void DeleteRow(int row) { DeleteRows(row, 1); }
     // Removes count rows from firstRow in one pass: every later row moves
     // once. The current row and the selection stay on rows that exist.
@@ -204,6 +238,9 @@ private:
 
     // Repainting and the scroll bars.
     void InvalidateRows(int first, int last);
+    // Everything from a row's place down to the bottom of the window: rows
+    // that moved or went, whose old pixels are still on screen.
+    void InvalidateFromRow(int row);
     void InvalidateCell(int col, int row);
     void ClampView();
     void InvalidateGrid();
@@ -212,7 +249,7 @@ private:
     void UpdateScrollBars();
     void SetScrollBar(int bar, int max, int page, int pos);
 
-    std::vector<std::vector<std::string>> rows_;
+    std::vector<TGridRow> rows_;
     int colCount_ = 5;
     int fixedCols_ = 1;
     int fixedRows_ = 1;
@@ -227,6 +264,7 @@ private:
 
     Cell anchor_{1, 1};
     Cell current_{1, 1};
+    bool hasSelection_ = true;
     int topRow_ = 1;
     int scrollX_ = 0;
 
