@@ -1,60 +1,91 @@
-// Deletion: "Eliminar" deletes the files of the selected block of result rows
-// and removes their rows. Deletion is immediate and final.
+// Deletion, as the window runs it: "Eliminar" deletes the files of the
+// selected rows for good, "Enviar a la Papelera" sends them to the recycle
+// bin. Each file is checked against what the search found before anything
+// happens to it (SafeDelete.h); a row goes only when its file is gone.
 #include "app/MainUnit.h"
 #include "app/SearchRules.h"
 #include "ui/SysUtils.h"
 
-bool TMain::DeleteListedFile(int row) {
-    if (xgFoundFiles->GetCells(0, row).empty()) return false;  // the blank last row
-    const std::string path = xgFoundFiles->GetCells(1, row) + xgFoundFiles->GetCells(0, row);
-    // One look at the file gives what the existence test, the comparison
-    // with the row and the restoring of attributes need.
-    WIN32_FILE_ATTRIBUTE_DATA file;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file)) return false;
-    if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    // Only what was listed is deleted: a file whose size or time changed since
-    // the search is another file now, and stays.
-    if (sweep::SizeText(sweep::EntrySize(file)) != xgFoundFiles->GetCells(2, row) ||
-        sweep::ModifiedText(file.ftLastWriteTime) != xgFoundFiles->GetCells(3, row))
-        return false;
+void TMain::Eliminar1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Delete); }
+void TMain::EnviaralaPapelera1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Recycle); }
 
-    SetPanel(4, "Eliminando " + path);
-    // Read-only, hidden and system go; a file that has only the archive
-    // attribute (as most have) needs no call for that.
-    const bool clear = file.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
-    if (clear) ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-    if (::DeleteFileA(path.c_str())) return true;
-    // Not deleted (in use, no right): the file keeps what it had.
-    if (clear) ::SetFileAttributesA(path.c_str(), file.dwFileAttributes);
-    return false;
+void TMain::RemoveSelected(sweep::RemovalKind kind) {
+    // After a deletion nothing may be selected: then nothing is done until
+    // the user selects again.
+    if (Busy() || !xgFoundFiles->HasSelection()) return;
+    const TGridRect selection = xgFoundFiles->GetSelection();
+    std::vector<sweep::FoundFile> files;
+    removing_.clear();
+    for (int row = selection.Top; row <= selection.Bottom; ++row) {
+        auto* listed = const_cast<Listed*>(static_cast<const Listed*>(xgFoundFiles->GetRowData(row)));
+        if (!listed) continue;  // the blank last row
+        removing_.push_back(listed);
+        files.push_back(listed->file);
+    }
+    if (files.empty()) return;
+    removalsDone_ = 0;
+    goneNames_.clear();
+    gonePaths_.clear();
+    BeginWork();
+    Screen->SetCursor(crAppStart);
+    deletion_ = std::make_unique<sweep::DeletionJob>(std::move(files), kind);
+    WorkTimer->SetEnabled(true);
 }
 
-void TMain::Eliminar1Click(TObject*) {
-    Screen->SetCursor(crAppStart);
-    // However it ends, the status bar shows the last texts and the cursor is back.
-    struct Idle {
-        TMain* main;
-        ~Idle() {
-            main->StatusBar->FlushTexts();
-            Screen->SetCursor(crDefault);
-        }
-    } idle{this};
-
-    // The range is the selection as it stands now. Every row of it is visited
-    // once; the rows whose files stay are moved up over the deleted ones as
-    // the visit goes, and the gap is closed with one removal at the end, so
-    // no row below is moved more than once.
-    const TGridRect selection = xgFoundFiles->GetSelection();
-    const int top = selection.Top, bottom = selection.Bottom;
-    int kept = top;
-    for (int row = top; row <= bottom; ++row) {
-        if (DeleteListedFile(row)) continue;
-        if (kept != row)
-            for (int col = 0; col < 4; ++col) xgFoundFiles->SetCells(col, kept, xgFoundFiles->GetCells(col, row));
-        ++kept;
+void TMain::DeletionProgress() {
+    std::vector<sweep::RemovalOutcome> outcomes;
+    const bool over = deletion_->Collect(outcomes);
+    bool anyGone = false;
+    for (sweep::RemovalOutcome outcome : outcomes) {
+        Listed* listed = removing_[removalsDone_++];
+        if (outcome != sweep::RemovalOutcome::Removed) continue;
+        listed->gone = true;
+        goneNames_.insert(listed->file.name);
+        gonePaths_.insert(listed->file.Path());
+        anyGone = true;
     }
-    if (kept <= bottom) xgFoundFiles->DeleteRows(kept, bottom - kept + 1);
+    if (anyGone) RemoveGoneRows();
+    const std::string current = deletion_->CurrentFile();
+    if (!current.empty()) SetPanel(pnActivity, "Eliminando " + current);
+    if (!over) return;
 
-    SetPanel(0, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
-    SetPanel(4, "Hecho");
+    const bool stopped = deletion_->Stopped();
+    deletion_.reset();
+    // The rows of the block whose files stayed stay selected; they are next
+    // to each other now that the others went. Nothing else is selected.
+    const std::unordered_set<const Listed*> block(removing_.begin(), removing_.end());
+    int first = -1, last = -1;
+    for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
+        if (!block.count(static_cast<const Listed*>(xgFoundFiles->GetRowData(row)))) continue;
+        if (first < 0) first = row;
+        last = row;
+    }
+    if (first < 0)
+        xgFoundFiles->ClearSelection();
+    else
+        xgFoundFiles->SetSelection(TGridRect{0, first, xgFoundFiles->GetColCount() - 1, last});
+    removing_.clear();
+
+    SetPanel(pnCount, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
+    ShowTotal();
+    const int kept = first < 0 ? 0 : last - first + 1;
+    if (stopped)
+        SetPanel(pnActivity, "Detenido");
+    else if (kept)
+        SetPanel(pnActivity, "Hecho; " + ui::IntToStr(kept) + " no se pudieron borrar");
+    else
+        SetPanel(pnActivity, "Hecho");
+    EndWork();
+}
+
+void TMain::RemoveGoneRows() {
+    // Every row of a file that went, also one that another pattern found.
+    xgFoundFiles->RemoveRowsIf([this](const TGridRow& row) {
+        const Listed* listed = ListedOf(row);
+        if (!listed) return false;
+        const bool gone =
+            listed->gone || (goneNames_.count(listed->file.name) && gonePaths_.count(listed->file.Path()));
+        if (gone) totalBytes_ -= listed->file.size;
+        return gone;
+    });
 }

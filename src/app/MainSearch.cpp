@@ -1,7 +1,7 @@
-// The search: one walk of the folder tree below the start folder for every
-// row of the pattern list, run inside the start button's click on the
-// program's only thread. Messages are handled once per folder, so the window
-// repaints and can be closed meanwhile.
+// The search, as the window runs it: the request made from the pattern list
+// and the options, the rows taken in while the search's threads walk the
+// tree, the totals, and the order of the rows when the user sorts them.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,143 +9,158 @@
 #include "app/MainUnit.h"
 #include "app/SearchRules.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
-namespace {
-
-bool IsDotEntry(const char* name) { return name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2])); }
-
-// Closes a directory search on every path out.
-class FindHandle {
-public:
-    FindHandle(const std::string& wildcard, WIN32_FIND_DATAA& data) : h_(::FindFirstFileA(wildcard.c_str(), &data)) {}
-    ~FindHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool Found() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA& data) { return ::FindNextFileA(h_, &data) != FALSE; }
-    void Close() {
-        if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
-        h_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE h_;
-};
-
-}  // namespace
-
-void TMain::StartButtonClick(TObject*) {
-    ApplyDefaultPattern();
+void TMain::BeginWork() {
     StartButton->SetEnabled(false);
     DeleteButton->SetEnabled(false);
     ConfigButton->SetEnabled(false);
+}
 
-    xgFoundFiles->SetRowCount(2);
-    for (int col = 0; col < 4; ++col) xgFoundFiles->SetCells(col, 1, "");
-    SetPanel(3, "bytes");
-    SetPanel(0, "0");
-    SetPanel(2, "0");
-    SetPanel(4, "");
+void TMain::EndWork() {
+    WorkTimer->SetEnabled(false);
+    StatusBar->FlushTexts();
+    Screen->SetCursor(crDefault);
+    StartButton->SetEnabled(true);
+    DeleteButton->SetEnabled(true);
+    ConfigButton->SetEnabled(true);
+}
+
+void TMain::StartButtonClick(TObject*) {
+    if (Busy()) return;
+    ApplyDefaultPattern();
+    BeginWork();
+    // Until the search really starts (the chooser may be closed, a size field
+    // may hold no number), the window keeps its results and goes back to idle.
+    struct Idle {
+        TMain* main;
+        bool searching = false;
+        ~Idle() {
+            if (!searching) main->EndWork();
+        }
+    } idle{this};
 
     // The chooser stands three quarters of the way across and down this window.
     ChooseDir->SetBounds(GetLeft() + GetWidth() * 3 / 4, GetTop() + GetHeight() * 3 / 4, ChooseDir->GetWidth(),
                          ChooseDir->GetHeight());
-    searchStopped_ = false;
-    // Whatever ends the search (the end of the walk, an error in a size
-    // field, the window closing), the window returns to idle.
-    struct Idle {
-        TMain* main;
-        ~Idle() {
-            main->StatusBar->FlushTexts();
-            Screen->SetCursor(crDefault);
-            main->StartButton->SetEnabled(true);
-            main->DeleteButton->SetEnabled(true);
-            main->ConfigButton->SetEnabled(true);
-        }
-    } idle{this};
-
-    if (SelectHomeDir->GetChecked()) ChooseDir->ShowModal();
+    if (SelectHomeDir->GetChecked() && ChooseDir->ShowModal() != mrOk) return;
     if (Application->Terminated()) return;
-    std::string start = !ChooseDir->ChosenDir.empty() && SelectHomeDir->GetChecked() ? ChooseDir->ChosenDir : "C:\\";
 
+    sweep::SearchRequest request;
+    request.startFolder =
+        ui::Wide(!ChooseDir->ChosenDir.empty() && SelectHomeDir->GetChecked() ? ChooseDir->ChosenDir : "C:\\");
+    for (int i = 0; i < sgFiles->GetRowCount(); ++i) request.patterns.push_back(ui::Wide(sgFiles->GetCells(0, i)));
+    request.subfolders = SearchSubdirs->GetChecked();
+    // Kb in 64 bits: limits above 2,097,151 Kb still compare right.
+    if (SearchLesserThan->GetChecked()) request.below = ui::StrToInt64(LesserThan->GetText()) * 1024;
+    if (SearchGreaterThan->GetChecked()) request.above = ui::StrToInt64(GreaterThan->GetText()) * 1024;
+
+    ClearResults();
+    rowsPerPattern_.assign(request.patterns.size(), 0);
+    SetPanel(pnUnit, "bytes");
+    SetPanel(pnCount, "0");
+    SetPanel(pnTotal, "0");
+    SetPanel(pnActivity, "");
     Screen->SetCursor(crAppStart);
-    const int patterns = sgFiles->GetRowCount();
-    for (int i = 0; i < patterns && i < sgFiles->GetRowCount() && !searchStopped_; ++i) {
-        CurrentPattern = sgFiles->GetCells(0, i);
-        SearchFolder(start);
-    }
-    if (searchStopped_) return;
-
-    sweep::ScaledTotal total = sweep::ScaleTotal(ui::StrToInt64(PanelText(2)));
-    SetPanel(2, total.text);
-    SetPanel(3, total.unit);
-    SetPanel(4, "Hecho");
+    search_ = std::make_unique<sweep::Search>(std::move(request));
+    idle.searching = true;
+    WorkTimer->SetEnabled(true);
 }
 
-std::int64_t TMain::LimitOf(Limit& limit, TSpinEdit* field) {
-    if (!limit.read) {
-        // Kb in 64 bits: limits above 2,097,151 Kb still compare right.
-        limit.bytes = ui::StrToInt64(field->GetText()) * 1024;
-        limit.read = true;
-    }
-    return limit.bytes;
+void TMain::ClearResults() {
+    xgFoundFiles->SetRowCount(2);
+    for (int col = 0; col < 4; ++col) xgFoundFiles->SetCells(col, 1, "");
+    xgFoundFiles->SetRowData(1, nullptr);
+    xgFoundFiles->SetSortMark(-1, TSortMark::smNone);
+    xgFoundFiles->SetRow(1);
+    xgFoundFiles->ScrollToTopLeft();
+    listed_.clear();
+    rowsPerPattern_.clear();
+    nextSeq_ = 0;
+    totalBytes_ = 0;
 }
 
-void TMain::SearchFolder(const std::string& path) {
-    SetPanel(4, path);
-    Application->ProcessMessages();
-    if (Application->Terminated()) {
-        searchStopped_ = true;  // the window was closed: stop here
-        return;
-    }
+void TMain::WorkTimerTimer(TObject*) {
+    if (search_) SearchProgress();
+    if (deletion_) DeletionProgress();
+}
 
-    // File pass: every entry that matches, files and folders alike. A pattern
-    // with a folder part finds entries in that folder, which is what the row
-    // records, so that "Ruta" and "Fichero" always name the listed file.
-    const std::string folder = sweep::FolderOfMatches(path, CurrentPattern);
-    std::int64_t folderTotal = 0;
-    WIN32_FIND_DATAA fd;
-    {
-        FindHandle find(path + CurrentPattern, fd);
-        if (find.Found()) {
-            Limit below, above;
-            do {
-                if (IsDotEntry(fd.cFileName)) continue;
-                std::int64_t size = sweep::EntrySize(fd);
-                if (SearchLesserThan->GetChecked() && !(size < LimitOf(below, LesserThan))) continue;
-                if (SearchGreaterThan->GetChecked() && !(size > LimitOf(above, GreaterThan))) continue;
-                const int row = xgFoundFiles->GetRowCount() - 1;
-                folderTotal += size;
-                SetPanel(0, ui::IntToStr(row));
-                xgFoundFiles->SetCells(0, row, fd.cFileName);
-                xgFoundFiles->SetCells(1, row, folder);
-                xgFoundFiles->SetCells(2, row, sweep::SizeText(size));
-                xgFoundFiles->SetCells(3, row, sweep::ModifiedText(fd.ftLastWriteTime));
-                xgFoundFiles->SetRowCount(row + 2);
-            } while (find.Next(fd));
+void TMain::SearchProgress() {
+    std::vector<sweep::FoundRow> found;
+    const bool over = search_->Collect(found);
+    ShowFound(found);
+    SetPanel(pnActivity, search_->CurrentFolder());
+    if (!over) return;
+    const bool stopped = search_->Stopped();
+    search_.reset();
+    ShowTotal();
+    SetPanel(pnActivity, stopped ? "Detenido" : "Hecho");
+    EndWork();
+}
+
+void TMain::ShowFound(std::vector<sweep::FoundRow>& found) {
+    if (found.empty()) return;
+    // The rows of each pattern go after that pattern's rows so far, before
+    // the next pattern's: the list is always in its final order. Patterns
+    // are placed from the last, so the places of earlier ones stay put.
+    std::vector<std::vector<TGridRow>> byPattern(rowsPerPattern_.size());
+    for (sweep::FoundRow& r : found) {
+        totalBytes_ += r.file.size;
+        listed_.push_back(Listed{std::move(r.file), r.pattern, nextSeq_++});
+        TGridRow row;
+        row.Cells = {std::move(r.name), std::move(r.folder), std::move(r.size), std::move(r.modified)};
+        row.Data = &listed_.back();
+        byPattern[static_cast<std::size_t>(r.pattern)].push_back(std::move(row));
+    }
+    int place = 1;
+    for (int n : rowsPerPattern_) place += n;
+    for (std::size_t p = byPattern.size(); p-- > 0;) {
+        const int added = static_cast<int>(byPattern[p].size());
+        if (added) xgFoundFiles->InsertRows(place, std::move(byPattern[p]));
+        place -= rowsPerPattern_[p];
+        rowsPerPattern_[p] += added;
+    }
+    SetPanel(pnCount, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
+    SetPanel(pnTotal, ui::IntToStr(totalBytes_));
+}
+
+void TMain::ShowTotal() {
+    const sweep::ScaledTotal total = sweep::ScaleTotal(totalBytes_);
+    SetPanel(pnTotal, total.text);
+    SetPanel(pnUnit, total.unit);
+}
+
+void TMain::xgFoundFilesTitleClick(TObject*, int ACol) {
+    if (Busy() || ACol < colName || ACol > colModified) return;
+    const bool ascending =
+        !(xgFoundFiles->GetSortColumn() == ACol && xgFoundFiles->GetSortMark() == TSortMark::smAscending);
+    // The texts are compared as the user's language sorts them, without
+    // letter case; keys made once make 100,000 rows quick to sort.
+    std::vector<std::string> keys;
+    if (ACol == colName || ACol == colFolder) {
+        keys.resize(nextSeq_);
+        for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
+            const auto* l = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
+            if (l) keys[l->seq] = sweep::SortKey(xgFoundFiles->GetCells(ACol, row));
         }
     }
-    SetPanel(2, ui::IntToStr(ui::StrToInt64(PanelText(2)) + folderTotal));
-
-    // Sub-folder pass. The names are kept while the sub-folders are visited,
-    // so only one directory search is open at any depth. Links to other
-    // folders (junctions, symbolic links) are not followed: they can lead
-    // back up the tree and the walk would never end.
-    std::vector<std::string> subfolders;
-    {
-        FindHandle find(path + "*.*", fd);
-        if (find.Found()) {
-            do {
-                if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(fd.cFileName) &&
-                    !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                    subfolders.emplace_back(fd.cFileName);
-            } while (find.Next(fd));
+    // Equal rows keep the search's order, whichever way the sort goes.
+    auto before = [&](const TGridRow& x, const TGridRow& y) {
+        const Listed* a = ListedOf(x);
+        const Listed* b = ListedOf(y);
+        if (!a || !b) return a != nullptr;  // the blank last row stays last
+        int c = 0;
+        switch (ACol) {
+            case colName:
+            case colFolder: c = keys[a->seq].compare(keys[b->seq]); break;
+            case colSize: c = a->file.size < b->file.size ? -1 : a->file.size > b->file.size; break;
+            default: c = a->file.lastWrite < b->file.lastWrite ? -1 : a->file.lastWrite > b->file.lastWrite; break;
         }
-    }
-    for (const std::string& name : subfolders) {
-        SearchFolder(path + name + "\\");
-        if (searchStopped_) return;
-    }
+        if (c) return ascending ? c < 0 : c > 0;
+        return a->pattern != b->pattern ? a->pattern < b->pattern : a->seq < b->seq;
+    };
+    xgFoundFiles->SortRows(1, xgFoundFiles->GetRowCount() - 1, before);
+    xgFoundFiles->SetSortMark(ACol, ascending ? TSortMark::smAscending : TSortMark::smDescending);
+    // The rows selected before are elsewhere now: none is selected.
+    xgFoundFiles->ClearSelection();
 }

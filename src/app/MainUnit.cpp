@@ -75,7 +75,9 @@ void DefineMain(TMain& f) {
     f.SetClientWidth(540);
     f.GetIcon()->LoadFromResourceName(::GetModuleHandleA(nullptr), "MAINICON");
     f.SetShowHint(true);
+    f.SetKeyPreview(true);
     f.OnCreate = Bind(&f, &TMain::FormCreate);
+    f.OnKeyDown = Bind(&f, &TMain::FormKeyDown);
 
     // The delete button's menu comes first: the button refers to it.
     f.PopupMenu1 = NewComponent<TPopupMenu>(&f, "PopupMenu1");
@@ -86,8 +88,8 @@ void DefineMain(TMain& f) {
     f.PopupMenu1->GetItems()->Add(f.Eliminar1);
     f.EnviaralaPapelera1 = NewComponent<TMenuItem>(&f, "EnviaralaPapelera1");
     f.EnviaralaPapelera1->SetCaption("Enviar a la Papelera");
-    f.EnviaralaPapelera1->SetEnabled(false);
     f.EnviaralaPapelera1->SetShortCut(ShortCut(VK_DELETE, {ssShift}));
+    f.EnviaralaPapelera1->OnClick = Bind(&f, &TMain::EnviaralaPapelera1Click);
     f.PopupMenu1->GetItems()->Add(f.EnviaralaPapelera1);
 
     // The toolbar.
@@ -283,6 +285,12 @@ void DefineMain(TMain& f) {
     f.xgFoundFiles->SetOptions({goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goRowSelect});
     f.xgFoundFiles->SetSearchOptions({});
     f.xgFoundFiles->GetTitleFont()->SetStyle({fsBold});
+    f.xgFoundFiles->OnTitleClick = Bind(&f, &TMain::xgFoundFilesTitleClick);
+
+    f.WorkTimer = NewComponent<TTimer>(&f, "WorkTimer");
+    f.WorkTimer->SetEnabled(false);
+    f.WorkTimer->SetInterval(100);
+    f.WorkTimer->OnTimer = Bind(&f, &TMain::WorkTimerTimer);
 
     f.GradientCaption1 = NewComponent<TGradientCaption>(&f, "GradientCaption1");
     f.GradientCaption1->GetAppNameText()->SetCaption("Sweepfield");
@@ -314,20 +322,26 @@ void TMain::FormCreate(TObject*) {
 
     cbAutodel->SetItemIndex(0);
 
-    xgFoundFiles->SetCells(0, 0, "Fichero");
-    xgFoundFiles->SetCells(1, 0, "Ruta");
-    xgFoundFiles->SetCells(2, 0, "Tamaño");
-    xgFoundFiles->SetCells(3, 0, "Modificado");
+    xgFoundFiles->SetCells(colName, 0, "Fichero");
+    xgFoundFiles->SetCells(colFolder, 0, "Ruta");
+    xgFoundFiles->SetCells(colSize, 0, "Tamaño");
+    xgFoundFiles->SetCells(colModified, 0, "Modificado");
     const int w = xgFoundFiles->GetClientWidth();
-    xgFoundFiles->SetColWidths(0, w * 2 / 5);
-    xgFoundFiles->SetColWidths(1, w * 2 / 5 - 2);
-    xgFoundFiles->SetColWidths(2, w / 5);
-    xgFoundFiles->SetColWidths(3, w / 5);
+    xgFoundFiles->SetColWidths(colName, w * 2 / 5);
+    xgFoundFiles->SetColWidths(colFolder, w * 2 / 5 - 2);
+    xgFoundFiles->SetColWidths(colSize, w / 5);
+    xgFoundFiles->SetColWidths(colModified, w / 5);
 }
 
-void TMain::SetPanel(int index, const std::string& text) { StatusBar->GetPanels()->GetItem(index)->SetText(text); }
+void TMain::SetPanel(Panel panel, const std::string& text) { StatusBar->GetPanels()->GetItem(panel)->SetText(text); }
 
-std::string TMain::PanelText(int index) const { return StatusBar->GetPanels()->GetItem(index)->GetText(); }
+void TMain::FormKeyDown(TObject*, WORD& Key, TShiftState) {
+    // Esc stops a search or a deletion; what was done so far stays.
+    if (Key != VK_ESCAPE || !Busy()) return;
+    if (search_) search_->Stop();
+    if (deletion_) deletion_->Stop();
+    Key = 0;
+}
 
 // ---------------------------------------------------------------- the views
 

@@ -1,15 +1,26 @@
 // The main window: pattern list, search options, results and deletion.
 //
-// The state of the cleaning tool lives in the window's controls: the pattern
-// list in sgFiles, the results in xgFoundFiles, the count and the total as
-// text in the status bar's panels, the options in the check boxes and the
-// size fields. The handlers are split by concern: MainPatterns.cpp (the
-// pattern list), MainSearch.cpp (the search), MainDelete.cpp (deletion),
+// The pattern list lives in sgFiles and the options in the check boxes and
+// the size fields. The results are the rows of xgFoundFiles: their texts,
+// and beside each row the file's identity as the search found it (Listed),
+// which is all that deletion ever acts on. The search and deletion run on
+// threads of their own (SearchEngine.h, DeletionJob.h); the window takes
+// what they did ten times a second, so it stays alive, and Esc stops them.
+// The handlers are split by concern: MainPatterns.cpp (the pattern list),
+// MainSearch.cpp (the search and sorting), MainDelete.cpp (deletion),
 // MainUnit.cpp (the window's definition, start-up, views and options).
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "app/DeletionJob.h"
+#include "app/FoundFile.h"
+#include "app/SearchEngine.h"
 
 #include "controls/BtChkBox.h"
 #include "controls/ExtraLabel.h"
@@ -28,6 +39,7 @@
 #include "ui/SpinEdit.h"
 #include "ui/StatusBar.h"
 #include "ui/StringGrid.h"
+#include "ui/Timer.h"
 
 class TMain : public TForm {
 public:
@@ -68,9 +80,12 @@ public:
     TPopupMenu* PopupMenu1 = nullptr;
     TMenuItem* Eliminar1 = nullptr;
     TMenuItem* EnviaralaPapelera1 = nullptr;
+    // Takes in what the search or a deletion did, while one runs.
+    TTimer* WorkTimer = nullptr;
 
-    // The pattern of the search pass in progress.
-    std::string CurrentPattern;
+    // The status bar's panels and the result grid's columns.
+    enum Panel { pnCount, pnFoundLabel, pnTotal, pnUnit, pnActivity };
+    enum Column { colName, colFolder, colSize, colModified };
 
     // Start-up, views and options (MainUnit.cpp).
     void FormCreate(TObject* Sender);
@@ -84,6 +99,8 @@ public:
     void GreaterThanExit(TObject* Sender);
     void FilterKeys(TObject* Sender, char& Key);
     void HelpButtonClick(TObject* Sender);
+    void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+    void WorkTimerTimer(TObject* Sender);
 
     // The pattern list (MainPatterns.cpp).
     void LoadPatterns(const std::string& iniPath);
@@ -92,33 +109,57 @@ public:
     void cbAutodelDblClick(TObject* Sender);
     void cbAutodelKeyPress(TObject* Sender, char& Key);
 
-    // The search (MainSearch.cpp).
+    // The search and the order of the results (MainSearch.cpp).
     void StartButtonClick(TObject* Sender);
-    void SearchFolder(const std::string& path);
+    void xgFoundFilesTitleClick(TObject* Sender, int ACol);
+    // A search or a deletion is running.
+    bool Busy() const { return search_ || deletion_; }
 
     // Deletion (MainDelete.cpp).
     void Eliminar1Click(TObject* Sender);
+    void EnviaralaPapelera1Click(TObject* Sender);
 
     // The initialisation file: "Sweepfield.Ini" beside the executable.
     static std::string IniPath();
 
 private:
-    void SetPanel(int index, const std::string& text);
-    std::string PanelText(int index) const;
+    // A result row's file, as the search found it.
+    struct Listed {
+        sweep::FoundFile file;
+        int pattern;        // with seq, the row's place in the search's order
+        std::uint32_t seq;
+        bool gone = false;  // deleted by this window
+    };
+    static const Listed* ListedOf(const TGridRow& row) { return static_cast<const Listed*>(row.Data); }
+
+    void SetPanel(Panel panel, const std::string& text);
     void ApplyDefaultPattern();
     void CleanSizeField(TSpinEdit* field, bool leaving);
     void SizeOptionClicked(TBitCheckBox* box, TSpinEdit* field);
-    bool DeleteListedFile(int row);
 
-    // A size limit, read from its field at the first entry of a folder that
-    // reaches its test (the field can only change while messages are handled,
-    // at the start of a folder visit).
-    struct Limit {
-        bool read = false;
-        std::int64_t bytes = 0;
-    };
-    std::int64_t LimitOf(Limit& limit, TSpinEdit* field);
-    bool searchStopped_ = false;
+    // Both jobs: the window busy, and back to idle.
+    void BeginWork();
+    void EndWork();
+    // The search.
+    void ClearResults();
+    void ShowFound(std::vector<sweep::FoundRow>& found);
+    void SearchProgress();
+    void ShowTotal();
+    // Deletion.
+    void RemoveSelected(sweep::RemovalKind kind);
+    void DeletionProgress();
+    void RemoveGoneRows();
+
+    std::deque<Listed> listed_;        // every row's file; the blank last row has none
+    std::vector<int> rowsPerPattern_;  // rows shown so far, pattern by pattern
+    std::uint32_t nextSeq_ = 0;
+    std::int64_t totalBytes_ = 0;      // of the files listed
+    std::unique_ptr<sweep::Search> search_;
+
+    std::unique_ptr<sweep::DeletionJob> deletion_;
+    std::vector<Listed*> removing_;    // the files of the job, in its order
+    std::size_t removalsDone_ = 0;
+    std::unordered_set<std::wstring> goneNames_, gonePaths_;
 };
 
 extern TMain* Main;

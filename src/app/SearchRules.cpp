@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace sweep {
 
@@ -38,12 +39,17 @@ std::string ModifiedText(const FILETIME& lastWrite) {
     return ui::DateTimeToStr(st);
 }
 
-std::string FolderOfMatches(const std::string& path, const std::string& pattern) {
-    std::size_t slash = pattern.find_last_of("\\/");
-    if (slash == std::string::npos) return path;
-    std::string folder = path + pattern.substr(0, slash + 1);
-    std::replace(folder.begin() + static_cast<std::ptrdiff_t>(path.size()), folder.end(), '/', '\\');
-    return folder;
+std::string SortKey(const std::string& text) {
+    const std::wstring wide = ui::Wide(text);
+    const int n = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(),
+                                 static_cast<int>(wide.size()), nullptr, 0);
+    std::string key(static_cast<std::size_t>(n), '\0');
+    if (n > 0)
+        ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(),
+                       static_cast<int>(wide.size()), reinterpret_cast<LPWSTR>(&key[0]), n);
+    // The key ends with a zero byte, which no comparison needs.
+    if (!key.empty() && key.back() == '\0') key.pop_back();
+    return key;
 }
 
 ScaledTotal ScaleTotal(std::int64_t totalBytes) {

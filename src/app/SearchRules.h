@@ -39,9 +39,10 @@ inline std::int64_t EntrySize(const WIN32_FILE_ATTRIBUTE_DATA& data) {
     return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// The folder that holds the entries a pattern finds in folder `path` (which
-// ends with a backslash): the pattern's own folder part, if any, is added.
-std::string FolderOfMatches(const std::string& path, const std::string& pattern);
+
+// A key that sorts texts as the user's language does, without letter case:
+// keys compare as byte strings.
+std::string SortKey(const std::string& text);
 
 // The total as the status bar shows it when a search ends, scaled by the
 // length of its decimal text: up to 4 characters in "bytes", 5 to 8 in

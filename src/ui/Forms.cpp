@@ -298,6 +298,12 @@ bool TForm::DialogKey(WORD key, TShiftState shift) {
             }
             return false;
         }
+        case VK_ESCAPE:
+            // A modal form is closed, as a dialog box is; other forms leave
+            // the key to their controls.
+            if (!modal_) return false;
+            modalResult_ = mrCancel;
+            return true;
         default:
             return false;
     }
@@ -454,7 +460,7 @@ bool TApplication::IsKeyMsg(MSG& msg) {
         switch (msg.message) {
             case WM_KEYDOWN: {
                 WORD key = static_cast<WORD>(msg.wParam);
-                if (key != VK_TAB && key != VK_RETURN) return false;
+                if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
                 LRESULT code = ::SendMessageA(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg));
                 if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
                 if (key == VK_TAB && (code & DLGC_WANTTAB)) return false;

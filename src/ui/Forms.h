@@ -63,8 +63,13 @@ public:
     TControl* GetDefaultButton() const { return defaultButton_; }
     void SetDefaultButton(TControl* button) { defaultButton_ = button; }
 
-    // Keys the form handles for its controls (Tab, Enter); true when used.
+    // Keys the form handles for its controls (Tab, Enter, and Esc, which
+    // cancels a modal form); true when used.
     bool DialogKey(WORD key, TShiftState shift);
+    // With KeyPreview the form's OnKeyDown sees every key pressed in any of
+    // its controls first, and may take it (set it to 0).
+    bool GetKeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool keyPreview) { keyPreview_ = keyPreview; }
     // Offers a character to the controls as an accelerator; true when used.
     bool DialogCharToControls(char key);
 
@@ -107,6 +112,7 @@ private:
     bool modal_ = false;
     TWinControl* activeControl_ = nullptr;
     TControl* defaultButton_ = nullptr;
+    bool keyPreview_ = false;
 };
 
 // A hook on the application's window: sees every message first; returning

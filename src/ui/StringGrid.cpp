@@ -376,6 +376,33 @@ void TStringGrid::DeleteRows(int firstRow, int count) {
     RequestScrollBarUpdate();
 }
 
+int TStringGrid::RemoveRowsIf(const std::function<bool(const TGridRow&)>& remove) {
+    const int old = GetRowCount();
+    int kept = fixedRows_, firstRemoved = -1;
+    Cell* moving[] = {&anchor_, &current_};
+    int newRow[2] = {anchor_.row, current_.row};
+    for (int row = fixedRows_; row < old; ++row) {
+        const bool goes = remove(rows_[static_cast<std::size_t>(row)]);
+        for (int i = 0; i < 2; ++i)
+            if (moving[i]->row == row) newRow[i] = kept;  // a removed row's cell lands on the next one kept
+        if (goes) {
+            if (firstRemoved < 0) firstRemoved = row;
+            continue;
+        }
+        if (kept != row) rows_[static_cast<std::size_t>(kept)] = std::move(rows_[static_cast<std::size_t>(row)]);
+        ++kept;
+    }
+    if (firstRemoved < 0) return 0;
+    rows_.resize(static_cast<std::size_t>(std::max(kept, fixedRows_ + 1)));
+    anchor_.row = newRow[0];
+    current_.row = newRow[1];
+    ClampSelection();
+    ClampView();
+    InvalidateFromRow(firstRemoved);
+    RequestScrollBarUpdate();
+    return old - kept;
+}
+
 // ======================================================================== selection
 
 TGridRect TStringGrid::GetSelection() const {

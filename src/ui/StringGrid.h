@@ -148,6 +148,10 @@ public:
     // Inserts rows before `row` in one pass: every later row moves once.
     // The selection stays on the rows it was on.
     void InsertRows(int row, std::vector<TGridRow> rows);
+    // Removes every row after the fixed ones for which `remove` holds, in
+    // one pass; the others keep their order and the selection stays on the
+    // rows it was on (or on the next row kept). Returns how many went.
+    int RemoveRowsIf(const std::function<bool(const TGridRow&)>& remove);
     // Puts the rows from `first` to `last` in the order `less` gives
     // (a strict weak order on TGridRow), keeping the order of equal rows.
     template <class Less>

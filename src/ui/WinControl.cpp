@@ -698,6 +698,10 @@ void TWinControl::WndProc(TMessage& m) {
         case WM_SYSKEYUP: {
             // The handlers may change the key, or take it (set it to 0).
             WORD key = static_cast<WORD>(m.WParam);
+            TForm* form = GetParentForm();
+            if ((m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN) && form && form != this && form->GetKeyPreview())
+                static_cast<TWinControl*>(form)->KeyDown(key, KeyboardShiftState());
+            if (!key) return;
             if (m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN)
                 KeyDown(key, KeyboardShiftState());
             else

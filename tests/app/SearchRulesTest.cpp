@@ -64,13 +64,9 @@ TEST(PatternList, ModeIndexComparesExactly) {
     EXPECT_EQ(ModeIndexOf(""), 2);
 }
 
-TEST(ResultTexts, SizesAreWholeAndFoldersFollowThePatternsFolderPart) {
+TEST(ResultTexts, SizesAreWhole) {
     EXPECT_EQ(SizeText(0), "0 bytes");
     EXPECT_EQ(SizeText(3000000000LL), "3000000000 bytes");  // past 2 GiB
-    EXPECT_EQ(FolderOfMatches("C:\\x\\", "*.tmp"), "C:\\x\\");
-    EXPECT_EQ(FolderOfMatches("C:\\x\\", "sub\\*.tmp"), "C:\\x\\sub\\");
-    EXPECT_EQ(FolderOfMatches("C:\\x\\", "a/b\\*.tmp"), "C:\\x\\a\\b\\");
-    EXPECT_EQ(FolderOfMatches("C:\\", ""), "C:\\");
 }
 
 FILETIME LocalToFileTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s) {

@@ -1,0 +1,260 @@
+#include "app/SearchEngine.h"
+
+#include <algorithm>
+
+#include "app/FolderListing.h"
+#include "app/SearchRules.h"
+#include "ui/Unicode.h"
+
+namespace sweep {
+
+// A pattern prepared for the walk. A pattern with a folder part ("sub\*.tmp")
+// is matched in that folder below each folder of the walk; the folder part is
+// resolved name by name through the listings, never through a link.
+struct Search::PatternPlan {
+    std::vector<std::wstring> folderPart;
+    NameMatcher matcher;
+    bool matchesNothing;
+};
+
+// A sub-folder seen in a listing, kept to resolve the folder parts of patterns.
+struct Search::Subfolder {
+    std::wstring name, shortName;
+    bool isLink;
+};
+
+struct Search::Node {
+    std::shared_ptr<const std::wstring> path;  // ends with a backslash
+    std::string text;                          // the path as the rows show it
+    std::vector<std::unique_ptr<Node>> children;
+    std::vector<FoundRow> results;
+    bool read = false;
+    bool handedOut = false;
+};
+
+namespace {
+
+bool HasWildcard(std::wstring_view s) { return s.find_first_of(L"*?") != std::wstring_view::npos; }
+
+std::vector<std::wstring> SplitFolderPart(std::wstring_view folderPart, bool& valid) {
+    std::vector<std::wstring> names;
+    valid = true;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = folderPart.find_first_of(L"\\/", start);
+        std::wstring_view name = folderPart.substr(start, end == std::wstring_view::npos ? end : end - start);
+        // "." and ".." would lead out of the folder; wildcards in a folder
+        // name find nothing in the system's search either.
+        if (name.empty() || name == L"." || name == L".." || HasWildcard(name)) valid = false;
+        names.emplace_back(name);
+        if (end == std::wstring_view::npos) return names;
+        start = end + 1;
+    }
+}
+
+FILETIME AsFileTime(std::uint64_t ticks) {
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+}  // namespace
+
+Search::Search(SearchRequest request) : request_(std::move(request)) {
+    for (std::size_t i = 0; i < request_.patterns.size(); ++i) {
+        const std::wstring& pattern = request_.patterns[i];
+        const std::size_t slash = pattern.find_last_of(L"\\/");
+        if (slash == std::wstring::npos) {
+            plans_.push_back(PatternPlan{{}, NameMatcher(pattern, request_.rules), pattern.empty()});
+            plainPatterns_.push_back(static_cast<int>(i));
+        } else {
+            bool valid;
+            std::vector<std::wstring> folderPart = SplitFolderPart(std::wstring_view(pattern).substr(0, slash), valid);
+            const std::wstring namePart = pattern.substr(slash + 1);
+            plans_.push_back(PatternPlan{std::move(folderPart), NameMatcher(namePart, request_.rules),
+                                         !valid || namePart.empty()});
+        }
+    }
+
+    // The walk starts from the folder as the system resolves it, so every
+    // path it records is the path the system will report for the file.
+    std::wstring start = request_.startFolder;
+    if (start.empty() || start.back() != L'\\') start += L'\\';
+    {
+        FolderReader folder(start);
+        std::wstring resolved = folder.FinalPath();
+        if (!resolved.empty()) {
+            if (resolved.back() != L'\\') resolved += L'\\';
+            start = resolved;
+        }
+        volumeSerial_ = folder.VolumeSerial();
+    }
+    root_ = std::make_unique<Node>();
+    root_->path = std::make_shared<const std::wstring>(start);
+    root_->text = ui::Utf8(start);
+    pending_.push_back(root_.get());
+    cursor_.emplace_back(root_.get(), 0);
+
+    const int threads = std::max(1, request_.threads);
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+}
+
+Search::~Search() {
+    Stop();
+    for (std::thread& t : threads_) t.join();
+}
+
+void Search::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+}
+
+std::string Search::CurrentFolder() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return currentFolder_;
+}
+
+void Search::Work() {
+    for (;;) {
+        Node* node;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            // Another thread still reading may yet add folders.
+            wake_.wait(lock, [&] { return stop_ || !pending_.empty() || reading_ == 0; });
+            if (stop_ || pending_.empty()) return;
+            node = pending_.back();
+            pending_.pop_back();
+            ++reading_;
+            currentFolder_ = node->text;
+        }
+        Read(*node);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            node->read = true;
+            // Depth first: the first sub-folder is taken next.
+            for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) pending_.push_back(it->get());
+            --reading_;
+        }
+        wake_.notify_all();
+    }
+}
+
+// The sub-folder a folder part's name leads to, as the file system finds it:
+// the name itself, or else a name (long or short) that matches it without
+// letter case. None when there is none, or when it is a link.
+const Search::Subfolder* Search::Resolve(const std::vector<Subfolder>& subfolders, const std::wstring& name) const {
+    for (const Subfolder& s : subfolders)
+        if (s.name == name) return s.isLink ? nullptr : &s;
+    NameMatcher same(name, request_.rules);
+    for (const Subfolder& s : subfolders)
+        if (same.Matches(s.name, s.shortName)) return s.isLink ? nullptr : &s;
+    return nullptr;
+}
+
+void Search::Read(Node& node) {
+    std::vector<Subfolder> subfolders;
+    ListMatches(node, node.path, node.text, plainPatterns_, &subfolders);
+
+    for (std::size_t i = 0; i < plans_.size(); ++i) {
+        const PatternPlan& plan = plans_[i];
+        if (plan.folderPart.empty() || plan.matchesNothing) continue;
+        std::wstring folder = *node.path;
+        std::vector<Subfolder> level;
+        const std::vector<Subfolder>* choices = &subfolders;
+        bool found = true;
+        for (std::size_t k = 0; k < plan.folderPart.size() && found; ++k) {
+            if (k > 0) {
+                level.clear();
+                FolderReader reader(folder);
+                reader.ForEachEntry([&](const DirEntryView& e) {
+                    if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(e.name))
+                        level.push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
+                                                       (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+                });
+                choices = &level;
+            }
+            const Subfolder* next = Resolve(*choices, plan.folderPart[k]);
+            if (next) folder += next->name + L'\\';
+            found = next != nullptr;
+        }
+        if (!found) continue;
+        ListMatches(node, std::make_shared<const std::wstring>(folder), ui::Utf8(folder), {static_cast<int>(i)}, nullptr);
+    }
+
+    if (!request_.subfolders) return;
+    for (const Subfolder& s : subfolders) {
+        if (s.isLink) continue;  // a link to a folder can lead anywhere, even back up the tree
+        auto child = std::make_unique<Node>();
+        child->path = std::make_shared<const std::wstring>(*node.path + s.name + L'\\');
+        child->text = ui::Utf8(*child->path);
+        node.children.push_back(std::move(child));
+    }
+}
+
+void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
+                         const std::vector<int>& patterns, std::vector<Subfolder>* subfolders) {
+    FolderReader reader(*folder);
+    const std::size_t first = node.results.size();
+    std::vector<std::wstring> twinKeys;
+    reader.ForEachEntry([&](const DirEntryView& e) {
+        if (IsDotEntry(e.name)) return;
+        if (EndsWithDotOrBlank(e.name)) twinKeys.push_back(WithoutTrailingDotsAndBlanks(e.name));
+        if (subfolders && (e.attributes & FILE_ATTRIBUTE_DIRECTORY))
+            subfolders->push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
+                                                 (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+        if (request_.below && !(e.size < *request_.below)) return;
+        if (request_.above && !(e.size > *request_.above)) return;
+        for (int p : patterns) {
+            const PatternPlan& plan = plans_[static_cast<std::size_t>(p)];
+            if (plan.matchesNothing || !plan.matcher.Matches(e.name, e.shortName)) continue;
+            FoundRow row;
+            row.pattern = p;
+            row.file.folder = folder;
+            row.file.name.assign(e.name);
+            row.file.size = e.size;
+            row.file.lastWrite = e.lastWrite;
+            row.file.creation = e.creation;
+            row.file.attributes = e.attributes;
+            row.file.fileId = e.fileId;
+            row.file.volumeSerial = volumeSerial_;
+            node.results.push_back(std::move(row));
+        }
+    });
+    // The texts are made here, on the search's threads, so the window only
+    // has to show them.
+    for (std::size_t i = first; i < node.results.size(); ++i) {
+        FoundRow& row = node.results[i];
+        if (!twinKeys.empty())
+            row.file.hasTwin = std::find(twinKeys.begin(), twinKeys.end(),
+                                         WithoutTrailingDotsAndBlanks(row.file.name)) != twinKeys.end();
+        row.name = ui::Utf8(row.file.name);
+        row.folder = folderText;
+        row.size = SizeText(row.file.size);
+        row.modified = ModifiedText(AsFileTime(row.file.lastWrite));
+    }
+}
+
+bool Search::Collect(std::vector<FoundRow>& out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    while (!cursor_.empty()) {
+        auto& [node, next] = cursor_.back();
+        if (!node->handedOut) {
+            if (!node->read) break;
+            std::move(node->results.begin(), node->results.end(), std::back_inserter(out));
+            node->results.clear();
+            node->results.shrink_to_fit();
+            node->handedOut = true;
+        }
+        if (next < node->children.size()) {
+            Node* child = node->children[next++].get();
+            cursor_.emplace_back(child, 0);
+        } else {
+            cursor_.pop_back();
+        }
+    }
+    // Stopped: the folders not read by now never will be.
+    return cursor_.empty() || (stop_ && reading_ == 0);
+}
+
+}  // namespace sweep
