@@ -3,14 +3,16 @@
 #include "app/MainUnit.h"
 #include "app/SearchRules.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 bool TMain::DeleteListedFile(int row) {
     if (xgFoundFiles->GetCells(0, row).empty()) return false;  // the blank last row
     const std::string path = xgFoundFiles->GetCells(1, row) + xgFoundFiles->GetCells(0, row);
     // One look at the file gives what the existence test, the comparison
     // with the row and the restoring of attributes need.
+    const std::wstring widePath = ui::Wide(path);
     WIN32_FILE_ATTRIBUTE_DATA file;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file)) return false;
+    if (!::GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &file)) return false;
     if (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     // Only what was listed is deleted: a file whose size or time changed since
     // the search is another file now, and stays.
@@ -22,10 +24,10 @@ bool TMain::DeleteListedFile(int row) {
     // Read-only, hidden and system go; a file that has only the archive
     // attribute (as most have) needs no call for that.
     const bool clear = file.dwFileAttributes != FILE_ATTRIBUTE_ARCHIVE;
-    if (clear) ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-    if (::DeleteFileA(path.c_str())) return true;
+    if (clear) ::SetFileAttributesW(widePath.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    if (::DeleteFileW(widePath.c_str())) return true;
     // Not deleted (in use, no right): the file keeps what it had.
-    if (clear) ::SetFileAttributesA(path.c_str(), file.dwFileAttributes);
+    if (clear) ::SetFileAttributesW(widePath.c_str(), file.dwFileAttributes);
     return false;
 }
 

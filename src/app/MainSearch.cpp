@@ -9,22 +9,24 @@
 #include "app/MainUnit.h"
 #include "app/SearchRules.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
-bool IsDotEntry(const char* name) { return name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2])); }
+bool IsDotEntry(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
 
 // Closes a directory search on every path out.
 class FindHandle {
 public:
-    FindHandle(const std::string& wildcard, WIN32_FIND_DATAA& data) : h_(::FindFirstFileA(wildcard.c_str(), &data)) {}
+    FindHandle(const std::string& wildcard, WIN32_FIND_DATAW& data)
+        : h_(::FindFirstFileW(ui::Wide(wildcard).c_str(), &data)) {}
     ~FindHandle() {
         if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
     }
     FindHandle(const FindHandle&) = delete;
     FindHandle& operator=(const FindHandle&) = delete;
     bool Found() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA& data) { return ::FindNextFileA(h_, &data) != FALSE; }
+    bool Next(WIN32_FIND_DATAW& data) { return ::FindNextFileW(h_, &data) != FALSE; }
     void Close() {
         if (h_ != INVALID_HANDLE_VALUE) ::FindClose(h_);
         h_ = INVALID_HANDLE_VALUE;
@@ -106,7 +108,7 @@ void TMain::SearchFolder(const std::string& path) {
     // records, so that "Ruta" and "Fichero" always name the listed file.
     const std::string folder = sweep::FolderOfMatches(path, CurrentPattern);
     std::int64_t folderTotal = 0;
-    WIN32_FIND_DATAA fd;
+    WIN32_FIND_DATAW fd;
     {
         FindHandle find(path + CurrentPattern, fd);
         if (find.Found()) {
@@ -119,7 +121,7 @@ void TMain::SearchFolder(const std::string& path) {
                 const int row = xgFoundFiles->GetRowCount() - 1;
                 folderTotal += size;
                 SetPanel(0, ui::IntToStr(row));
-                xgFoundFiles->SetCells(0, row, fd.cFileName);
+                xgFoundFiles->SetCells(0, row, ui::Utf8(fd.cFileName));
                 xgFoundFiles->SetCells(1, row, folder);
                 xgFoundFiles->SetCells(2, row, sweep::SizeText(size));
                 xgFoundFiles->SetCells(3, row, sweep::ModifiedText(fd.ftLastWriteTime));
@@ -140,7 +142,7 @@ void TMain::SearchFolder(const std::string& path) {
             do {
                 if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(fd.cFileName) &&
                     !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                    subfolders.emplace_back(fd.cFileName);
+                    subfolders.emplace_back(ui::Utf8(fd.cFileName));
             } while (find.Next(fd));
         }
     }

@@ -82,7 +82,7 @@ public:
     void GreaterThanChange(TObject* Sender);
     void LesserThanExit(TObject* Sender);
     void GreaterThanExit(TObject* Sender);
-    void FilterKeys(TObject* Sender, char& Key);
+    void FilterKeys(TObject* Sender, wchar_t& Key);
     void HelpButtonClick(TObject* Sender);
 
     // The pattern list (MainPatterns.cpp).
@@ -90,7 +90,7 @@ public:
     void AddButtonClick(TObject* Sender);
     void sgFilesDblClick(TObject* Sender);
     void cbAutodelDblClick(TObject* Sender);
-    void cbAutodelKeyPress(TObject* Sender, char& Key);
+    void cbAutodelKeyPress(TObject* Sender, wchar_t& Key);
 
     // The search (MainSearch.cpp).
     void StartButtonClick(TObject* Sender);

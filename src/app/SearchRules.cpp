@@ -1,9 +1,10 @@
 #include "app/SearchRules.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace sweep {
 
@@ -37,10 +38,11 @@ std::vector<PatternRow> PatternRowsFrom(const std::vector<IniEntry>& entries) {
 std::vector<IniEntry> ReadIniSection(const std::string& path, const std::string& section) {
     // The key names come as one buffer of zero-terminated strings; the buffer
     // grows until the whole list fits.
-    std::vector<char> names(4096);
+    const std::wstring widePath = ui::Wide(path), wideSection = ui::Wide(section);
+    std::vector<wchar_t> names(4096);
     for (;;) {
-        DWORD n = ::GetPrivateProfileStringA(section.c_str(), nullptr, "", names.data(),
-                                             static_cast<DWORD>(names.size()), path.c_str());
+        DWORD n = ::GetPrivateProfileStringW(wideSection.c_str(), nullptr, L"", names.data(),
+                                             static_cast<DWORD>(names.size()), widePath.c_str());
         if (n < names.size() - 2) {
             names.resize(n + 1);
             break;
@@ -48,13 +50,13 @@ std::vector<IniEntry> ReadIniSection(const std::string& path, const std::string&
         names.resize(names.size() * 2);
     }
     std::vector<IniEntry> raw;
-    std::vector<char> value(4096);
-    for (const char* key = names.data(); *key; key += std::strlen(key) + 1) {
+    std::vector<wchar_t> value(4096);
+    for (const wchar_t* key = names.data(); *key; key += std::wcslen(key) + 1) {
         for (;;) {
-            DWORD n = ::GetPrivateProfileStringA(section.c_str(), key, "", value.data(),
-                                                 static_cast<DWORD>(value.size()), path.c_str());
+            DWORD n = ::GetPrivateProfileStringW(wideSection.c_str(), key, L"", value.data(),
+                                                 static_cast<DWORD>(value.size()), widePath.c_str());
             if (n < value.size() - 1) {
-                raw.push_back(IniEntry{key, std::string(value.data(), n)});
+                raw.push_back(IniEntry{ui::Utf8(key), ui::Utf8(std::wstring_view(value.data(), n))});
                 break;
             }
             value.resize(value.size() * 2);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <string>
 #include <utility>
 
 namespace ui {
@@ -55,6 +56,7 @@ struct DcTraits { static void Release(HDC h) { ::DeleteDC(h); } };
 struct IconTraits { static void Release(HICON h) { ::DestroyIcon(h); } };
 struct RegionTraits { static void Release(HRGN h) { ::DeleteObject(h); } };
 struct ImageListTraits { static void Release(HIMAGELIST h) { ::ImageList_Destroy(h); } };
+struct WindowTraits { static void Release(HWND h) { ::DestroyWindow(h); } };
 
 using FontHandle = UniqueHandle<HFONT, GdiObjectTraits>;
 using BrushHandle = UniqueHandle<HBRUSH, GdiObjectTraits>;
@@ -65,6 +67,23 @@ using RegionHandle = UniqueHandle<HRGN, RegionTraits>;
 using MemoryDc = UniqueHandle<HDC, DcTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
+// A window the program made and no parent window destroys with its own.
+using WindowHandle = UniqueHandle<HWND, WindowTraits>;
+
+// A directory listing (FindFirstFileW), closed on every way out.
+class FindHandle {
+public:
+    FindHandle(const std::wstring& wildcard, WIN32_FIND_DATAW& data)
+        : h_(::FindFirstFileW(wildcard.c_str(), &data)) { if (Found()) detail::CountHandle(+1); }
+    ~FindHandle() { if (Found()) { ::FindClose(h_); detail::CountHandle(-1); } }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool Found() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool Next(WIN32_FIND_DATAW& data) { return Found() && ::FindNextFileW(h_, &data) != FALSE; }
+
+private:
+    HANDLE h_;
+};
 
 // A device context borrowed with GetDC/GetWindowDC and given back on scope exit.
 class WindowDc {

@@ -279,7 +279,7 @@ TEST_F(StringGridTest, OnlyTheRowsInViewArePainted) {
     test::Canvas32 pic(300, 200);
     auto paint = [&] {
         drawnRows.clear();
-        ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+        ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     };
     const int inView = (200 + kStride - 1) / kStride;  // the last one cut
 
@@ -309,7 +309,7 @@ TEST_F(StringGridTest, PaintsHeaderSelectionAndLines) {
     grid->SetColWidths(0, 80);
     grid->SetRow(2);
     test::Canvas32 pic(300, 200);
-    ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
 
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE), highlight = ::GetSysColor(COLOR_HIGHLIGHT);
     // Header: button face, raised (light top edge, shadow bottom edge), no
@@ -331,7 +331,7 @@ TEST_F(StringGridTest, PaintsHeaderSelectionAndLines) {
     grid->SetRowCount(4);
     // Painting again makes no GDI object it does not give back.
     const long handles = ui::LiveHandleCount();
-    ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     grid->Repaint();
     EXPECT_EQ(ui::LiveHandleCount(), handles);
     EXPECT_EQ(pic.At(60, 4 * kStride + 8), RGB(255, 255, 255));
@@ -356,12 +356,12 @@ TEST_F(StringGridTest, FixedColumnsStayWhileTheOthersScrollSideways) {
     grid->SetColWidths(3, 200);
     test::Pump(200);
     HWND wnd = grid->GetHandle();
-    ::SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
-    ::SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+    ::SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+    ::SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
     // Column 1 slid 32 pixels, half under the fixed column.
     EXPECT_EQ(grid->CellRect(1, 1).left, 65 - 32);
     test::Canvas32 pic(300, 200);
-    ::SendMessageA(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     EXPECT_EQ(pic.At(40, kStride + 8), ::GetSysColor(COLOR_BTNFACE));  // the fixed column
     EXPECT_EQ(pic.At(70, kStride + 8), RGB(255, 255, 255));           // what shows of column 1
     EXPECT_EQ(pic.At(65 + 32, kStride + 8), RGB(192, 192, 192));      // its right line
@@ -453,7 +453,7 @@ int ThumbDrag(HWND wnd) {
 
 TEST_F(StringGridTest, ScrollBarsFollowTheRowsAndTheThumbScrollsWhileDragged) {
     HWND wnd = grid->GetHandle();
-    auto hasStyle = [&](DWORD style) { return (::GetWindowLongA(wnd, GWL_STYLE) & style) != 0; };
+    auto hasStyle = [&](DWORD style) { return (::GetWindowLongW(wnd, GWL_STYLE) & style) != 0; };
     // The bars catch up a moment after a change, not at every row.
     Fill(5);
     EXPECT_TRUE(test::PumpUntil([&] { return !hasStyle(WS_VSCROLL); }, 1000));
