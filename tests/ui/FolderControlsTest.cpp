@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,20 @@
 #include "ui/Unicode.h"
 
 namespace {
+
+TEST(FolderPaths, AListingTakesThePrefixThatLiftsTheLengthLimitOnlyWhenLong) {
+    EXPECT_EQ(folders::ListingPattern(L"C:\\Temp"), L"C:\\Temp\\*");
+    EXPECT_EQ(folders::ListingPattern(L"C:\\"), L"C:\\*");
+    const std::wstring longPart(300, L'д');
+    // 259 characters are still taken as they are; 260 are not.
+    const std::wstring edge = L"C:\\" + std::wstring(MAX_PATH - 6, L'x');
+    EXPECT_EQ(folders::ListingPattern(edge), edge + L"\\*");
+    EXPECT_EQ(folders::ListingPattern(edge + L"x"), L"\\\\?\\" + edge + L"x\\*");
+    EXPECT_EQ(folders::ListingPattern(L"D:\\" + longPart), L"\\\\?\\D:\\" + longPart + L"\\*");
+    EXPECT_EQ(folders::ListingPattern(L"\\\\srv\\share\\" + longPart),
+              L"\\\\?\\UNC\\srv\\share\\" + longPart + L"\\*");
+    EXPECT_EQ(folders::ListingPattern(L"\\\\?\\D:\\" + longPart), L"\\\\?\\D:\\" + longPart + L"\\*");
+}
 
 TEST(FolderPaths, NormalizeKeepsABackslashOnlyAtADrivesRoot) {
     EXPECT_EQ(folders::Normalize("D:"), "D:\\");
@@ -151,6 +166,37 @@ TEST_F(FolderControlsTest, ADoubleClickOpensTheFolderUnderTheCursor) {
     DoubleClickRow(0);
     ASSERT_TRUE(test::PumpUntil([&] { return form->list->GetDirectory().size() == 3; }));
     EXPECT_EQ(form->list->GetDirectory(), std::string(1, folders::DriveOf(tree.path())) + ":\\");
+}
+
+TEST_F(FolderControlsTest, FoldersOfAnyScriptAreListedAndOpenAsThemselves) {
+    // "дир" and its fullwidth look-alike "ｄｉｒ" are two folders: through the
+    // ANSI code page the first would read "???" and the second "dir".
+    tree.MakeDir("scripts\\дир\\in дир");
+    tree.MakeDir("scripts\\ｄｉｒ\\in ｄｉｒ");
+    tree.MakeDir("scripts\\文件 😀");
+    tree.MakeFile("scripts\\ā.tmp");
+    form->list->SetDirectory(tree / "scripts");
+    const std::vector<std::string> rows = Rows();
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(std::set<std::string>(rows.end() - 3, rows.end()), (std::set<std::string>{"дир", "ｄｉｒ", "文件 😀"}));
+    EXPECT_EQ(RowOf("ā.tmp"), -1);
+    for (const std::string name : {"дир", "ｄｉｒ"}) {
+        form->list->SetDirectory(tree / "scripts");
+        form->list->OpenItem(RowOf(name));
+        EXPECT_EQ(form->list->GetDirectory(), tree / ("scripts\\" + name));
+        EXPECT_EQ(Rows().back(), "in " + name);
+    }
+}
+
+TEST_F(FolderControlsTest, AFolderBeyondTheOldPathLimitListsItsSubFolders) {
+    std::string deep = "long";
+    while ((tree / deep).size() < MAX_PATH + 40) deep += "\\" + std::string(40, 'd');
+    tree.MakeDir(deep + "\\leaf");
+    form->list->SetDirectory(tree / deep);
+    EXPECT_EQ(form->list->GetDirectory(), tree / deep);
+    EXPECT_EQ(Rows().back(), "leaf");
+    form->list->OpenItem(RowOf("leaf"));
+    EXPECT_EQ(form->list->GetDirectory(), tree / (deep + "\\leaf"));
 }
 
 TEST_F(FolderControlsTest, EnterOpensTheSelectedFolder) {

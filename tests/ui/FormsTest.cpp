@@ -7,9 +7,12 @@
 
 #include <string>
 
+#include "support/HintsAndClipboard.h"
 #include "support/TestSupport.h"
+#include "ui/Edit.h"
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -42,6 +45,40 @@ TEST(Form, ClientSizeAndBorderStyleShapeTheWindow) {
     EXPECT_FALSE(style & WS_THICKFRAME);
     form.SetCaption("Ayuda");
     EXPECT_EQ(ui::WindowText(wnd), "Ayuda");
+}
+
+// What the program sets, the system shows and gives back; what the system
+// gives (a typed character, a text set from outside), the program reads.
+TEST(Form, TextOfAnyScriptPassesCaptionEditAndHintWhole) {
+    const std::string text = "Ayuda: «дир» 文件 ā.tmp 😀";
+    PlainForm form(Application);
+    form.SetShowHint(true);
+    form.SetCaption(text);
+    auto* edit = new TEdit(&form);
+    edit->SetBounds(10, 10, 200, 21);
+    edit->SetHint(text);
+    edit->SetParent(&form);
+    form.Show();
+    test::Pump();
+    wchar_t caption[64] = L"";
+    ::GetWindowTextW(form.GetHandle(), caption, 64);
+    EXPECT_EQ(caption, ui::Wide(text));
+    EXPECT_EQ(form.GetCaption(), text);
+
+    edit->SetText(text);
+    EXPECT_EQ(ui::WindowText(edit->GetHandle()), text);
+    ::SetWindowTextW(edit->GetHandle(), L"文件 😀");
+    EXPECT_EQ(edit->GetText(), "文件 😀");
+    // A character beyond the basic plane is typed as the two halves of its
+    // surrogate pair, one WM_CHAR each.
+    std::wstring pressed;
+    edit->OnKeyPress = [&](TObject*, wchar_t& key) { pressed += key; };
+    edit->SetText("");
+    for (wchar_t c : std::wstring(L"ж😀")) ::SendMessageW(edit->GetHandle(), WM_CHAR, c, 0);
+    EXPECT_EQ(pressed, L"ж😀");
+    EXPECT_EQ(edit->GetText(), "ж😀");
+
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(edit)), text);
 }
 
 TEST(Form, AShownFormStaysShownWhenItsWindowIsMadeAgain) {

@@ -93,6 +93,17 @@ TEST_F(PopupMenuTest, TheMenuShowsItsItemsAndTheChoiceRunsAfterItCloses) {
     EXPECT_EQ(where.top, 120);
 }
 
+TEST_F(PopupMenuTest, ACaptionOfAnyScriptShowsWhole) {
+    eliminar->SetCaption("Eliminar «дир» 文件 ā.tmp 😀");
+    std::string first;
+    std::thread user = PlayUser(
+        [&](HWND w) { first = ItemText(reinterpret_cast<HMENU>(::SendMessageW(w, MN_GETHMENU, 0, 0)), 0); },
+        {VK_ESCAPE});
+    menu->Popup(100, 120);
+    user.join();
+    EXPECT_EQ(first, "Eliminar «дир» 文件 ā.tmp 😀\tCtrl+Del");
+}
+
 TEST_F(PopupMenuTest, RightAlignmentPutsThePointAtTheMenusRightEdge) {
     RECT where{};
     menu->SetAlignment(paRight);

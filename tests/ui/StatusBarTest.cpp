@@ -81,9 +81,10 @@ TEST_F(StatusBarTest, OtherProgramsReadThePanelsTextsAndWidths) {
     EXPECT_EQ(bar->GetPanels()->GetItem(0)->GetText(), "0");
 
     bar->GetPanels()->GetItem(0)->SetText("1234");
-    bar->GetPanels()->GetItem(4)->SetText("C:\\Windows\\");
+    // A text of any script reaches the control whole.
+    bar->GetPanels()->GetItem(4)->SetText("C:\\дир\\文件\\ā.tmp 😀");
     EXPECT_EQ(WindowText(0), "\t\t1234");
-    EXPECT_EQ(WindowText(4), "C:\\Windows\\");
+    EXPECT_EQ(WindowText(4), "C:\\дир\\文件\\ā.tmp 😀");
     bar->GetPanels()->GetItem(3)->SetAlignment(taCenter);
     EXPECT_EQ(WindowText(3), "\tTotal Bytes");
     bar->GetPanels()->GetItem(1)->SetWidth(100);

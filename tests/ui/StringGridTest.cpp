@@ -10,6 +10,7 @@
 #include "ui/Forms.h"
 #include "ui/StringGrid.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -301,6 +302,45 @@ TEST_F(StringGridTest, OnlyTheRowsInViewArePainted) {
     EXPECT_EQ(grid->GetTopRow(), rows + 1 - grid->GetVisibleRowCount());
     paint();
     EXPECT_EQ(drawnRows.back(), rows);
+}
+
+// A text of another script is measured and painted as its wide text is,
+// not as the "?"s of a conversion to the ANSI code page.
+TEST_F(StringGridTest, ACellOfAnyScriptIsMeasuredAndPaintedWhole) {
+    const std::string text = "дир ā.tmp";
+    const std::wstring wide = ui::Wide(text);
+    grid->SetCells(1, 3, text);
+    test::Canvas32 painted(300, 200, RGB(255, 255, 255)), expected(300, 200, RGB(255, 255, 255));
+    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.dc()), PRF_CLIENT);
+    const TRect cell = grid->CellRect(1, 3);
+    auto write = [&](const std::wstring& what) {
+        expected.Fill(RGB(255, 255, 255));
+        ui::SelectGuard font(expected.dc(), grid->GetFont()->GetHandle());
+        ::SetTextColor(expected.dc(), RGB(0, 0, 0));
+        ::SetBkColor(expected.dc(), RGB(255, 255, 255));
+        ::ExtTextOutW(expected.dc(), cell.left + 2, cell.top + 2, ETO_CLIPPED | ETO_OPAQUE, &cell, what.data(),
+                      static_cast<UINT>(what.size()), nullptr);
+    };
+    auto same = [&] {
+        int ink = 0;
+        for (int y = cell.top; y < cell.bottom; ++y)
+            for (int x = cell.left; x < cell.right; ++x) {
+                if (painted.At(x, y) != expected.At(x, y)) return false;
+                ink += painted.At(x, y) != RGB(255, 255, 255);
+            }
+        return ink > 0;
+    };
+    write(wide);
+    EXPECT_TRUE(same());
+    write(L"??? ?.tmp");
+    EXPECT_FALSE(same());
+
+    SIZE size{};
+    {
+        ui::SelectGuard font(expected.dc(), grid->GetFont()->GetHandle());
+        ::GetTextExtentPoint32W(expected.dc(), wide.data(), static_cast<int>(wide.size()), &size);
+    }
+    EXPECT_EQ(grid->GetCanvas()->TextWidth(text), size.cx);
 }
 
 // Rows in view and their colours: the header as a button, the selected row
