@@ -159,6 +159,12 @@ TEST_F(BrowserRegistry, ExecuteStartsTheRegisteredBrowserWithTheAddress) {
     line = log.NextCommandLine();
     EXPECT_TRUE(EndsWith(line, " mailto:autor@tallowmere.example?subject=Sweepfield%20Beta")) << line;
 
+    // An address of any script reaches it whole.
+    web.SetUrl("http://www.tallowmere.example/дир/文件/ā😀");
+    EXPECT_TRUE(web.Execute());
+    line = log.NextCommandLine();
+    EXPECT_TRUE(EndsWith(line, " http://www.tallowmere.example/дир/文件/ā😀")) << line;
+
     // A browser that is gone: false, and nothing shown.
     test::TempDir dir;
     SetDefault("SweepfieldTest.Page\\shell\\open\\command", "\"" + dir.path() + "\\gone.exe\" %1");

@@ -18,7 +18,7 @@ std::string Utf8(const wchar_t* text) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t buf[32768] = L"";
     std::wstring path;
     if (::GetEnvironmentVariableW(L"SF_FAKE_BROWSER_LOG", buf, 32768)) {
