@@ -458,7 +458,6 @@ private:
     bool ReflectToChild(TMessage& m);
     void UpdateBoundsFromWindow();
     void Detach();
-    void ForgetFailedWindow();
 
     HWND handle_ = nullptr;
     bool stock_ = false;

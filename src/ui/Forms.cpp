@@ -92,10 +92,7 @@ void TForm::CreateWnd() {
     HWND wnd = ::CreateWindowExW(p.ExStyle, kFormClass, ui::Wide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
                                  p.Height, p.WndParent, nullptr, ::GetModuleHandleW(nullptr),
                                  static_cast<TWinControl*>(this));
-    if (!wnd) {
-        ForgetFailedWindow();
-        throw EOutOfResources("Error creating window");
-    }
+    if (!wnd) throw EOutOfResources("Error creating window");
     SetIconOnWindow();
     UpdateBoundsFromWindow();
     CreateChildHandles();

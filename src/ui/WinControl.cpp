@@ -123,16 +123,6 @@ void TWinControl::DefaultHandler(TMessage& m) {
         m.Result = ::DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
 }
 
-void TWinControl::ForgetFailedWindow() {
-    // The binding happened at WM_NCCREATE; a window whose creation failed
-    // after that is gone without a WM_NCDESTROY reaching the control.
-    handle_ = nullptr;
-    stock_ = false;
-    trackingLeave_ = false;
-    captureControl_ = nullptr;
-    mouseControl_ = nullptr;
-}
-
 void TWinControl::Detach() {
     if (!handle_) return;
     ::RemovePropW(handle_, kBindingProp);
@@ -193,10 +183,7 @@ void TWinControl::CreateWnd() {
                                 p.Height, p.WndParent, id, instance, this);
     }
     creatingControl = outer;
-    if (!wnd) {
-        ForgetFailedWindow();
-        throw EOutOfResources("Error creating window");
-    }
+    if (!wnd) throw EOutOfResources("Error creating window");
     ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()->GetHandle()), FALSE);
     UpdateBoundsFromWindow();
     CreateChildHandles();

@@ -77,14 +77,23 @@ protected:
 TEST(Guarded, AWindowThatCannotBeMadeIsReportedAndTheEntryEndsWithAFailure) {
     const long before = ui::LiveHandleCount();
     Reports reports;
+    bool forgotten = false;
     const int result = ui::Guarded(
-        [] {
+        [&] {
             Unmakeable form(Application);
+            // The window that failed is gone (WM_NCDESTROY comes even so):
+            // the form keeps no handle of it.
+            struct Check {
+                Unmakeable& form;
+                bool& forgotten;
+                ~Check() { forgotten = !form.HandleAllocated(); }
+            } check{form, forgotten};
             form.Show();
             return 0;
         },
         1);
     EXPECT_EQ(result, 1);
+    EXPECT_TRUE(forgotten);
     // The window procedure's error where it was caught, then the creation
     // that failed because of it.
     EXPECT_EQ(reports.texts, (std::vector<std::string>{"Sin ventana: дир", "Error creating window"}));
