@@ -47,7 +47,7 @@ int main() {
         b->SetLayout(blGlyphTop);
         b->GetFont()->SetStyle({fsBold});
         TBitmap strip;
-        strip.LoadFromResourceName(::GetModuleHandleA(nullptr), strips[i]);
+        strip.LoadFromResourceName(::GetModuleHandleW(nullptr), strips[i]);
         b->SetGlyph(&strip);
         b->SetParent(form);
         buttons[i] = b;
@@ -73,7 +73,7 @@ int main() {
         buttons[0]->PaintTo(dc, 8, 8);  // ...and the paint builds the up picture again
     });
     const double toolbar = MicrosecondsPer(runs / 4, [&] {
-        ::SendMessageA(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        ::SendMessageW(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     });
 
     std::printf("one button-sized copy (baseline)     %8.1f us\n", copy);

@@ -16,6 +16,7 @@
 #include "controls/XStringGrid.h"
 #include "BenchClock.h"
 #include "ui/Forms.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -87,10 +88,10 @@ struct MemoryPicture {
 // same places with nothing else around them.
 void MeasurePaint(const char* where, TStringGrid* grid, MemoryPicture& picture) {
     HWND wnd = grid->GetHandle();
-    ::SendMessageA(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc), PRF_CLIENT);  // widen first
+    ::SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc), PRF_CLIENT);  // widen first
     double start = Now();
     for (int i = 0; i < kPaintRepeats; ++i)
-        ::SendMessageA(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc), PRF_CLIENT);
+        ::SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc), PRF_CLIENT);
     const double painted = (Now() - start) / kPaintRepeats;
 
     struct Cell {
@@ -113,9 +114,12 @@ void MeasurePaint(const char* where, TStringGrid* grid, MemoryPicture& picture) 
     HGDIOBJ oldFont = ::SelectObject(picture.dc, grid->GetFont()->GetHandle());
     start = Now();
     for (int i = 0; i < kPaintRepeats; ++i)
-        for (const Cell& c : cells)
-            ::ExtTextOutA(picture.dc, c.rect.left + 2, c.rect.top + 2, ETO_CLIPPED | ETO_OPAQUE, &c.rect,
-                          c.text->data(), static_cast<UINT>(c.text->size()), nullptr);
+        for (const Cell& c : cells) {
+            // From the same UTF-8 texts, as the grid has them.
+            const std::wstring text = ui::Wide(*c.text);
+            ::ExtTextOutW(picture.dc, c.rect.left + 2, c.rect.top + 2, ETO_CLIPPED | ETO_OPAQUE, &c.rect,
+                          text.data(), static_cast<UINT>(text.size()), nullptr);
+        }
     ::GdiFlush();
     const double bare = (Now() - start) / kPaintRepeats;
     ::SelectObject(picture.dc, oldFont);

@@ -55,7 +55,7 @@ int main() {
 
     TTileImage tile(nullptr);
     tile.SetBounds(0, 0, kWidth, kHeight);
-    tile.GetImage()->LoadFromResourceName(::GetModuleHandleA(nullptr), "TILE");
+    tile.GetImage()->LoadFromResourceName(::GetModuleHandleW(nullptr), "TILE");
     tile.SetTranColor(0x02FEFEFE);  // so that every mode has transparent pixels
     tile.SetFadeColor(clNavy);
     const char* names[] = {"tmFaded", "tmTransparent", "tmNormal"};

@@ -40,7 +40,7 @@ void TMain::cbAutodelDblClick(TObject*) {
     if (index >= 0) cbAutodel->SetItemIndex((index + 1) % 3);
 }
 
-void TMain::cbAutodelKeyPress(TObject*, char& Key) {
+void TMain::cbAutodelKeyPress(TObject*, wchar_t& Key) {
     Key = 0;  // the mode is chosen, never typed
 }
 

@@ -4,6 +4,7 @@
 #include "app/HelpUnit.h"
 #include "app/Pictures.h"
 #include "app/SearchRules.h"
+#include "ui/Unicode.h"
 
 TMain* Main = nullptr;
 
@@ -73,7 +74,7 @@ void DefineMain(TMain& f) {
     f.SetCaption("Tallowmere Sweepfield Beta Version 0.5");
     f.SetClientHeight(340);
     f.SetClientWidth(540);
-    f.GetIcon()->LoadFromResourceName(::GetModuleHandleA(nullptr), "MAINICON");
+    f.GetIcon()->LoadFromResourceName(::GetModuleHandleW(nullptr), "MAINICON");
     f.SetShowHint(true);
     f.SetKeyPreview(true);
     f.OnCreate = Bind(&f, &TMain::FormCreate);
@@ -374,7 +375,8 @@ void TMain::CleanSizeField(TSpinEdit* field, bool leaving) {
     if (clean == text) return;
     field->SetText(clean);
     // The caret goes to the end, where the user was typing.
-    ::SendMessageA(field->GetHandle(), EM_SETSEL, clean.size(), clean.size());
+    const WPARAM end = ui::Wide(clean).size();  // in the field's UTF-16 units
+    ::SendMessageW(field->GetHandle(), EM_SETSEL, end, static_cast<LPARAM>(end));
 }
 
 void TMain::LesserThanChange(TObject*) { CleanSizeField(LesserThan, false); }
@@ -382,6 +384,6 @@ void TMain::GreaterThanChange(TObject*) { CleanSizeField(GreaterThan, false); }
 void TMain::LesserThanExit(TObject*) { CleanSizeField(LesserThan, true); }
 void TMain::GreaterThanExit(TObject*) { CleanSizeField(GreaterThan, true); }
 
-void TMain::FilterKeys(TObject*, char& Key) {
-    if (Key == ',' || Key == '-') Key = 0;
+void TMain::FilterKeys(TObject*, wchar_t& Key) {
+    if (Key == L',' || Key == L'-') Key = 0;
 }

@@ -97,7 +97,7 @@ public:
     void GreaterThanChange(TObject* Sender);
     void LesserThanExit(TObject* Sender);
     void GreaterThanExit(TObject* Sender);
-    void FilterKeys(TObject* Sender, char& Key);
+    void FilterKeys(TObject* Sender, wchar_t& Key);
     void HelpButtonClick(TObject* Sender);
     void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
     void WorkTimerTimer(TObject* Sender);
@@ -107,7 +107,7 @@ public:
     void AddButtonClick(TObject* Sender);
     void sgFilesDblClick(TObject* Sender);
     void cbAutodelDblClick(TObject* Sender);
-    void cbAutodelKeyPress(TObject* Sender, char& Key);
+    void cbAutodelKeyPress(TObject* Sender, wchar_t& Key);
 
     // The search and the order of the results (MainSearch.cpp).
     void StartButtonClick(TObject* Sender);

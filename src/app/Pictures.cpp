@@ -4,7 +4,7 @@ namespace sweep {
 
 std::unique_ptr<TBitmap> Picture(const std::string& name) {
     auto picture = std::make_unique<TBitmap>();
-    picture->LoadFromResourceName(::GetModuleHandleA(nullptr), name);
+    picture->LoadFromResourceName(::GetModuleHandleW(nullptr), name);
     return picture;
 }
 

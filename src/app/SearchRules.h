@@ -32,7 +32,7 @@ std::string SizeText(std::int64_t size);
 std::string ModifiedText(const FILETIME& lastWrite);
 
 // The size of a directory entry, all 64 bits.
-inline std::int64_t EntrySize(const WIN32_FIND_DATAA& fd) {
+inline std::int64_t EntrySize(const WIN32_FIND_DATAW& fd) {
     return (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
 inline std::int64_t EntrySize(const WIN32_FILE_ATTRIBUTE_DATA& data) {

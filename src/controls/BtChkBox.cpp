@@ -55,7 +55,7 @@ void TBitCheckBox::LoadGlyph(TBitmap& glyph, const TBitmap* source, const char* 
     if (source)
         glyph.Assign(source);
     else
-        glyph.LoadFromResourceName(::GetModuleHandleA(nullptr), resourceName);
+        glyph.LoadFromResourceName(::GetModuleHandleW(nullptr), resourceName);
     if (int cells = bitcheck::CellCountOf(glyph.GetWidth(), glyph.GetHeight())) (this->*setCount)(cells);
     Invalidate();
 }

@@ -462,7 +462,7 @@ void TFlatButton::SweepMenuClicks() const {
     const RECT button{origin.x, origin.y, origin.x + GetWidth(), origin.y + GetHeight()};
     std::vector<MSG> kept;
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, WM_LBUTTONDOWN, WM_MBUTTONDBLCLK, PM_REMOVE | PM_NOYIELD)) {
+    while (::PeekMessageW(&msg, nullptr, WM_LBUTTONDOWN, WM_MBUTTONDBLCLK, PM_REMOVE | PM_NOYIELD)) {
         if (IsPress(msg.message)) {
             POINT p{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
             if (msg.hwnd) ::ClientToScreen(msg.hwnd, &p);
@@ -470,7 +470,7 @@ void TFlatButton::SweepMenuClicks() const {
         }
         kept.push_back(msg);
     }
-    for (const MSG& m : kept) ::PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);
+    for (const MSG& m : kept) ::PostMessageW(m.hwnd, m.message, m.wParam, m.lParam);
 }
 
 // ======================================================================== notifications
@@ -513,7 +513,7 @@ void TFlatButton::SysColorChanged() {
     BuildStateImage(visualState_);
 }
 
-bool TFlatButton::DialogChar(char key) {
+bool TFlatButton::DialogChar(wchar_t key) {
     // A button on a hidden panel is out of the user's reach.
     if (ui::IsAccel(key, GetCaption()) && GetEnabled() && Showing()) {
         Click();

@@ -242,7 +242,7 @@ protected:
     void TextChanged() override;
     void SysColorChanged() override;
     void MouseLeave() override;
-    bool DialogChar(char key) override;
+    bool DialogChar(wchar_t key) override;
 
 private:
     friend struct FlatButtonUnit;

@@ -22,6 +22,7 @@
 #include "ui/Forms.h"
 #include "ui/Handles.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -32,14 +33,14 @@ using RegKey = ui::UniqueHandle<HKEY, RegKeyTraits>;
 
 RegKey OpenKey(HKEY root, const std::string& path) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return RegKey();
+    if (::RegOpenKeyExW(root, ui::Wide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return RegKey();
     return RegKey(key);
 }
 
-std::string ExpandEnvironment(const std::string& text) {
-    std::string out(text.size() + 64, '\0');
+std::wstring ExpandEnvironment(const std::wstring& text) {
+    std::wstring out(text.size() + 64, L'\0');
     for (;;) {
-        DWORD n = ::ExpandEnvironmentStringsA(text.c_str(), &out[0], static_cast<DWORD>(out.size()));
+        DWORD n = ::ExpandEnvironmentStringsW(text.c_str(), &out[0], static_cast<DWORD>(out.size()));
         if (n == 0) return text;
         if (n <= out.size()) {
             out.resize(n - 1);
@@ -55,16 +56,18 @@ bool ReadDefaultValue(HKEY key, std::string& value) {
     // A value that grows between the two calls is asked for again.
     for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD type = 0, size = 0;
-        if (::RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+        if (::RegQueryValueExW(key, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
         if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-        std::string data(size + 1, '\0');  // room for a terminator the value may lack
+        // Sizes are in bytes; room for a terminator the value may lack (and
+        // for an odd byte count).
+        std::wstring data(size / sizeof(wchar_t) + 2, L'\0');
         DWORD got = size;
-        LONG result = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &got);
+        LONG result = ::RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &got);
         if (result == ERROR_MORE_DATA) continue;
         if (result != ERROR_SUCCESS) return false;
-        data.resize(std::min<std::size_t>(got, data.size()));
-        data.resize(data.find('\0') == std::string::npos ? data.size() : data.find('\0'));
-        value = type == REG_EXPAND_SZ ? ExpandEnvironment(data) : data;
+        data.resize(std::min<std::size_t>(got / sizeof(wchar_t), data.size()));
+        data.resize(data.find(L'\0') == std::wstring::npos ? data.size() : data.find(L'\0'));
+        value = ui::Utf8(type == REG_EXPAND_SZ ? ExpandEnvironment(data) : data);
         return true;
     }
     return false;
@@ -148,7 +151,7 @@ bool TGoToWeb::Execute() {
     if (command.empty()) return false;
     gotoweb::TBrowserStart start = gotoweb::SplitBrowserCommand(command, url_);
     HWND owner = Application ? Application->GetHandle() : nullptr;
-    HINSTANCE result = ::ShellExecuteA(owner, nullptr, start.program.c_str(), start.parameters.c_str(), nullptr,
-                                       SW_RESTORE);
+    HINSTANCE result = ::ShellExecuteW(owner, nullptr, ui::Wide(start.program).c_str(),
+                                       ui::Wide(start.parameters).c_str(), nullptr, SW_RESTORE);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -17,7 +17,11 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
+#include "ui/Guarded.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace gradcaption {
 
@@ -73,10 +77,9 @@ int FittedHeight(int height, int charHeight, int wanted) {
     return height < 0 ? height + excess : height - excess;
 }
 
-void AssignCaptionFont(const LOGFONTA& caption, TFont& font) {
-    char face[LF_FACESIZE + 1] = {};
-    lstrcpynA(face, caption.lfFaceName, LF_FACESIZE);
-    font.SetName(face);
+void AssignCaptionFont(const LOGFONTW& caption, TFont& font) {
+    // The face name need not end within the record.
+    font.SetName(ui::Utf8(std::wstring_view(caption.lfFaceName, wcsnlen(caption.lfFaceName, LF_FACESIZE))));
     font.SetHeight(caption.lfHeight);
     TFontStyles style;
     style.Set(fsItalic, caption.lfItalic != 0);
@@ -93,18 +96,18 @@ namespace {
 constexpr UINT_PTR kCaptionSubclassId = 0x47436170;  // "GCap"
 
 bool SystemDrawsNewStyleCaptions() {
-    OSVERSIONINFOA info{};
+    OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
-    static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record the system expects");
-    BOOL known = ::GetVersionExA(&info);
+    static_assert(sizeof(OSVERSIONINFOW) == 276, "the version record the system expects");
+    BOOL known = ::GetVersionExW(&info);
     return gradcaption::IsNewStyleSystem(known != FALSE, info.dwPlatformId, info.dwMajorVersion);
 }
 
 // Character height (cell height less internal leading) of a font.
 int CharHeightOf(HDC dc, HFONT font) {
     ui::SelectGuard select(dc, font);
-    TEXTMETRICA tm{};
-    if (!::GetTextMetricsA(dc, &tm)) return 0;
+    TEXTMETRICW tm{};
+    if (!::GetTextMetricsW(dc, &tm)) return 0;
     return tm.tmHeight - tm.tmInternalLeading;
 }
 
@@ -251,7 +254,7 @@ TGradientCaption::~TGradientCaption() {
     // state it missed first.
     if (!form_->IsDestroying()) {
         if (!wnd_ && form_->HandleAllocated()) wnd_ = form_->GetHandle();
-        if (wnd_) ::SendMessageA(wnd_, WM_NCACTIVATE, IsFormActive(), 0);
+        if (wnd_) ::SendMessageW(wnd_, WM_NCACTIVATE, IsFormActive(), 0);
         RedrawFrame();
     }
 }
@@ -284,14 +287,12 @@ LRESULT CALLBACK TGradientCaption::SubclassProc(HWND wnd, UINT msg, WPARAM wPara
         return ::DefSubclassProc(wnd, msg, wParam, lParam);
     }
     TMessage m{msg, wParam, lParam, 0};
-    // No exception leaves a window procedure.
-    try {
-        self->CaptionWndProc(m);
-    } catch (const std::exception& e) {
-        if (Application) Application->HandleException(e);
-    } catch (...) {
-        if (Application) Application->HandleException(Exception("Unexpected error"));
-    }
+    ui::Guarded(
+        [&] {
+            self->CaptionWndProc(m);
+            return true;
+        },
+        false);
     return m.Result;
 }
 
@@ -371,8 +372,8 @@ bool TGradientCaption::IsFormActive() const {
     if (form_->GetFormStyle() != fsMDIChild || !Application) return false;
     TForm* main = Application->GetMainForm();
     if (!main || !main->HandleAllocated()) return false;
-    HWND client = ::FindWindowExA(main->GetHandle(), nullptr, "MDICLIENT", nullptr);
-    return client && reinterpret_cast<HWND>(::SendMessageA(client, WM_MDIGETACTIVE, 0, 0)) == wnd_ &&
+    HWND client = ::FindWindowExW(main->GetHandle(), nullptr, L"MDICLIENT", nullptr);
+    return client && reinterpret_cast<HWND>(::SendMessageW(client, WM_MDIGETACTIVE, 0, 0)) == wnd_ &&
            active == main->GetHandle();
 }
 
@@ -421,15 +422,15 @@ void TGradientCaption::SetNumColors(int count) {
 }
 
 void TGradientCaption::ShowDesignError(const char* text) const {
-    ::MessageBoxA(wnd_, text, "Error", MB_OK | MB_ICONERROR);
+    ::MessageBoxW(wnd_, ui::Wide(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
 }
 
 void TGradientCaption::LoadSystemFont(TFont* font) {
     font->SetHandle(static_cast<HFONT>(::GetStockObject(SYSTEM_FONT)));
-    NONCLIENTMETRICSA metrics{};
-    static_assert(sizeof metrics == 344, "the metrics record of Windows Vista and later");
+    NONCLIENTMETRICSW metrics{};
+    static_assert(sizeof metrics == 504, "the metrics record of Windows Vista and later");
     metrics.cbSize = sizeof metrics;
-    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 0, &metrics, 0)) return;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 0, &metrics, 0)) return;
     gradcaption::AssignCaptionFont(metrics.lfCaptionFont, *font);
 }
 

@@ -122,7 +122,7 @@ bool IsNewStyleSystem(bool versionKnown, DWORD platformId, DWORD majorVersion);
 // positive: cell height).
 int FittedHeight(int height, int charHeight, int wanted);
 // Takes a system caption font into a font object.
-void AssignCaptionFont(const LOGFONTA& caption, TFont& font);
+void AssignCaptionFont(const LOGFONTW& caption, TFont& font);
 
 }  // namespace gradcaption
 

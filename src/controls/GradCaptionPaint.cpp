@@ -4,6 +4,7 @@
 #include "controls/GradCaption.h"
 
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace gradcaption {
 
@@ -216,7 +217,7 @@ void TGradientCaption::DrawFormIcon(HDC surface, TRect& t) const {
     t.left += 1;
     HICON icon = form_->GetIcon()->GetHandle();
     if (!icon && Application) icon = Application->GetIcon()->GetHandle();
-    if (!icon) icon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    if (!icon) icon = ::LoadIconW(nullptr, IDI_APPLICATION);
     int cx = ::GetSystemMetrics(SM_CXSMICON);
     if (cx == 0) cx = ::GetSystemMetrics(SM_CXSIZE);
     int cy = ::GetSystemMetrics(SM_CYSMICON);
@@ -239,8 +240,8 @@ void TGradientCaption::DrawCaptionButtons(HDC surface, const TRect& bar) const {
 int TGradientCaption::MeasureCaptionPart(HDC surface, const TRect& t, const TCompanyText* text) {
     ui::SelectGuard select(surface, text->GetFont()->GetHandle());
     TRect m = t;
-    const std::string& caption = text->StoredCaption();
-    ::DrawTextA(surface, caption.data(), static_cast<int>(caption.size()), &m, DT_CALCRECT | kTextFormat);
+    const std::wstring caption = ui::Wide(text->StoredCaption());
+    ::DrawTextW(surface, caption.data(), static_cast<int>(caption.size()), &m, DT_CALCRECT | kTextFormat);
     return m.right - m.left + 3;
 }
 
@@ -250,10 +251,10 @@ void TGradientCaption::DrawCaptionPart(HDC surface, TRect& t, bool active, const
     ::SetTextColor(surface, ColorToRGB(active ? text->GetColorActive() : text->GetColorInactive()));
     ::SetBkMode(surface, TRANSPARENT);
     ::SelectObject(surface, text->GetFont()->GetHandle());
-    const std::string& caption = text->StoredCaption();
+    const std::wstring caption = ui::Wide(text->StoredCaption());
     TRect m = t;
-    ::DrawTextA(surface, caption.data(), static_cast<int>(caption.size()), &m, DT_CALCRECT | kTextFormat);
-    ::DrawTextA(surface, caption.data(), static_cast<int>(caption.size()), &t, DT_END_ELLIPSIS | kTextFormat);
+    ::DrawTextW(surface, caption.data(), static_cast<int>(caption.size()), &m, DT_CALCRECT | kTextFormat);
+    ::DrawTextW(surface, caption.data(), static_cast<int>(caption.size()), &t, DT_END_ELLIPSIS | kTextFormat);
     t.left = m.right;
 }
 

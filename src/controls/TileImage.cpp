@@ -71,9 +71,9 @@ void TTileImage::WarnDesigner() {
     if (!IsDesigning() || IsLoading() || designWarnings >= kMaxDesignWarnings) return;
     ++designWarnings;
     ::MessageBeep(MB_ICONEXCLAMATION);
-    ::MessageBoxA(::GetActiveWindow(),
-                  "It is recommended that you use the TileMode property instead of the Transparent/Faded combination.",
-                  "Warning", MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(::GetActiveWindow(),
+                  L"It is recommended that you use the TileMode property instead of the Transparent/Faded combination.",
+                  L"Warning", MB_OK | MB_ICONWARNING);
 }
 
 HPALETTE TTileImage::GetPalette() {

@@ -39,7 +39,7 @@ TBitBtn::~TBitBtn() = default;
 
 void TBitBtn::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.StockClass = "BUTTON";
+    p.StockClass = L"BUTTON";
     p.Style |= BS_OWNERDRAW;
 }
 
@@ -83,7 +83,7 @@ bool TBitBtn::ShowsDefaultFrame() const {
     // Another push button with the focus takes Enter (and the frame) itself.
     HWND focus = ::GetFocus();
     if (!focus) return true;
-    LRESULT code = ::SendMessageA(focus, WM_GETDLGCODE, 0, 0);
+    LRESULT code = ::SendMessageW(focus, WM_GETDLGCODE, 0, 0);
     return !(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON));
 }
 
@@ -97,7 +97,7 @@ void TBitBtn::TextChanged() { Invalidate(); }
 
 void TBitBtn::EnabledChanged() { Invalidate(); }
 
-bool TBitBtn::DialogChar(char key) {
+bool TBitBtn::DialogChar(wchar_t key) {
     if (ui::IsAccel(key, GetCaption()) && CanFocus()) {
         Click();
         return true;

@@ -35,7 +35,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void WndProc(TMessage& message) override;
-    bool DialogChar(char key) override;
+    bool DialogChar(wchar_t key) override;
     void TextChanged() override;
     void EnabledChanged() override;
 

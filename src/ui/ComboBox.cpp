@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "ui/Forms.h"
+#include "ui/Guarded.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -27,7 +29,7 @@ TCustomComboBox::~TCustomComboBox() { UnhookEdit(); }
 
 void TCustomComboBox::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.StockClass = "COMBOBOX";
+    p.StockClass = L"COMBOBOX";
     p.Style |= WS_VSCROLL | CBS_AUTOHSCROLL | kStyleBits[style_];
     if (style_ == csSimple)
         // Only the edit line shows at the height of one line: the list below
@@ -41,11 +43,12 @@ void TCustomComboBox::CreateParams(TCreateParams& p) {
 void TCustomComboBox::CreateWnd() {
     TWinControl::CreateWnd();
     HWND wnd = GetHandle();
-    for (const std::string& item : items_) ::SendMessageA(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    for (const std::string& item : items_)
+        ::SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Wide(item).c_str()));
     if (itemIndex_ >= 0)
-        ::SendMessageA(wnd, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+        ::SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
     else if (style_ != csDropDownList && !TControl::GetText().empty())
-        ::SetWindowTextA(wnd, TControl::GetText().c_str());
+        ::SetWindowTextW(wnd, ui::Wide(TControl::GetText()).c_str());
     HookEdit();
     FitSimpleList();
 }
@@ -71,10 +74,10 @@ void TCustomComboBox::FitSimpleList() {
     // line; the list shows only when it has room for an item.
     RECT r;
     ::GetClientRect(info.hwndList, &r);
-    const LRESULT item = ::SendMessageA(GetHandle(), CB_GETITEMHEIGHT, 0, 0);
+    const LRESULT item = ::SendMessageW(GetHandle(), CB_GETITEMHEIGHT, 0, 0);
     const bool room = item != CB_ERR && r.bottom >= item;
     // The list's own visibility, whether or not the form is shown yet.
-    const bool shown = (::GetWindowLongA(info.hwndList, GWL_STYLE) & WS_VISIBLE) != 0;
+    const bool shown = (::GetWindowLongW(info.hwndList, GWL_STYLE) & WS_VISIBLE) != 0;
     if (shown != room) ::ShowWindow(info.hwndList, room ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -86,14 +89,15 @@ void TCustomComboBox::SetStyle(TComboBoxStyle style) {
 
 void TCustomComboBox::AddItem(const std::string& item) {
     items_.push_back(item);
-    if (HandleAllocated()) ::SendMessageA(GetHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    if (HandleAllocated())
+        ::SendMessageW(GetHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Wide(item).c_str()));
 }
 
 void TCustomComboBox::ClearItems() {
     items_.clear();
     itemIndex_ = -1;
     if (HandleAllocated())
-        ::SendMessageA(GetHandle(), CB_RESETCONTENT, 0, 0);
+        ::SendMessageW(GetHandle(), CB_RESETCONTENT, 0, 0);
     else
         TControl::SetText("");
 }
@@ -106,7 +110,7 @@ const std::string& TCustomComboBox::GetItem(int index) const {
 
 int TCustomComboBox::GetItemIndex() const {
     if (!HandleAllocated()) return itemIndex_;
-    LRESULT i = ::SendMessageA(GetHandle(), CB_GETCURSEL, 0, 0);
+    LRESULT i = ::SendMessageW(GetHandle(), CB_GETCURSEL, 0, 0);
     return i == CB_ERR ? -1 : static_cast<int>(i);
 }
 
@@ -116,7 +120,7 @@ void TCustomComboBox::SetItemIndex(int index) {
     if (HandleAllocated()) {
         // The control shows the item's text in the edit line itself (and
         // empties it for no selection).
-        ::SendMessageA(GetHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageW(GetHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     } else {
         TControl::SetText(index >= 0 ? items_[static_cast<std::size_t>(index)] : std::string());
     }
@@ -132,7 +136,7 @@ void TCustomComboBox::WndProc(TMessage& m) {
                 // the handlers should already see the item's text.
                 int index = GetItemIndex();
                 if (style_ != csDropDownList && index >= 0)
-                    ::SetWindowTextA(GetHandle(), items_[static_cast<std::size_t>(index)].c_str());
+                    ::SetWindowTextW(GetHandle(), ui::Wide(items_[static_cast<std::size_t>(index)]).c_str());
                 Click();
                 Change();
                 return;
@@ -188,24 +192,16 @@ LRESULT CALLBACK TCustomComboBox::EditSubclassProc(HWND wnd, UINT msg, WPARAM wP
                                                    DWORD_PTR data) {
     auto* combo = reinterpret_cast<TCustomComboBox*>(data);
     if (!combo || combo->edit_ != wnd || combo->IsDestroying()) return ::DefSubclassProc(wnd, msg, wParam, lParam);
-    // No exception leaves a window procedure.
-    try {
-        return combo->EditMessage(wnd, msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        if (Application) Application->HandleException(e);
-    } catch (...) {
-        if (Application) Application->HandleException(Exception("Unexpected error"));
-    }
-    return 0;
+    return ui::Guarded([&] { return combo->EditMessage(wnd, msg, wParam, lParam); }, LRESULT(0));
 }
 
 LRESULT TCustomComboBox::EditMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CHAR: {
-            char c = static_cast<char>(wParam);
+            wchar_t c = static_cast<wchar_t>(wParam);
             KeyPress(c);
             if (!c) return 0;
-            return ::DefSubclassProc(wnd, msg, static_cast<BYTE>(c), lParam);
+            return ::DefSubclassProc(wnd, msg, c, lParam);
         }
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:

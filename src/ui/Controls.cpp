@@ -12,7 +12,7 @@
 #include "ui/SysUtils.h"
 
 HCURSOR CursorHandle(TCursor cursor) {
-    LPCSTR id = IDC_ARROW;
+    LPCWSTR id = IDC_ARROW;
     switch (cursor) {
         case crCross: id = IDC_CROSS; break;
         case crIBeam: id = IDC_IBEAM; break;
@@ -30,7 +30,7 @@ HCURSOR CursorHandle(TCursor cursor) {
         case crNone: return nullptr;
         default: break;
     }
-    return ::LoadCursorA(nullptr, id);  // shared system cursors: nothing to release
+    return ::LoadCursorW(nullptr, id);  // shared system cursors: nothing to release
 }
 
 TShiftState MouseShiftState(WPARAM keys) {
@@ -348,7 +348,7 @@ void TControl::WndProc(TMessage& m) {
         case CM_VISIBLECHANGED: VisibleChanged(); return;
         case CM_MOUSEENTER: MouseEnter(); return;
         case CM_MOUSELEAVE: MouseLeave(); return;
-        case CM_DIALOGCHAR: m.Result = DialogChar(static_cast<char>(m.WParam)) ? 1 : 0; return;
+        case CM_DIALOGCHAR: m.Result = DialogChar(static_cast<wchar_t>(m.WParam)) ? 1 : 0; return;
         case CM_PARENTFONTCHANGED: ParentFontChanged(); return;
         case CM_PARENTCOLORCHANGED: ParentColorChanged(); return;
         case CM_PARENTSHOWHINTCHANGED:

@@ -39,7 +39,7 @@ constexpr UINT CM_COLORCHANGED = CM_BASE + 5;
 constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 6;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 7;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 8;
-constexpr UINT CM_DIALOGCHAR = CM_BASE + 9;       // WParam: the character; Result 1 = handled
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 9;       // WParam: the character (wchar_t); Result 1 = handled
 constexpr UINT CM_VISIBLECHANGED = CM_BASE + 10;
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 11;
 constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 12;
@@ -108,7 +108,8 @@ HCURSOR CursorHandle(TCursor cursor);
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
-using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+// Key is the UTF-16 unit of WM_CHAR; a handler that sets it to 0 takes it.
+using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 
 // The shift state of a mouse message's key flags, or of the keyboard now.
@@ -232,7 +233,7 @@ protected:
     virtual void MouseEnter() {}
     virtual void MouseLeave() {}
     // An accelerator character typed in the form; true when handled.
-    virtual bool DialogChar(char) { return false; }
+    virtual bool DialogChar(wchar_t) { return false; }
     virtual void ParentFontChanged();
     virtual void ParentColorChanged();
 
@@ -330,7 +331,7 @@ LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
 LRESULT CALLBACK StockSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 namespace ui {
 // Registers (once) a window class of the class library under this name.
-void RegisterControlClass(const char* name);
+void RegisterControlClass(const wchar_t* name);
 }
 
 class TWinControl : public TControl {
@@ -415,7 +416,7 @@ protected:
         HWND WndParent = nullptr;
         // A system class (EDIT, COMBOBOX, ...) the control subclasses, or
         // empty for the class library's own window class.
-        std::string StockClass;
+        std::wstring StockClass;
         UINT ClassStyle = CS_DBLCLKS;
     };
     virtual void CreateParams(TCreateParams& params);
@@ -432,7 +433,7 @@ protected:
 
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyUp(WORD& key, TShiftState shift);
-    virtual void KeyPress(char& key);
+    virtual void KeyPress(wchar_t& key);
     virtual void DoEnter();
     virtual void DoExit();
     // The dialog codes (WM_GETDLGCODE) of the class library's own controls.
@@ -443,7 +444,7 @@ protected:
     void EnabledChanged() override;
     void SysColorChanged() override;
     // Offers an accelerator to the children in turn.
-    bool DialogChar(char key) override;
+    bool DialogChar(wchar_t key) override;
 
 private:
     friend class TControl;

@@ -10,14 +10,14 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
 
 void TCustomEdit::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.StockClass = "EDIT";
+    p.StockClass = L"EDIT";
     p.Style |= ES_AUTOHSCROLL | ES_LEFT;
     p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TCustomEdit::CreateWnd() {
     TWinControl::CreateWnd();
-    if (maxLength_ > 0) ::SendMessageA(GetHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+    if (maxLength_ > 0) ::SendMessageW(GetHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
 void TCustomEdit::SetMaxLength(int maxLength) {
@@ -25,11 +25,11 @@ void TCustomEdit::SetMaxLength(int maxLength) {
     if (maxLength == maxLength_) return;
     maxLength_ = maxLength;
     // EM_LIMITTEXT with 0 lifts the limit to the control's own maximum.
-    if (HandleAllocated()) ::SendMessageA(GetHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+    if (HandleAllocated()) ::SendMessageW(GetHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
 void TCustomEdit::SelectAll() {
-    if (HandleAllocated()) ::SendMessageA(GetHandle(), EM_SETSEL, 0, -1);
+    if (HandleAllocated()) ::SendMessageW(GetHandle(), EM_SETSEL, 0, -1);
 }
 
 void TCustomEdit::Change() { Fire(OnChange, this); }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
+#include <cwchar>
+
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -31,9 +33,9 @@ struct ShellIcons {
     int OpenFolder = -1;
 };
 
-int ShellIconIndex(const char* path, DWORD attributes, UINT flags, HIMAGELIST* list) {
-    SHFILEINFOA info{};
-    auto result = ::SHGetFileInfoA(path, attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags);
+int ShellIconIndex(const wchar_t* path, DWORD attributes, UINT flags, HIMAGELIST* list) {
+    SHFILEINFOW info{};
+    auto result = ::SHGetFileInfoW(path, attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags);
     if (!result) return -1;
     if (list) *list = reinterpret_cast<HIMAGELIST>(result);
     return info.iIcon;
@@ -42,9 +44,9 @@ int ShellIconIndex(const char* path, DWORD attributes, UINT flags, HIMAGELIST* l
 const ShellIcons& Icons() {
     static const ShellIcons icons = [] {
         ShellIcons i;
-        i.ClosedFolder = ShellIconIndex("folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES, &i.List);
+        i.ClosedFolder = ShellIconIndex(L"folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES, &i.List);
         i.OpenFolder =
-            ShellIconIndex("folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON, nullptr);
+            ShellIconIndex(L"folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON, nullptr);
         return i;
     }();
     return icons;
@@ -53,8 +55,8 @@ const ShellIcons& Icons() {
 int TextHeightOf(TFont* font) {
     ui::MemoryDc dc(::CreateCompatibleDC(nullptr));
     ui::SelectGuard select(dc.get(), font->GetHandle());
-    TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc.get(), &tm);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc.get(), &tm);
     return tm.tmHeight;
 }
 
@@ -77,40 +79,58 @@ void DrawRow(const DRAWITEMSTRUCT& item, int indent, int icon, const std::string
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ColorToRGB(disabled ? clGrayText : selected ? clHighlightText : font->GetColor()));
     TRect tr = Rect(x, r.top, r.right, r.bottom);
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &tr,
+    const std::wstring wide = ui::Wide(text);
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &tr,
                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) ::DrawFocusRect(dc, &r);
 }
 
+// Calls a system function that fills a buffer and answers the length it
+// needs when the buffer is too small, with a buffer that grows until the
+// text fits; empty when the call fails.
+template <class F>
+std::wstring GrowingText(F&& call) {
+    std::wstring buf(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = call(static_cast<DWORD>(buf.size()), &buf[0]);
+        if (n == 0) return std::wstring();
+        if (n < buf.size()) {
+            buf.resize(n);
+            return buf;
+        }
+        buf.resize(n);
+    }
+}
+
 std::string CurrentFolder() {
-    char buf[MAX_PATH];
-    DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
-    return n && n < sizeof buf ? std::string(buf, n) : std::string("C:\\");
+    const std::wstring folder = GrowingText([](DWORD size, wchar_t* buf) { return ::GetCurrentDirectoryW(size, buf); });
+    return folder.empty() ? std::string("C:\\") : ui::Utf8(folder);
 }
 
 std::string FullPath(const std::string& path) {
-    char buf[MAX_PATH];
-    DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-    return n && n < sizeof buf ? std::string(buf, n) : path;
+    const std::wstring wide = ui::Wide(path);
+    const std::wstring full = GrowingText(
+        [&](DWORD size, wchar_t* buf) { return ::GetFullPathNameW(wide.c_str(), size, buf, nullptr); });
+    return full.empty() ? path : ui::Utf8(full);
 }
 
 // "c: [Label]", as the classic drive box writes a drive; only fixed drives
 // are asked for their label.
-std::string DriveText(const std::string& root) {
+std::string DriveText(const std::wstring& root) {
     std::string text(1, static_cast<char>(std::tolower(static_cast<unsigned char>(root[0]))));
     text += ':';
-    UINT type = ::GetDriveTypeA(root.c_str());
+    UINT type = ::GetDriveTypeW(root.c_str());
     if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
-        char label[MAX_PATH + 1] = {};
-        if (::GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) &&
+        wchar_t label[MAX_PATH + 1] = {};
+        if (::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
             label[0])
-            text += std::string(" [") + label + "]";
+            text += " [" + ui::Utf8(label) + "]";
     }
     return text;
 }
 
-int DriveIcon(const std::string& root) {
-    UINT type = ::GetDriveTypeA(root.c_str());
+int DriveIcon(const std::wstring& root) {
+    UINT type = ::GetDriveTypeW(root.c_str());
     UINT flags = type == DRIVE_FIXED || type == DRIVE_RAMDISK ? 0 : SHGFI_USEFILEATTRIBUTES;
     return ShellIconIndex(root.c_str(), FILE_ATTRIBUTE_DIRECTORY, flags, nullptr);
 }
@@ -163,10 +183,29 @@ char DriveOf(const std::string& path) {
 }
 
 void SortNames(std::vector<std::string>& names) {
-    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
-                                b.c_str(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+    // Each name is converted once, not at every comparison.
+    std::vector<std::pair<std::wstring, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names) keyed.emplace_back(ui::Wide(name), std::move(name));
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.first.c_str(),
+                                static_cast<int>(a.first.size()), b.first.c_str(),
+                                static_cast<int>(b.first.size())) == CSTR_LESS_THAN;
     });
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
+}
+
+std::wstring ListingPattern(const std::wstring& folder) {
+    std::wstring pattern = folder;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    // Up to MAX_PATH - 1 characters the system takes the path as it is;
+    // beyond that only with the prefix that turns its parsing off (the
+    // folder is a full path already).
+    if (pattern.size() < MAX_PATH || pattern.compare(0, 4, L"\\\\?\\") == 0) return pattern;
+    if (pattern.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + pattern.substr(2);
+    if (pattern.size() >= 3 && pattern[1] == L':' && pattern[2] == L'\\') return L"\\\\?\\" + pattern;
+    return pattern;
 }
 
 }  // namespace folders
@@ -190,15 +229,16 @@ void TDriveComboBox::UpdateDrives() {
     DWORD mask = ::GetLogicalDrives();
     if (mask == driveMask_ && !drives_.empty()) return;
     driveMask_ = mask;
-    char buf[1024] = {};
-    DWORD n = ::GetLogicalDriveStringsA(sizeof buf - 1, buf);
-    if (n >= sizeof buf) n = 0;
+    // The roots come as one list of zero-terminated strings.
+    std::wstring roots =
+        GrowingText([](DWORD size, wchar_t* buf) { return ::GetLogicalDriveStringsW(size - 1, buf); });
+    roots.push_back(L'\0');
     QuietDriveErrors quiet;
     drives_.clear();
     driveIcons_.clear();
     ClearItems();
-    for (const char* root = buf; *root; root += std::strlen(root) + 1) {
-        drives_.push_back(folders::DriveOf(root));
+    for (const wchar_t* root = roots.c_str(); *root; root += std::wcslen(root) + 1) {
+        drives_.push_back(folders::DriveOf(ui::Utf8(root)));
         driveIcons_.push_back(DriveIcon(root));
         AddItem(DriveText(root));
     }
@@ -285,7 +325,7 @@ TDirectoryListBox::~TDirectoryListBox() = default;
 
 void TDirectoryListBox::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.StockClass = "LISTBOX";
+    p.StockClass = L"LISTBOX";
     p.Style |= LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
     p.ExStyle |= WS_EX_CLIENTEDGE;
 }
@@ -301,14 +341,17 @@ void TDirectoryListBox::SetItemHeight(int height) {
     if (height == itemHeight_) return;
     itemHeight_ = height;
     if (HandleAllocated()) {
-        ::SendMessageA(GetHandle(), LB_SETITEMHEIGHT, 0, height);
+        ::SendMessageW(GetHandle(), LB_SETITEMHEIGHT, 0, height);
         Invalidate();
     }
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (path.empty()) return;
-    std::string full = folders::Normalize(FullPath(path));
+    ShowDirectory(folders::Normalize(FullPath(path)));
+}
+
+void TDirectoryListBox::ShowDirectory(const std::string& full) {
     if (full == directory_) return;
     directory_ = full;
     ReadEntries();
@@ -331,7 +374,10 @@ std::string TDirectoryListBox::GetItemPath(int index) const {
 }
 
 void TDirectoryListBox::OpenItem(int index) {
-    if (index >= 0 && index < GetItemCount()) SetDirectory(entries_[static_cast<std::size_t>(index)].Path);
+    // The row's path is a full path made of the names the system listed: it
+    // is taken as it is, so that a name the path parser would change (one
+    // that ends with a dot or a blank) still opens its own folder.
+    if (index >= 0 && index < GetItemCount()) ShowDirectory(entries_[static_cast<std::size_t>(index)].Path);
 }
 
 void TDirectoryListBox::ReadEntries() {
@@ -345,16 +391,15 @@ void TDirectoryListBox::ReadEntries() {
     std::vector<std::string> names;
     {
         QuietDriveErrors quiet;
-        WIN32_FIND_DATAA found;
-        HANDLE h = ::FindFirstFileA(folders::Join(directory_, "*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
+        WIN32_FIND_DATAW found;
+        ui::FindHandle find(folders::ListingPattern(ui::Wide(directory_)), found);
+        if (find.Found()) {
             do {
-                const std::string name = found.cFileName;
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
+                const std::wstring name = found.cFileName;
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
-                names.push_back(name);
-            } while (::FindNextFileA(h, &found));
-            ::FindClose(h);
+                names.push_back(ui::Utf8(name));
+            } while (find.Next(found));
         }
     }
     folders::SortNames(names);
@@ -365,22 +410,22 @@ void TDirectoryListBox::ReadEntries() {
 void TDirectoryListBox::FillWindow() {
     if (!HandleAllocated()) return;
     HWND wnd = GetHandle();
-    ::SendMessageA(wnd, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(wnd, LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(wnd, LB_RESETCONTENT, 0, 0);
     int current = -1;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        ::SendMessageA(wnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].Name.c_str()));
+        ::SendMessageW(wnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Wide(entries_[i].Name).c_str()));
         if (entries_[i].Open) current = static_cast<int>(i);
     }
-    ::SendMessageA(wnd, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
-    ::SendMessageA(wnd, WM_SETREDRAW, TRUE, 0);
+    ::SendMessageW(wnd, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
+    ::SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(wnd, nullptr, TRUE);
 }
 
-void TDirectoryListBox::KeyPress(char& key) {
+void TDirectoryListBox::KeyPress(wchar_t& key) {
     TWinControl::KeyPress(key);
-    if (key == '\r') {
-        OpenItem(static_cast<int>(::SendMessageA(GetHandle(), LB_GETCURSEL, 0, 0)));
+    if (key == L'\r') {
+        OpenItem(static_cast<int>(::SendMessageW(GetHandle(), LB_GETCURSEL, 0, 0)));
         key = 0;
     }
 }
@@ -405,7 +450,7 @@ void TDirectoryListBox::WndProc(TMessage& m) {
     switch (m.Msg) {
         case CN_COMMAND:
             if (HIWORD(m.WParam) == LBN_DBLCLK) {
-                OpenItem(static_cast<int>(::SendMessageA(GetHandle(), LB_GETCURSEL, 0, 0)));
+                OpenItem(static_cast<int>(::SendMessageW(GetHandle(), LB_GETCURSEL, 0, 0)));
                 return;
             }
             break;

@@ -29,6 +29,9 @@ std::string Join(const std::string& folder, const std::string& name);
 char DriveOf(const std::string& path);
 // Sorts names as the list shows them: without regard to letter case.
 void SortNames(std::vector<std::string>& names);
+// The wildcard that lists a folder (a full path): the folder and "\*", with
+// the "\\?\" prefix when it is too long for the system to take otherwise.
+std::wstring ListingPattern(const std::wstring& folder);
 }  // namespace folders
 
 class TDriveComboBox : public TCustomComboBox {
@@ -90,7 +93,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void WndProc(TMessage& message) override;
-    void KeyPress(char& key) override;
+    void KeyPress(wchar_t& key) override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
@@ -101,6 +104,8 @@ private:
         int Level;
         bool Open;
     };
+    // Shows a folder given by its full path, taken as it is.
+    void ShowDirectory(const std::string& full);
     void ReadEntries();
     void FillWindow();
     void DrawEntry(const DRAWITEMSTRUCT& item);

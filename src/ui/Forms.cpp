@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "ui/Guarded.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 #include "ui/UnitInit.h"
 #include "ui/UtilityWindow.h"
 
@@ -13,7 +15,7 @@ TScreen* Screen = nullptr;
 
 namespace {
 
-const char kFormClass[] = "SweepfieldForm";
+const wchar_t kFormClass[] = L"SweepfieldForm";
 
 // The child windows of a control that are not controls of their own.
 std::vector<HWND> InnerWindows(TWinControl* control) {
@@ -87,8 +89,9 @@ void TForm::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
     ui::RegisterControlClass(kFormClass);
-    HWND wnd = ::CreateWindowExA(p.ExStyle, kFormClass, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
-                                 p.WndParent, nullptr, ::GetModuleHandleA(nullptr), static_cast<TWinControl*>(this));
+    HWND wnd = ::CreateWindowExW(p.ExStyle, kFormClass, ui::Wide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
+                                 p.Height, p.WndParent, nullptr, ::GetModuleHandleW(nullptr),
+                                 static_cast<TWinControl*>(this));
     if (!wnd) throw EOutOfResources("Error creating window");
     SetIconOnWindow();
     UpdateBoundsFromWindow();
@@ -104,9 +107,9 @@ void TForm::ApplyStyles() {
     // Keep the window's size: only the frame changes.
     RECT r;
     ::GetClientRect(handle_, &r);
-    LONG visible = ::GetWindowLongA(handle_, GWL_STYLE) & WS_VISIBLE;
-    ::SetWindowLongA(handle_, GWL_STYLE, static_cast<LONG>(p.Style) | visible);
-    ::SetWindowLongA(handle_, GWL_EXSTYLE, static_cast<LONG>(p.ExStyle));
+    LONG visible = ::GetWindowLongW(handle_, GWL_STYLE) & WS_VISIBLE;
+    ::SetWindowLongW(handle_, GWL_STYLE, static_cast<LONG>(p.Style) | visible);
+    ::SetWindowLongW(handle_, GWL_EXSTYLE, static_cast<LONG>(p.ExStyle));
     ::SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     UpdateBoundsFromWindow();
@@ -128,8 +131,8 @@ void TForm::SetIconOnWindow() {
     if (!handle_) return;
     HICON icon = icon_->GetHandle();
     if (!icon && Application) icon = Application->GetIcon()->GetHandle();
-    ::SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    ::SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 void TForm::FrameSize(int& extraWidth, int& extraHeight) const {
@@ -285,7 +288,7 @@ bool TForm::DialogKey(WORD key, TShiftState shift) {
         case VK_RETURN: {
             // A focused push button takes Enter itself; otherwise the default button.
             if (activeControl_ && activeControl_->HandleAllocated()) {
-                LRESULT code = ::SendMessageA(activeControl_->GetHandle(), WM_GETDLGCODE, 0, 0);
+                LRESULT code = ::SendMessageW(activeControl_->GetHandle(), WM_GETDLGCODE, 0, 0);
                 if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
                     activeControl_->Click();
                     return true;
@@ -309,7 +312,7 @@ bool TForm::DialogKey(WORD key, TShiftState shift) {
     }
 }
 
-bool TForm::DialogCharToControls(char key) { return DialogChar(key); }
+bool TForm::DialogCharToControls(wchar_t key) { return DialogChar(key); }
 
 void TForm::DoCreate() { Fire(OnCreate, this); }
 
@@ -342,9 +345,7 @@ void TForm::WndProc(TMessage& m) {
 TApplication::TApplication(TComponent* owner) : TComponent(owner), icon_(new TIcon) {
     Application = this;
     Screen = new TScreen(this);
-    char path[MAX_PATH];
-    DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string exe(path, n);
+    const std::string exe = ui::Utf8(ui::ExePath());
     std::size_t slash = exe.find_last_of("\\/");
     title_ = exe.substr(slash == std::string::npos ? 0 : slash + 1);
     std::size_t dot = title_.rfind('.');
@@ -360,7 +361,7 @@ TApplication::~TApplication() {
     }
     mainForm_ = nullptr;
     ui::FinalizeUnits();
-    if (tooltip_) ::DestroyWindow(tooltip_);
+    tooltip_.reset();  // before the window that owns it
     window_.reset();
     Screen = nullptr;  // owned: freed with the other components
     if (Application == this) Application = nullptr;
@@ -369,7 +370,7 @@ TApplication::~TApplication() {
 void TApplication::Initialize() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
     // The hooks see every message of the application's window first.
     window_ = std::make_unique<ui::UtilityWindow>(ui::UtilityWindow::TopLevel, [this](UINT msg, WPARAM w, LPARAM l) {
         TMessage m{msg, w, l, 0};
@@ -380,10 +381,10 @@ void TApplication::Initialize() {
         return false;
     });
     HWND handle = window_->Handle();
-    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle, nullptr, instance,
-                                 nullptr);
-    if (tooltip_) ::SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
+    tooltip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                     WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, handle, nullptr, instance, nullptr));
+    if (tooltip_) ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 300);
     try {
         icon_->LoadFromResourceName(instance, "MAINICON");
     } catch (const EResNotFound&) {
@@ -403,7 +404,7 @@ HWND TApplication::GetHandle() const { return window_ ? window_->Handle() : null
 void TApplication::ActivateApp(bool active) {
     if (active == active_) return;
     active_ = active;
-    if (window_) ::SendMessageA(window_->Handle(), active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
+    if (window_) ::SendMessageW(window_->Handle(), active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
 }
 
 int TApplication::HookMainWindow(TWindowHook hook) {
@@ -426,14 +427,14 @@ void TApplication::Terminate() {
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
-    if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
         terminated_ = true;
         return true;
     }
     if (!IsKeyMsg(msg)) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     ui::FreeDeviceContexts();
     return true;
@@ -456,30 +457,29 @@ bool TApplication::IsKeyMsg(MSG& msg) {
     TWinControl* control = TWinControl::FindControlOrAncestor(msg.hwnd);
     TForm* form = control ? control->GetParentForm() : nullptr;
     if (!form || !::IsWindowEnabled(form->GetHandle())) return false;
-    try {
+    // The form's handlers run outside any window procedure here: an error
+    // is reported as it would be from one, and the key counts as used.
+    return ui::Guarded([&] {
         switch (msg.message) {
             case WM_KEYDOWN: {
                 WORD key = static_cast<WORD>(msg.wParam);
                 if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
-                LRESULT code = ::SendMessageA(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg));
+                LRESULT code = ::SendMessageW(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg));
                 if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
                 if (key == VK_TAB && (code & DLGC_WANTTAB)) return false;
                 return form->DialogKey(key, KeyboardShiftState());
             }
             case WM_SYSCHAR:
-                return form->DialogCharToControls(static_cast<char>(msg.wParam));
+                return form->DialogCharToControls(static_cast<wchar_t>(msg.wParam));
             case WM_CHAR: {
-                LRESULT code = ::SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+                LRESULT code = ::SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
                 if (code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_HASSETSEL)) return false;
-                return form->DialogCharToControls(static_cast<char>(msg.wParam));
+                return form->DialogCharToControls(static_cast<wchar_t>(msg.wParam));
             }
             default:
                 return false;
         }
-    } catch (const std::exception& e) {
-        HandleException(e);
-        return true;
-    }
+    }, true);
 }
 
 void TApplication::HandleException(const std::exception& error) {
@@ -488,17 +488,18 @@ void TApplication::HandleException(const std::exception& error) {
         return;
     }
     if (reporting_) return;
+    const std::wstring text = ui::Wide(error.what()), title = ui::Wide(title_);
     reporting_ = true;
     HWND owner = ::GetActiveWindow();
-    if (!owner && mainForm_) owner = mainForm_->GetHandle();
-    ::MessageBoxA(owner, error.what(), title_.c_str(), MB_OK | MB_ICONSTOP);
+    if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->GetHandle();
+    ::MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
     reporting_ = false;
 }
 
 void TApplication::SetShowHint(bool showHint) {
     if (showHint == showHint_) return;
     showHint_ = showHint;
-    if (tooltip_) ::SendMessageA(tooltip_, TTM_ACTIVATE, showHint, 0);
+    if (tooltip_) ::SendMessageW(tooltip_.get(), TTM_ACTIVATE, showHint, 0);
 }
 
 void TApplication::RemoveHintTool(TControl* control) {
@@ -507,12 +508,12 @@ void TApplication::RemoveHintTool(TControl* control) {
     hinted_.erase(it);
     if (!tooltip_) return;
     // The tool may have been registered either way; take out both.
-    TOOLINFOA ti{};
+    TTTOOLINFOW ti{};
     ti.cbSize = sizeof ti;
     if (control->GetParent() && control->GetParent()->HandleAllocated()) {
         ti.hwnd = control->GetParent()->GetHandle();
         ti.uId = reinterpret_cast<UINT_PTR>(control);
-        ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        ::SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
     if (control->IsWindowed()) {
         auto* w = static_cast<TWinControl*>(control);
@@ -520,11 +521,11 @@ void TApplication::RemoveHintTool(TControl* control) {
             ti.uFlags = TTF_IDISHWND;
             ti.hwnd = ::GetParent(w->GetHandle());
             ti.uId = reinterpret_cast<UINT_PTR>(w->GetHandle());
-            ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+            ::SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
             ti.hwnd = w->GetHandle();
             for (HWND inner : InnerWindows(w)) {
                 ti.uId = reinterpret_cast<UINT_PTR>(inner);
-                ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+                ::SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
             }
         }
     }
@@ -535,9 +536,11 @@ void TApplication::UpdateHintTool(TControl* control) {
     RemoveHintTool(control);
     if (control->GetHint().empty() || !control->GetShowHint() || !control->GetVisible()) return;
     TWinControl* parent = control->GetParent();
-    TOOLINFOA ti{};
+    // The tooltip keeps a copy of the text.
+    std::wstring hint = ui::Wide(control->GetHint());
+    TTTOOLINFOW ti{};
     ti.cbSize = sizeof ti;
-    ti.lpszText = const_cast<char*>(control->GetHint().c_str());
+    ti.lpszText = &hint[0];
     if (control->IsWindowed() && control->GetEnabled()) {
         auto* w = static_cast<TWinControl*>(control);
         if (!w->HandleAllocated()) return;
@@ -546,11 +549,11 @@ void TApplication::UpdateHintTool(TControl* control) {
         ti.uId = reinterpret_cast<UINT_PTR>(w->GetHandle());
         // The windows inside a stock control (a combo box's edit line, a
         // spin edit's arrows) get the mouse instead of it: they show its hint.
-        TOOLINFOA inner = ti;
+        TTTOOLINFOW inner = ti;
         inner.hwnd = w->GetHandle();
         for (HWND child : InnerWindows(w)) {
             inner.uId = reinterpret_cast<UINT_PTR>(child);
-            ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&inner));
+            ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&inner));
         }
     } else {
         // Windowless and disabled controls get no mouse messages of their own:
@@ -561,19 +564,19 @@ void TApplication::UpdateHintTool(TControl* control) {
         ti.uId = reinterpret_cast<UINT_PTR>(control);
         ti.rect = control->GetBoundsRect();
     }
-    if (::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) hinted_.push_back(control);
+    if (::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) hinted_.push_back(control);
 }
 
 void TApplication::CancelHint() {
     if (!tooltip_) return;
-    ::SendMessageA(tooltip_, TTM_POP, 0, 0);
+    ::SendMessageW(tooltip_.get(), TTM_POP, 0, 0);
     // Wine's tooltip keeps a pending showing across a press (such as the one
     // that opens a menu), and neither hiding nor deactivating it stops that;
     // it forgets its tool when told the mouse is over none.
     MSG nowhere{};
     nowhere.hwnd = GetHandle();  // a window with no tools
     nowhere.message = WM_MOUSEMOVE;
-    ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&nowhere));
+    ::SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&nowhere));
 }
 
 void TApplication::ControlDestroyed(TControl* control) {
@@ -593,7 +596,7 @@ void TScreen::SetCursor(TCursor cursor) {
     ::GetCursorPos(&p);
     HWND wnd = ::WindowFromPoint(p);
     if (wnd && TWinControl::FindControlOrAncestor(wnd))
-        ::SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        ::SendMessageW(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     else
         ::SetCursor(CursorHandle(crArrow));
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ui/Controls.h"
+#include "ui/Handles.h"
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
@@ -71,7 +72,7 @@ public:
     bool GetKeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool keyPreview) { keyPreview_ = keyPreview; }
     // Offers a character to the controls as an accelerator; true when used.
-    bool DialogCharToControls(char key);
+    bool DialogCharToControls(wchar_t key);
 
     // Applies a window definition: the components it creates are marked as
     // being loaded, get Loaded once it is done, and then OnCreate runs.
@@ -167,7 +168,7 @@ public:
 
     // Keeps the tooltip of a control in step with its hint, place and visibility.
     void UpdateHintTool(TControl* control);
-    HWND GetHintWindow() const { return tooltip_; }
+    HWND GetHintWindow() const { return tooltip_.get(); }
     // Takes down the hint on screen and any that is about to show.
     void CancelHint();
     void ControlDestroyed(TControl* control);
@@ -184,7 +185,7 @@ private:
     void RemoveHintTool(TControl* control);
 
     std::unique_ptr<ui::UtilityWindow> window_;
-    HWND tooltip_ = nullptr;
+    ui::WindowHandle tooltip_;
     TForm* mainForm_ = nullptr;
     std::unique_ptr<TIcon> icon_;
     std::string title_;

@@ -1,9 +1,11 @@
 #include "ui/Graphics.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 int ScreenPixelsPerInch() {
     static int ppi = [] {
@@ -72,7 +74,7 @@ void TFont::SetCharset(BYTE charset) {
 HFONT TFont::GetHandle() {
     if (borrowed_) return borrowed_;
     if (!handle_) {
-        LOGFONTA lf{};
+        LOGFONTW lf{};
         lf.lfHeight = height_;
         lf.lfWeight = style_.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
         lf.lfItalic = style_.Contains(fsItalic);
@@ -83,17 +85,19 @@ HFONT TFont::GetHandle() {
         lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
         lf.lfQuality = DEFAULT_QUALITY;
         lf.lfPitchAndFamily = pitch_ == fpFixed ? FIXED_PITCH : pitch_ == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
-        lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
-        handle_.reset(::CreateFontIndirectA(&lf));
+        // A face name longer than the record holds is cut, as the system would.
+        const std::wstring face = ui::Wide(name_).substr(0, LF_FACESIZE - 1);
+        face.copy(lf.lfFaceName, face.size());
+        handle_.reset(::CreateFontIndirectW(&lf));
     }
     return handle_.get();
 }
 
 void TFont::SetHandle(HFONT font) {
-    LOGFONTA lf{};
-    if (!font || !::GetObjectA(font, sizeof lf, &lf)) return;
+    LOGFONTW lf{};
+    if (!font || !::GetObjectW(font, sizeof lf, &lf)) return;
     ui::FontHandle old = std::move(handle_);  // see TFont::Changed
-    name_ = lf.lfFaceName;
+    name_ = ui::Utf8(std::wstring(lf.lfFaceName, wcsnlen(lf.lfFaceName, LF_FACESIZE)));
     height_ = lf.lfHeight;
     TFontStyles style;
     style.Set(fsBold, lf.lfWeight > FW_MEDIUM);
@@ -296,26 +300,30 @@ void TCanvas::Require(unsigned need) {
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
     Require(FontValid | BrushValid);
-    ::ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+    const std::wstring wide = ui::Wide(text);
+    ::ExtTextOutW(dc_, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr);
 }
 
 void TCanvas::TextRect(const TRect& rect, int x, int y, const std::string& text) {
     Require(FontValid | BrushValid);
     UINT options = ETO_CLIPPED;
     if (brush_->GetStyle() != bsClear) options |= ETO_OPAQUE;
-    ::ExtTextOutA(dc_, x, y, options, &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
+    const std::wstring wide = ui::Wide(text);
+    ::ExtTextOutW(dc_, x, y, options, &rect, wide.data(), static_cast<UINT>(wide.size()), nullptr);
 }
 
 TSize TCanvas::TextExtent(const std::string& text) {
     Require(FontValid);
     TSize size{0, 0};
-    ::GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+    const std::wstring wide = ui::Wide(text);
+    ::GetTextExtentPoint32W(dc_, wide.data(), static_cast<int>(wide.size()), &size);
     return size;
 }
 
 int TCanvas::DrawText(const std::string& text, TRect& rect, UINT format) {
     Require(FontValid | BrushValid);
-    return ::DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &rect, format);
+    std::wstring wide = ui::Wide(text);
+    return ::DrawTextW(dc_, wide.data(), static_cast<int>(wide.size()), &rect, format);
 }
 
 void TCanvas::FillRect(const TRect& rect) {
@@ -426,7 +434,7 @@ TBitmap::~TBitmap() { canvas_.reset(); }
 
 namespace ui {
 
-HBITMAP CreateColorBitmap(int width, int height) {
+BitmapHandle CreateColorBitmap(int width, int height) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;
@@ -435,7 +443,7 @@ HBITMAP CreateColorBitmap(int width, int height) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bmp = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    BitmapHandle bmp(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bmp) throw EOutOfResources("Out of system resources");
     std::fill_n(static_cast<DWORD*>(bits), static_cast<std::size_t>(width) * height, 0x00FFFFFFu);
     return bmp;
@@ -445,8 +453,8 @@ HBITMAP CreateColorBitmap(int width, int height) {
 
 namespace {
 
-HBITMAP CreateMonoBitmap(int width, int height) {
-    HBITMAP bmp = ::CreateBitmap(width, height, 1, 1, nullptr);
+ui::BitmapHandle CreateMonoBitmap(int width, int height) {
+    ui::BitmapHandle bmp(::CreateBitmap(width, height, 1, 1, nullptr));
     if (!bmp) throw EOutOfResources("Out of system resources");
     return bmp;
 }
@@ -461,15 +469,15 @@ void CopyPixels(HBITMAP to, HBITMAP from, int w, int h) {
 
 }  // namespace
 
-void TBitmap::Replace(HBITMAP bitmap) {
+void TBitmap::Replace(ui::BitmapHandle bitmap) {
     if (canvas_) canvas_->Release();
-    handle_.reset(bitmap);
+    handle_ = std::move(bitmap);
     ReadFormat();
 }
 
 void TBitmap::ReadFormat() {
     BITMAP bm{};
-    if (handle_ && ::GetObjectA(handle_.get(), sizeof bm, &bm)) {
+    if (handle_ && ::GetObjectW(handle_.get(), sizeof bm, &bm)) {
         width_ = bm.bmWidth;
         height_ = bm.bmHeight;
         monochrome_ = bm.bmBitsPixel == 1 && bm.bmPlanes == 1;
@@ -481,7 +489,7 @@ void TBitmap::ReadFormat() {
 
 int TBitmap::BitsPerPixel() const {
     BITMAP bm{};
-    if (!handle_ || !::GetObjectA(handle_.get(), sizeof bm, &bm)) return 0;
+    if (!handle_ || !::GetObjectW(handle_.get(), sizeof bm, &bm)) return 0;
     return bm.bmBitsPixel * bm.bmPlanes;
 }
 
@@ -490,20 +498,20 @@ void TBitmap::SetSize(int width, int height) {
     if (height < 0) height = 0;
     if (width == width_ && height == height_) return;
     if (width == 0 || height == 0) {
-        Replace(nullptr);
+        Replace(ui::BitmapHandle());
         width_ = width;
         height_ = height;
     } else {
-        HBITMAP fresh = monochrome_ ? CreateMonoBitmap(width, height) : ui::CreateColorBitmap(width, height);
+        ui::BitmapHandle fresh = monochrome_ ? CreateMonoBitmap(width, height) : ui::CreateColorBitmap(width, height);
         if (monochrome_) {
             ui::MemoryDc dc(::CreateCompatibleDC(nullptr));
-            ui::SelectGuard sel(dc.get(), fresh);
+            ui::SelectGuard sel(dc.get(), fresh.get());
             ::PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
         }
         if (canvas_) canvas_->Release();  // a bitmap can be selected into one context only
-        if (handle_) CopyPixels(fresh, handle_.get(), std::min(width, width_), std::min(height, height_));
+        if (handle_) CopyPixels(fresh.get(), handle_.get(), std::min(width, width_), std::min(height, height_));
         bool mono = monochrome_;
-        Replace(fresh);
+        Replace(std::move(fresh));
         monochrome_ = mono;
     }
     Changed();
@@ -515,15 +523,15 @@ void TBitmap::SetMonochrome(bool monochrome) {
         monochrome_ = monochrome;
         return;
     }
-    HBITMAP fresh = monochrome ? CreateMonoBitmap(width_, height_) : ui::CreateColorBitmap(width_, height_);
+    ui::BitmapHandle fresh = monochrome ? CreateMonoBitmap(width_, height_) : ui::CreateColorBitmap(width_, height_);
     if (canvas_) canvas_->Release();
-    CopyPixels(fresh, handle_.get(), width_, height_);
-    Replace(fresh);
+    CopyPixels(fresh.get(), handle_.get(), width_, height_);
+    Replace(std::move(fresh));
     Changed();
 }
 
 void TBitmap::SetHandle(HBITMAP bitmap) {
-    Replace(bitmap);
+    Replace(ui::BitmapHandle(bitmap));
     Changed();
 }
 
@@ -556,7 +564,7 @@ void TBitmap::SetPalette(HPALETTE palette) {
     palette_.reset();
     if (!palette) return;
     WORD n = 0;
-    ::GetObjectA(palette, sizeof n, &n);
+    ::GetObjectW(palette, sizeof n, &n);
     if (n == 0) return;
     std::vector<BYTE> buf(sizeof(LOGPALETTE) + n * sizeof(PALETTEENTRY));
     auto* lp = reinterpret_cast<LOGPALETTE*>(buf.data());
@@ -567,36 +575,37 @@ void TBitmap::SetPalette(HPALETTE palette) {
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-    HBITMAP bmp = static_cast<HBITMAP>(
-        ::LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ui::BitmapHandle bmp(static_cast<HBITMAP>(
+        ::LoadImageW(instance, ui::Wide(name).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bmp) throw EResNotFound("Resource " + name + " not found");
     palette_.reset();
-    Replace(bmp);
+    Replace(std::move(bmp));
     Changed();
 }
 
 void TBitmap::Assign(const TPersistent* source) {
     if (!source) {
         palette_.reset();
-        Replace(nullptr);
+        Replace(ui::BitmapHandle());
         Changed();
         return;
     }
     auto* b = dynamic_cast<const TBitmap*>(source);
     if (!b) return TPersistent::Assign(source);
     if (b == this) return;
-    HBITMAP copy = nullptr;
+    ui::BitmapHandle copy;
     if (b->canvas_) b->canvas_->Release();
     if (b->handle_) {
         // A DIB section stays one, with its depth and colour table; a
         // monochrome bitmap stays a device-dependent one.
-        copy = static_cast<HBITMAP>(
-            ::CopyImage(b->handle_.get(), IMAGE_BITMAP, 0, 0, b->monochrome_ ? 0 : LR_CREATEDIBSECTION));
+        copy.reset(static_cast<HBITMAP>(
+            ::CopyImage(b->handle_.get(), IMAGE_BITMAP, 0, 0, b->monochrome_ ? 0 : LR_CREATEDIBSECTION)));
         if (!copy) throw EOutOfResources("Out of system resources");
     }
     SetPalette(b->palette_.get());
-    Replace(copy);
-    if (!copy) {
+    const bool copied = static_cast<bool>(copy);
+    Replace(std::move(copy));
+    if (!copied) {
         width_ = b->width_;
         height_ = b->height_;
         monochrome_ = b->monochrome_;
@@ -617,7 +626,7 @@ TColor TBitmap::GetTransparentColor() {
 // ---------------------------------------------------------------- TIcon
 
 void TIcon::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-    HICON icon = static_cast<HICON>(::LoadImageA(instance, name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    HICON icon = static_cast<HICON>(::LoadImageW(instance, ui::Wide(name).c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     if (!icon) throw EResNotFound("Resource " + name + " not found");
     SetHandle(icon);
 }

@@ -234,7 +234,7 @@ public:
 
 private:
     class BitmapCanvas;
-    void Replace(HBITMAP bitmap);
+    void Replace(ui::BitmapHandle bitmap);
     void ReadFormat();
 
     ui::BitmapHandle handle_;
@@ -261,5 +261,5 @@ private:
 
 namespace ui {
 // A new 32-bit DIB section, white.
-HBITMAP CreateColorBitmap(int width, int height);
+BitmapHandle CreateColorBitmap(int width, int height);
 }  // namespace ui

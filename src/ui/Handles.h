@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <string>
 #include <utility>
 
 namespace ui {
@@ -55,8 +56,8 @@ struct DcTraits { static void Release(HDC h) { ::DeleteDC(h); } };
 struct IconTraits { static void Release(HICON h) { ::DestroyIcon(h); } };
 struct RegionTraits { static void Release(HRGN h) { ::DeleteObject(h); } };
 struct ImageListTraits { static void Release(HIMAGELIST h) { ::ImageList_Destroy(h); } };
+struct WindowTraits { static void Release(HWND h) { ::DestroyWindow(h); } };
 struct KernelHandleTraits { static void Release(HANDLE h) { ::CloseHandle(h); } };
-struct FindHandleTraits { static void Release(HANDLE h) { ::FindClose(h); } };
 
 using FontHandle = UniqueHandle<HFONT, GdiObjectTraits>;
 using BrushHandle = UniqueHandle<HBRUSH, GdiObjectTraits>;
@@ -67,10 +68,26 @@ using RegionHandle = UniqueHandle<HRGN, RegionTraits>;
 using MemoryDc = UniqueHandle<HDC, DcTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
-// Files, folders and processes; and directory searches. Both take
-// INVALID_HANDLE_VALUE for "none", as CreateFileW and FindFirstFileW return it.
+// A window the program made and no parent window destroys with its own.
+using WindowHandle = UniqueHandle<HWND, WindowTraits>;
+
+// A directory listing (FindFirstFileW), closed on every way out.
+class FindHandle {
+public:
+    FindHandle(const std::wstring& wildcard, WIN32_FIND_DATAW& data)
+        : h_(::FindFirstFileW(wildcard.c_str(), &data)) { if (Found()) detail::CountHandle(+1); }
+    ~FindHandle() { if (Found()) { ::FindClose(h_); detail::CountHandle(-1); } }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool Found() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool Next(WIN32_FIND_DATAW& data) { return Found() && ::FindNextFileW(h_, &data) != FALSE; }
+
+private:
+    HANDLE h_;
+};
+// Files, folders and processes. CreateFileW gives INVALID_HANDLE_VALUE for
+// "none", which ValidOrNull turns into the owner's none.
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
-using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 inline HANDLE ValidOrNull(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
 
 // A device context borrowed with GetDC/GetWindowDC and given back on scope exit.

@@ -7,6 +7,7 @@
 
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -54,9 +55,9 @@ std::string KeyName(WORD key) {
         default: break;
     }
     // Anything else by the keyboard layout's name for it.
-    char name[64] = "";
-    UINT scan = ::MapVirtualKeyA(key, 0);
-    if (scan && ::GetKeyNameTextA(static_cast<LONG>(scan << 16), name, sizeof name) > 0) return name;
+    wchar_t name[64] = L"";
+    UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    if (scan && ::GetKeyNameTextW(static_cast<LONG>(scan << 16), name, 64) > 0) return ui::Utf8(name);
     return std::string();
 }
 
@@ -66,21 +67,22 @@ void AppendItems(HMENU menu, const TMenuItem* parent) {
         const TMenuItem* item = parent->GetItem(i);
         if (!item->GetVisible()) continue;
         if (item->GetCaption() == "-") {
-            ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        std::string text = item->GetCaption();
-        if (item->GetShortCut() != scNone) text += "\t" + ShortCutToText(item->GetShortCut());
+        std::string caption = item->GetCaption();
+        if (item->GetShortCut() != scNone) caption += "\t" + ShortCutToText(item->GetShortCut());
+        const std::wstring text = ui::Wide(caption);
         UINT flags = MF_STRING | (item->GetEnabled() ? MF_ENABLED : MF_GRAYED);
         if (item->GetCount() > 0) {
             MenuHandle sub(::CreatePopupMenu());
             if (!sub) throw EOutOfResources("Out of system resources");
             AppendItems(sub.get(), item);
             // Once appended, the sub-menu belongs to the menu.
-            if (::AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str()))
+            if (::AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.get()), text.c_str()))
                 sub.release();
         } else {
-            ::AppendMenuA(menu, flags, item->GetCommand(), text.c_str());
+            ::AppendMenuW(menu, flags, item->GetCommand(), text.c_str());
         }
     }
 }
@@ -188,5 +190,5 @@ void TPopupMenu::Popup(int screenX, int screenY) {
     // No hint over an open menu.
     if (Application) Application->CancelHint();
     UINT command = static_cast<UINT>(::TrackPopupMenu(menu.get(), flags, screenX, screenY, 0, owner, nullptr));
-    if (command) ::PostMessageA(owner, WM_COMMAND, command, 0);
+    if (command) ::PostMessageW(owner, WM_COMMAND, command, 0);
 }

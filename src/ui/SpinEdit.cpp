@@ -12,17 +12,16 @@ const int kArrowsWidth = 15;
 
 }  // namespace
 
-char LocaleDecimalSeparator() {
-    char buf[8] = {};
-    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, sizeof buf) < 2) return '.';
+wchar_t LocaleDecimalSeparator() {
+    wchar_t buf[8] = {};
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) < 2) return L'.';
     return buf[0];
 }
 
-bool IsSpinEditChar(char key, char decimalSeparator) {
-    const unsigned char c = static_cast<unsigned char>(key);
-    if (c >= '0' && c <= '9') return true;
-    if (key == '+' || key == '-' || key == decimalSeparator) return true;
-    return c < 32 && c != '\r';
+bool IsSpinEditChar(wchar_t key, wchar_t decimalSeparator) {
+    if (key >= L'0' && key <= L'9') return true;
+    if (key == L'+' || key == L'-' || key == decimalSeparator) return true;
+    return key < 32 && key != L'\r';
 }
 
 int ClampSpinValue(long long value, int minValue, int maxValue) {
@@ -59,7 +58,7 @@ void TSpinEdit::DownClick() {
 
 void TSpinEdit::Beep() { ::MessageBeep(0); }
 
-void TSpinEdit::KeyPress(char& key) {
+void TSpinEdit::KeyPress(wchar_t& key) {
     if (!IsSpinEditChar(key, LocaleDecimalSeparator())) {
         key = 0;
         Beep();
@@ -83,15 +82,15 @@ void TSpinEdit::CreateWnd() {
     TCustomEdit::CreateWnd();
     HWND field = GetHandle();
     DWORD style = WS_CHILD | WS_VISIBLE | (GetEnabled() ? 0 : WS_DISABLED);
-    arrows_ = ::CreateWindowExA(0, UPDOWN_CLASSA, "", style, 0, 0, 0, 0, field, nullptr, ::GetModuleHandleA(nullptr),
+    arrows_ = ::CreateWindowExW(0, UPDOWN_CLASSW, L"", style, 0, 0, 0, 0, field, nullptr, ::GetModuleHandleW(nullptr),
                                 nullptr);
     if (!arrows_) return;
     // Upwards means more; the position itself is never used (see UDN_DELTAPOS).
-    ::SendMessageA(arrows_, UDM_SETRANGE32, 0, 100);
-    ::SendMessageA(arrows_, UDM_SETPOS32, 0, 50);
+    ::SendMessageW(arrows_, UDM_SETRANGE32, 0, 100);
+    ::SendMessageW(arrows_, UDM_SETPOS32, 0, 50);
     // With the field as its buddy a click on the arrows focuses the field;
     // without UDS_SETBUDDYINT the control leaves the field's text alone.
-    ::SendMessageA(arrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
+    ::SendMessageW(arrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
     PlaceArrows();
     HintChanged();  // the arrows show the field's hint too
 }
@@ -102,7 +101,7 @@ void TSpinEdit::PlaceArrows() {
     ::GetClientRect(GetHandle(), &r);
     ::SetWindowPos(arrows_, nullptr, r.right - kArrowsWidth, 0, kArrowsWidth, r.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
     // Text stops short of the arrows.
-    ::SendMessageA(GetHandle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, kArrowsWidth + 2));
+    ::SendMessageW(GetHandle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, kArrowsWidth + 2));
 }
 
 void TSpinEdit::BoundsChanged() {

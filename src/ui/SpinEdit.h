@@ -14,9 +14,9 @@
 #include "ui/Edit.h"
 
 // The decimal separator of the user's regional settings.
-char LocaleDecimalSeparator();
-// Whether a spin edit lets a typed character through.
-bool IsSpinEditChar(char key, char decimalSeparator);
+wchar_t LocaleDecimalSeparator();
+// Whether a spin edit lets a typed character (a UTF-16 unit) through.
+bool IsSpinEditChar(wchar_t key, wchar_t decimalSeparator);
 // A value kept within the bounds (no bound when they are equal) and within
 // the range of a signed 32-bit integer.
 int ClampSpinValue(long long value, int minValue, int maxValue);
@@ -43,7 +43,7 @@ public:
 protected:
     void CreateWnd() override;
     void WndProc(TMessage& message) override;
-    void KeyPress(char& key) override;
+    void KeyPress(wchar_t& key) override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void BoundsChanged() override;
     void EnabledChanged() override;

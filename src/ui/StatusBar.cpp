@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "ui/Unicode.h"
+
 namespace {
 // SB_SETTEXT takes the panel's index in the low byte of wParam.
 constexpr int kMaxParts = 256;
@@ -74,7 +76,7 @@ TStatusBar::~TStatusBar() = default;
 
 void TStatusBar::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.StockClass = STATUSCLASSNAMEA;
+    p.StockClass = STATUSCLASSNAMEW;
     // The window's caption would become the first panel's text.
     p.Caption.clear();
     // The form places the bar (Align); the control must not move itself.
@@ -114,7 +116,7 @@ void TStatusBar::UpdateParts() {
     std::vector<int> edges = ui::StatusPartEdges(widths);
     if (edges.empty()) edges.push_back(-1);  // one empty part rather than none
     const int count = std::min(static_cast<int>(edges.size()), kMaxParts);
-    ::SendMessageA(GetHandle(), SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
+    ::SendMessageW(GetHandle(), SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
     // New parts (or a new window) have no texts yet: all of them go now.
     changed_.assign(static_cast<std::size_t>(std::min(panels_.GetCount(), count)), true);
     FlushTexts();
@@ -143,7 +145,7 @@ void TStatusBar::FlushTexts() {
         if (!changed_[i]) continue;
         changed_[i] = false;
         const TStatusPanel& panel = *panels_.GetItem(static_cast<int>(i));
-        const std::string text = ui::StatusPanelWindowText(panel.GetText(), panel.GetAlignment());
-        ::SendMessageA(GetHandle(), SB_SETTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.c_str()));
+        const std::wstring text = ui::Wide(ui::StatusPanelWindowText(panel.GetText(), panel.GetAlignment()));
+        ::SendMessageW(GetHandle(), SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.c_str()));
     }
 }

@@ -301,9 +301,9 @@ void TStringGrid::SetBorderStyle(TFormBorderStyle style) {
     borderStyle_ = style;
     if (!HandleAllocated()) return;
     HWND wnd = TWinControl::GetHandle();
-    LONG ex = ::GetWindowLongA(wnd, GWL_EXSTYLE);
+    LONG ex = ::GetWindowLongW(wnd, GWL_EXSTYLE);
     ex = style == bsSingle ? ex | WS_EX_CLIENTEDGE : ex & ~WS_EX_CLIENTEDGE;
-    ::SetWindowLongA(wnd, GWL_EXSTYLE, ex);
+    ::SetWindowLongW(wnd, GWL_EXSTYLE, ex);
     ::SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
@@ -609,7 +609,7 @@ void TStringGrid::SetScrollBar(int bar, int max, int page, int pos) {
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
     // Asking is cheap; setting draws the bar. A bar that someone hid while
     // its range still calls for it is set all the same, which shows it.
-    const bool shown = (::GetWindowLongA(wnd, GWL_STYLE) & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
+    const bool shown = (::GetWindowLongW(wnd, GWL_STYLE) & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
     const bool needed = page <= max;
     if (::GetScrollInfo(wnd, bar, &si) && si.nMin == 0 && si.nMax == max && static_cast<int>(si.nPage) == page &&
         si.nPos == pos && shown == needed)
@@ -933,7 +933,7 @@ void TStringGrid::WndProc(TMessage& m) {
             return;
         case WM_MOUSEWHEEL: {
             UINT lines = 3;
-            ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+            ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
             wheelDelta_ += GET_WHEEL_DELTA_WPARAM(m.WParam);
             const int notches = wheelDelta_ / WHEEL_DELTA;
             wheelDelta_ -= notches * WHEEL_DELTA;

@@ -179,7 +179,7 @@ protected:
     // after the grid set the canvas font to Font, the brush to the highlight
     // colour (and the font colour to the highlight-text colour) for a selected
     // cell or to the cell colour otherwise, and filled the rectangle. This
-    // version writes the text with ExtTextOutA at (left + 2, top + 2), clipped
+    // version writes the text with ExtTextOutW at (left + 2, top + 2), clipped
     // to the rectangle on an opaque background (when DefaultDrawing is on),
     // then fires OnDrawCell.
     virtual void DrawCell(int col, int row, TRect rect, TGridDrawState state);

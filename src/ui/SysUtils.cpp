@@ -3,16 +3,26 @@
 #include <cctype>
 #include <climits>
 
+#include "ui/Unicode.h"
+
 namespace ui {
 
 namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// Upper case by the ANSI code page, so that "ñ" and "á" fold as the user expects.
-char UpperChar(char c) {
-    UINT_PTR v = static_cast<unsigned char>(c);
-    return static_cast<char>(reinterpret_cast<UINT_PTR>(::CharUpperA(reinterpret_cast<LPSTR>(v))));
+// Upper case as the system folds it, so that "ñ" and "á" fold as the user expects.
+wchar_t UpperChar(wchar_t c) {
+    ::CharUpperBuffW(&c, 1);
+    return c;
+}
+
+// The length of the UTF-8 sequence a lead byte starts (1 for a stray byte).
+std::size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
 }
 
 [[noreturn]] void RaiseNotInteger(const std::string& text) {
@@ -69,13 +79,13 @@ std::string IntToStr(std::int64_t value) {
 }
 
 std::string DateTimeToStr(const SYSTEMTIME& local) {
-    char date[80] = "", time[80] = "";
-    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, sizeof date);
-    std::string s = date;
+    wchar_t date[80] = L"", time[80] = L"";
+    ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 80);
+    std::string s = Utf8(date);
     if (local.wHour || local.wMinute || local.wSecond) {
-        ::GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, sizeof time);
+        ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, 80);
         s += ' ';
-        s += time;
+        s += Utf8(time);
     }
     return s;
 }
@@ -103,27 +113,51 @@ std::string UpperCase(const std::string& s) {
 
 bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
 
-char AcceleratorOf(const std::string& caption) {
+wchar_t AcceleratorOf(const std::string& caption) {
     for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&') continue;
         if (caption[i + 1] == '&') { ++i; continue; }
-        return UpperChar(caption[i + 1]);
+        const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(caption[i + 1]));
+        const std::wstring c = Wide(std::string_view(caption).substr(i + 1, length));
+        return c.size() == 1 ? UpperChar(c[0]) : 0;
     }
     return 0;
 }
 
-bool IsAccel(char key, const std::string& caption) {
-    char a = AcceleratorOf(caption);
+bool IsAccel(wchar_t key, const std::string& caption) {
+    const wchar_t a = AcceleratorOf(caption);
     if (!a) return false;
     return a == UpperChar(key);
 }
 
+std::wstring ExePath() {
+    // The buffer grows until the path fits: a path may be longer than MAX_PATH.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::wstring();
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 std::string ExeFolder() {
-    char path[MAX_PATH * 2];
-    DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string s(path, n);
+    const std::string s = Utf8(ExePath());
     std::size_t slash = s.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : s.substr(0, slash);
+}
+
+std::string WindowText(HWND wnd) {
+    // The text may change between the two calls; what fits is taken.
+    const int length = ::GetWindowTextLengthW(wnd);
+    if (length <= 0) return std::string();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int n = ::GetWindowTextW(wnd, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+    return Utf8(text);
 }
 
 }  // namespace ui

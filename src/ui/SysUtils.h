@@ -42,13 +42,22 @@ std::string TrimRight(const std::string& s);
 std::string UpperCase(const std::string& s);  // ASCII letters only, as the runtime does
 bool SameText(const std::string& a, const std::string& b);  // ASCII case-insensitive
 
-// The accelerator character of a caption: the character after a single "&",
-// upper-cased; 0 when there is none ("&&" is a literal ampersand).
-char AcceleratorOf(const std::string& caption);
-// True when key is the caption's accelerator (compared without letter case).
-bool IsAccel(char key, const std::string& caption);
+// The accelerator character of a caption (UTF-8): the character after a
+// single "&", upper-cased as the system does (CharUpperW); 0 when there is
+// none ("&&" is a literal ampersand). A character outside the basic plane
+// cannot be typed as one WM_CHAR and is no accelerator.
+wchar_t AcceleratorOf(const std::string& caption);
+// True when key (a UTF-16 unit from WM_CHAR or WM_SYSCHAR) is the caption's
+// accelerator, compared without letter case.
+bool IsAccel(wchar_t key, const std::string& caption);
 
+// The running executable's full path, exactly as the system gives it, at
+// any length.
+std::wstring ExePath();
 // The folder of the running executable, without a trailing backslash.
 std::string ExeFolder();
+
+// A window's text (WM_GETTEXT), whole, as UTF-8.
+std::string WindowText(HWND wnd);
 
 }  // namespace ui

@@ -1,57 +1,59 @@
 #include "ui/UtilityWindow.h"
 
-#include "ui/Forms.h"
+#include "ui/Guarded.h"
 #include "ui/SysUtils.h"
 
 namespace ui {
 
 namespace {
-const char kUtilityClass[] = "SweepfieldUtility";
+const wchar_t kUtilityClass[] = L"SweepfieldUtility";
 }
 
 UtilityWindow::UtilityWindow(Kind kind, Handler handler) : handler_(std::move(handler)) {
     static bool registered = false;
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (!registered) {
-        WNDCLASSEXA wc{};
+        WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = WindowProc;
         wc.hInstance = instance;
         wc.lpszClassName = kUtilityClass;
-        ::RegisterClassExA(&wc);
+        ::RegisterClassExW(&wc);
         registered = true;
     }
+    // The object is bound at WM_NCCREATE, so its handler sees the window's
+    // first messages too.
     window_.reset(kind == MessageOnly
-                      ? ::CreateWindowExA(0, kUtilityClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr)
-                      : ::CreateWindowExA(WS_EX_TOOLWINDOW, kUtilityClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                          nullptr, instance, nullptr));
+                      ? ::CreateWindowExW(0, kUtilityClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this)
+                      : ::CreateWindowExW(WS_EX_TOOLWINDOW, kUtilityClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                          nullptr, instance, this));
     if (!window_) throw EOutOfResources("Error creating window");
-    ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 UtilityWindow::~UtilityWindow() {
     // The window's last messages find no handler.
-    if (window_) ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+    if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
 LRESULT CALLBACK UtilityWindow::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<UtilityWindow*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        auto* created = static_cast<UtilityWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* self = reinterpret_cast<UtilityWindow*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (self) {
         // The handler may destroy this object (a timer freed from its own
         // tick), so it runs from a copy and nothing of the object is touched
-        // afterwards.
-        try {
-            Handler handler = self->handler_;
-            if (handler(msg, wParam, lParam)) return 0;
-        } catch (const std::exception& e) {
-            if (Application) Application->HandleException(e);
-            return 0;
-        } catch (...) {
-            if (Application) Application->HandleException(Exception("Unexpected error"));
-            return 0;
-        }
+        // afterwards. A message whose handler failed counts as handled.
+        const bool handled = Guarded(
+            [&] {
+                Handler handler = self->handler_;
+                return handler(msg, wParam, lParam);
+            },
+            true);
+        if (handled) return 0;
     }
-    return ::DefWindowProcA(wnd, msg, wParam, lParam);
+    return ::DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
 }  // namespace ui

@@ -9,11 +9,6 @@
 
 namespace ui {
 
-struct WindowTraits {
-    static void Release(HWND wnd) { ::DestroyWindow(wnd); }
-};
-using WindowHandle = UniqueHandle<HWND, WindowTraits>;
-
 // A hidden window that hands every message to its handler; what the handler
 // does not take (returns false) goes to DefWindowProc. An error the handler
 // raises goes to the application's error report and leaves the window

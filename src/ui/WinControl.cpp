@@ -10,12 +10,14 @@
 #include <algorithm>
 
 #include "ui/Forms.h"
+#include "ui/Guarded.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
-const char kControlClass[] = "SweepfieldControl";
-const char kBindingProp[] = "SweepfieldControl";
+const wchar_t kControlClass[] = L"SweepfieldControl";
+const wchar_t kBindingProp[] = L"SweepfieldControl";
 const UINT_PTR kStockSubclassId = 0x5357;  // "SW"
 
 // The control whose window CreateWindowEx is making right now: the window's
@@ -31,16 +33,16 @@ int dispatchDepth = 0;
 }  // namespace
 
 namespace ui {
-void RegisterControlClass(const char* name) {
-    WNDCLASSEXA wc{};
+void RegisterControlClass(const wchar_t* name) {
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (::GetClassInfoExA(::GetModuleHandleA(nullptr), name, &wc)) return;
+    if (::GetClassInfoExW(::GetModuleHandleW(nullptr), name, &wc)) return;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = ControlWindowProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = name;
-    ::RegisterClassExA(&wc);
+    ::RegisterClassExW(&wc);
 }
 }  // namespace ui
 
@@ -49,15 +51,15 @@ void RegisterControlClass(const char* name) {
 LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TWinControl* control;
     if (msg == WM_NCCREATE) {
-        control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         if (control) {
             control->handle_ = wnd;
-            ::SetPropA(wnd, kBindingProp, control);
+            ::SetPropW(wnd, kBindingProp, control);
         }
     } else {
-        control = static_cast<TWinControl*>(::GetPropA(wnd, kBindingProp));
+        control = static_cast<TWinControl*>(::GetPropW(wnd, kBindingProp));
     }
-    if (!control) return ::DefWindowProcA(wnd, msg, wParam, lParam);
+    if (!control) return ::DefWindowProcW(wnd, msg, wParam, lParam);
     return control->Dispatch(msg, wParam, lParam);
 }
 
@@ -84,7 +86,7 @@ TWinControl::~TWinControl() {
 
 TWinControl* TWinControl::FindControl(HWND window) {
     if (!window) return nullptr;
-    auto* c = static_cast<TWinControl*>(::GetPropA(window, kBindingProp));
+    auto* c = static_cast<TWinControl*>(::GetPropW(window, kBindingProp));
     if (!c && creatingControl && (!creatingControl->handle_ || creatingControl->handle_ == window)) return creatingControl;
     return c;
 }
@@ -98,18 +100,17 @@ TWinControl* TWinControl::FindControlOrAncestor(HWND window) {
 LRESULT TWinControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     TMessage m{msg, wParam, lParam, 0};
     ++dispatchDepth;
-    // No exception leaves a window procedure: the application reports it and
-    // the program goes on.
-    try {
-        if (IsDestroying())
-            DefaultHandler(m);
-        else
-            WndProc(m);
-    } catch (const std::exception& e) {
-        if (Application) Application->HandleException(e);
-    } catch (...) {
-        if (Application) Application->HandleException(Exception("Unexpected error"));
-    }
+    // An error the handlers raise is reported and the program goes on; the
+    // message's result is what was set before the error.
+    ui::Guarded(
+        [&] {
+            if (IsDestroying())
+                DefaultHandler(m);
+            else
+                WndProc(m);
+            return true;
+        },
+        false);
     if (--dispatchDepth == 0) ui::FreeDeviceContexts();
     return m.Result;
 }
@@ -119,12 +120,12 @@ void TWinControl::DefaultHandler(TMessage& m) {
     if (stock_)
         m.Result = ::DefSubclassProc(handle_, m.Msg, m.WParam, m.LParam);
     else
-        m.Result = ::DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+        m.Result = ::DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
 }
 
 void TWinControl::Detach() {
     if (!handle_) return;
-    ::RemovePropA(handle_, kBindingProp);
+    ::RemovePropW(handle_, kBindingProp);
     if (stock_) ::RemoveWindowSubclass(handle_, StockSubclassProc, kStockSubclassId);
     handle_ = nullptr;
     trackingLeave_ = false;
@@ -162,28 +163,28 @@ HWND TWinControl::GetHandle() {
 void TWinControl::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
     HMENU id = (p.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextChildId++)) : nullptr;
     TWinControl* outer = creatingControl;
     creatingControl = this;
     stock_ = !p.StockClass.empty();
     HWND wnd;
     if (stock_) {
-        wnd = ::CreateWindowExA(p.ExStyle, p.StockClass.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
-                                p.Height, p.WndParent, id, instance, nullptr);
+        wnd = ::CreateWindowExW(p.ExStyle, p.StockClass.c_str(), ui::Wide(p.Caption).c_str(), p.Style, p.X, p.Y,
+                                p.Width, p.Height, p.WndParent, id, instance, nullptr);
         if (wnd) {
             handle_ = wnd;
-            ::SetPropA(wnd, kBindingProp, this);
+            ::SetPropW(wnd, kBindingProp, this);
             ::SetWindowSubclass(wnd, StockSubclassProc, kStockSubclassId, reinterpret_cast<DWORD_PTR>(this));
         }
     } else {
         ui::RegisterControlClass(kControlClass);
-        wnd = ::CreateWindowExA(p.ExStyle, kControlClass, p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
-                                p.WndParent, id, instance, this);
+        wnd = ::CreateWindowExW(p.ExStyle, kControlClass, ui::Wide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
+                                p.Height, p.WndParent, id, instance, this);
     }
     creatingControl = outer;
     if (!wnd) throw EOutOfResources("Error creating window");
-    ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()->GetHandle()), FALSE);
+    ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()->GetHandle()), FALSE);
     UpdateBoundsFromWindow();
     CreateChildHandles();
     HintChanged();
@@ -223,24 +224,20 @@ void TWinControl::UpdateBoundsFromWindow() {
     if (!handle_) return;
     RECT r;
     ::GetWindowRect(handle_, &r);
-    HWND parentWnd = (::GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) ? ::GetParent(handle_) : nullptr;
+    HWND parentWnd = (::GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD) ? ::GetParent(handle_) : nullptr;
     if (parentWnd) ::MapWindowPoints(HWND_DESKTOP, parentWnd, reinterpret_cast<POINT*>(&r), 2);
     UpdateBoundsFields(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 std::string TWinControl::GetText() const {
     if (!handle_) return TControl::GetText();
-    int n = ::GetWindowTextLengthA(handle_);
-    std::string s(static_cast<std::size_t>(n) + 1, '\0');
-    n = ::GetWindowTextA(handle_, &s[0], n + 1);
-    s.resize(static_cast<std::size_t>(std::max(n, 0)));
-    return s;
+    return ui::WindowText(handle_);
 }
 
 void TWinControl::SetText(const std::string& text) {
     if (!handle_) return TControl::SetText(text);
     if (text == GetText()) return;
-    ::SetWindowTextA(handle_, text.c_str());  // WM_SETTEXT reports the change
+    ::SetWindowTextW(handle_, ui::Wide(text).c_str());  // WM_SETTEXT reports the change
 }
 
 TRect TWinControl::GetClientRect() const {
@@ -306,7 +303,7 @@ void TWinControl::ColorChanged() {
 }
 
 void TWinControl::FontChanged() {
-    if (handle_) ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()->GetHandle()), TRUE);
+    if (handle_) ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont()->GetHandle()), TRUE);
     NotifyControls(CM_PARENTFONTCHANGED);
     Invalidate();
 }
@@ -315,8 +312,8 @@ void TWinControl::SysColorChanged() {
     Invalidate();  // brushes of system colours take the new values when next used
 }
 
-bool TWinControl::DialogChar(char key) {
-    TMessage m{CM_DIALOGCHAR, static_cast<WPARAM>(static_cast<unsigned char>(key)), 0, 0};
+bool TWinControl::DialogChar(wchar_t key) {
+    TMessage m{CM_DIALOGCHAR, static_cast<WPARAM>(key), 0, 0};
     Broadcast(m);
     return m.Result != 0;
 }
@@ -430,8 +427,8 @@ void TWinControl::SetTabStop(bool tabStop) {
     if (tabStop == tabStop_) return;
     tabStop_ = tabStop;
     if (handle_) {
-        LONG style = ::GetWindowLongA(handle_, GWL_STYLE);
-        ::SetWindowLongA(handle_, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+        LONG style = ::GetWindowLongW(handle_, GWL_STYLE);
+        ::SetWindowLongW(handle_, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     }
 }
 
@@ -539,11 +536,11 @@ void TWinControl::PaintTo(HDC dc, int x, int y) {
     ::ClientToScreen(handle_, &origin);
     const int cx = origin.x - wr.left, cy = origin.y - wr.top;
     if (stock_) {
-        ::SendMessageA(handle_, WM_PRINT, reinterpret_cast<WPARAM>(dc),
+        ::SendMessageW(handle_, WM_PRINT, reinterpret_cast<WPARAM>(dc),
                        PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
         return;
     }
-    LONG ex = ::GetWindowLongA(handle_, GWL_EXSTYLE);
+    LONG ex = ::GetWindowLongW(handle_, GWL_EXSTYLE);
     if (ex & WS_EX_CLIENTEDGE) {
         RECT all{0, 0, GetWidth(), GetHeight()};
         ::DrawEdge(dc, &all, EDGE_SUNKEN, BF_RECT);
@@ -676,7 +673,7 @@ bool TWinControl::ReflectToChild(TMessage& m) {
 
 void TWinControl::KeyDown(WORD& key, TShiftState shift) { Fire(OnKeyDown, this, key, shift); }
 void TWinControl::KeyUp(WORD& key, TShiftState shift) { Fire(OnKeyUp, this, key, shift); }
-void TWinControl::KeyPress(char& key) { Fire(OnKeyPress, this, key); }
+void TWinControl::KeyPress(wchar_t& key) { Fire(OnKeyPress, this, key); }
 void TWinControl::DoEnter() { Fire(OnEnter, this); }
 void TWinControl::DoExit() { Fire(OnExit, this); }
 
@@ -686,10 +683,12 @@ void TWinControl::WndProc(TMessage& m) {
             if (TForm* form = GetParentForm()) form->FocusChanged(this);
             break;
         case WM_CHAR: {
-            char c = static_cast<char>(m.WParam);
+            // One UTF-16 unit: a character outside the basic plane comes
+            // as two WM_CHARs, one for each half of its surrogate pair.
+            wchar_t c = static_cast<wchar_t>(m.WParam);
             KeyPress(c);
             if (!c) return;
-            m.WParam = static_cast<BYTE>(c);
+            m.WParam = c;
             break;
         }
         case WM_KEYDOWN:
@@ -825,7 +824,7 @@ void TWinControl::WndProc(TMessage& m) {
             NotifyControls(CM_SYSCOLORCHANGE);
             for (TControl* c : controls_)
                 if (c->IsWindowed() && static_cast<TWinControl*>(c)->handle_)
-                    ::SendMessageA(static_cast<TWinControl*>(c)->handle_, WM_SYSCOLORCHANGE, 0, 0);
+                    ::SendMessageW(static_cast<TWinControl*>(c)->handle_, WM_SYSCOLORCHANGE, 0, 0);
             return;
         case WM_SETTEXT:
             DefaultHandler(m);

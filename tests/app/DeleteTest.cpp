@@ -41,8 +41,8 @@ protected:
 class InUse {
 public:
     explicit InUse(const std::string& path)
-        : h_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr)) {}
+        : h_(::CreateFileW(ui::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr)) {}
     ~InUse() { ::CloseHandle(h_); }
     bool Held() const { return h_ != INVALID_HANDLE_VALUE; }
 
@@ -53,8 +53,8 @@ private:
 TEST_F(Deleting, ASelectedBlockGoesWithItsReadOnlyAndHiddenFiles) {
     FindFiles(6);
     const std::string readOnly = order[2], hidden = order[3];
-    ::SetFileAttributesA((tree / readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
-    ::SetFileAttributesA((tree / hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesW(ui::Wide(tree / readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesW(ui::Wide(tree / hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
     ASSERT_TRUE(FileData(tree / readOnly).dwFileAttributes & FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(FileData(tree / hidden).dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
 
@@ -74,7 +74,7 @@ TEST_F(Deleting, ASelectedBlockGoesWithItsReadOnlyAndHiddenFiles) {
 TEST_F(Deleting, FilesThatCannotGoStayListedInOrderWithTheirAttributes) {
     FindFiles(5);
     const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-    ::SetFileAttributesA((tree / order[1]).c_str(), attributes);
+    ::SetFileAttributesW(ui::Wide(tree / order[1]).c_str(), attributes);
     InUse second(tree / order[1]), fourth(tree / order[3]);
     ASSERT_TRUE(second.Held() && fourth.Held());
 
@@ -112,7 +112,7 @@ TEST_F(Deleting, AFileChangedSinceTheSearchIsKeptWithItsRow) {
     tree.MakeFile(order[0], 11);
     SYSTEMTIME later{2030, 1, 0, 1, 12, 0, 0, 0};
     SetLastWrite(tree / order[1], later);
-    ::DeleteFileA((tree / order[2]).c_str());
+    ::DeleteFileW(ui::Wide(tree / order[2]).c_str());
     tree.MakeDir(order[2]);
     const std::vector<ResultRow> before = Results();
 

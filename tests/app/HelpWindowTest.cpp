@@ -16,6 +16,8 @@
 #include "support/BrowserRegistry.h"
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
+#include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ POINT CloseButtonOf(HWND wnd) {
     ::GetWindowRect(wnd, &r);
     const int y = r.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
     for (int x = r.right - 1; x > r.left; --x)
-        if (::SendMessageA(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x - 5, y};
+        if (::SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x - 5, y};
     return POINT{-1, -1};
 }
 
@@ -48,11 +50,9 @@ struct TitleSearch {
 
 BOOL CALLBACK CountTitled(HWND wnd, LPARAM param) {
     auto* search = reinterpret_cast<TitleSearch*>(param);
-    char text[256] = "";
-    ::GetWindowTextA(wnd, text, sizeof text);
     DWORD process = 0;
     ::GetWindowThreadProcessId(wnd, &process);
-    if (process == ::GetCurrentProcessId() && ::IsWindowVisible(wnd) && lstrcmpA(text, search->title) == 0)
+    if (process == ::GetCurrentProcessId() && ::IsWindowVisible(wnd) && ui::WindowText(wnd) == search->title)
         ++search->count;
     return TRUE;
 }

@@ -23,6 +23,8 @@
 #include "support/HintsAndClipboard.h"
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
+#include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -35,11 +37,7 @@ POINT CellCentre(const TStringGrid* grid, int row) {
 
 HWND Focus() { return ::GetFocus(); }
 
-std::string WindowText(HWND wnd) {
-    char text[256] = "";
-    ::GetWindowTextA(wnd, text, sizeof text);
-    return text;
-}
+std::string WindowText(HWND wnd) { return ui::WindowText(wnd); }
 
 std::vector<std::string> StatusTexts() {
     std::vector<std::string> texts;
@@ -85,14 +83,14 @@ protected:
         for (const auto& file : kTree) tree_->MakeFile(file[0], std::stoul(file[1]));
         // The program is started from the tree's folder, which the folder
         // chooser shows first.
-        char previous[MAX_PATH];
-        ::GetCurrentDirectoryA(sizeof previous, previous);
-        ::SetCurrentDirectoryA(tree_->path().c_str());
+        wchar_t previous[MAX_PATH];
+        ::GetCurrentDirectoryW(MAX_PATH, previous);
+        ::SetCurrentDirectoryW(ui::Wide(tree_->path()).c_str());
         test::StartProgram();
-        ::SetCurrentDirectoryA(previous);
+        ::SetCurrentDirectoryW(previous);
     }
     static void TearDownTestSuite() {
-        ::DeleteFileA(TMain::IniPath().c_str());
+        ::DeleteFileW(ui::Wide(TMain::IniPath()).c_str());
         delete tree_;
         tree_ = nullptr;
     }
@@ -130,7 +128,7 @@ TEST_F(MainWindow, StartsInTheConfigurationView) {
     EXPECT_FALSE(Main->DeleteButton->GetEnabled());
     EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"0", "Encontrados", "0", "Total Bytes", "OK, esperando"}));
     int edges[8] = {};
-    ASSERT_EQ(::SendMessageA(Main->StatusBar->GetHandle(), SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 5);
+    ASSERT_EQ(::SendMessageW(Main->StatusBar->GetHandle(), SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 5);
     EXPECT_EQ(std::vector<int>(edges, edges + 5), (std::vector<int>{50, 120, 190, 260, -1}));
     EXPECT_FALSE(::IsWindowVisible(ChooseDir->GetHandle()));
     EXPECT_FALSE(::IsWindowVisible(HelpForm->GetHandle()));
@@ -261,13 +259,13 @@ std::string HintOver(const TControl* control) {
     HWND tip = Application->GetHintWindow();
     POINT p = test::CentreOf(control);
     HWND under = ::WindowFromPoint(p);
-    TTHITTESTINFOA hit{};
+    TTHITTESTINFOW hit{};
     hit.hwnd = under;
     hit.pt = p;
     ::ScreenToClient(under, &hit.pt);
     hit.ti.cbSize = sizeof hit.ti;
-    if (!::SendMessageA(tip, TTM_HITTESTA, 0, reinterpret_cast<LPARAM>(&hit))) return "";
-    // The "A" message gives at most 80 characters; the wide one the whole text.
+    if (!::SendMessageW(tip, TTM_HITTESTW, 0, reinterpret_cast<LPARAM>(&hit))) return "";
+    // The hit test names the tool; TTM_GETTEXTW gives its whole text.
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = hit.ti.hwnd;
@@ -275,9 +273,7 @@ std::string HintOver(const TControl* control) {
     wchar_t wide[1024] = L"";
     tool.lpszText = wide;
     ::SendMessageW(tip, TTM_GETTEXTW, sizeof wide / sizeof wide[0], reinterpret_cast<LPARAM>(&tool));
-    char text[1024] = "";
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
+    return ui::Utf8(wide);
 }
 
 TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
@@ -314,14 +310,14 @@ bool WaitFor(const std::function<bool()>& condition) { return test::PumpUntil(co
 
 POINT ListItemCentre(HWND list, int index) {
     RECT r{};
-    ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ::ClientToScreen(list, &p);
     return p;
 }
 
-int ListIndexOf(HWND list, const char* text) {
-    return static_cast<int>(::SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+int ListIndexOf(HWND list, const wchar_t* text) {
+    return static_cast<int>(::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                            reinterpret_cast<LPARAM>(text)));
 }
 
@@ -344,16 +340,16 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     test::UserThread user([&] {
         HWND chooser = nullptr;
         chooserShown = WaitFor([&] {
-            chooser = ::FindWindowA(nullptr, "Tallowmere Sweepfield - Selecciona directorio");
+            chooser = ::FindWindowW(nullptr, L"Tallowmere Sweepfield - Selecciona directorio");
             return chooser && ::IsWindowVisible(chooser);
         });
         if (!chooserShown) return;
         mainWaited = !::IsWindowEnabled(main);
-        HWND list = ::FindWindowExA(chooser, nullptr, "ListBox", nullptr);
-        if (WaitFor([&] { return ListIndexOf(list, "b") >= 0; })) {
-            POINT p = ListItemCentre(list, ListIndexOf(list, "b"));
+        HWND list = ::FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
+        if (WaitFor([&] { return ListIndexOf(list, L"b") >= 0; })) {
+            POINT p = ListItemCentre(list, ListIndexOf(list, L"b"));
             test::DoubleClickAt(p.x, p.y);
-            folderOpened = WaitFor([&] { return ListIndexOf(list, "sub") >= 0; });
+            folderOpened = WaitFor([&] { return ListIndexOf(list, L"sub") >= 0; });
         }
         if (folderOpened) {
             POINT p{(seguir.left + seguir.right) / 2, (seguir.top + seguir.bottom) / 2};
@@ -361,7 +357,7 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
             test::ClickAt(p.x, p.y);
         }
         // Whatever happened, the chooser goes, so the program's thread comes back.
-        if (!WaitFor([&] { return !::IsWindowVisible(chooser); })) ::PostMessageA(chooser, WM_CLOSE, 0, 0);
+        if (!WaitFor([&] { return !::IsWindowVisible(chooser); })) ::PostMessageW(chooser, WM_CLOSE, 0, 0);
     });
     ClickOn(Main->StartButton);  // returns once the chooser is gone and the search is over
     user.Join();
@@ -399,10 +395,10 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     test::UserThread picker([&] {
         HWND menu = nullptr;
         if (!WaitFor([&] { return (menu = test::OpenMenuWindow()) != nullptr; })) return;
-        HMENU items = reinterpret_cast<HMENU>(::SendMessageA(menu, MN_GETHMENU, 0, 0));
-        char text[64] = "";
-        ::GetMenuStringA(items, 0, text, sizeof text, MF_BYPOSITION);
-        firstItem = text;
+        HMENU items = reinterpret_cast<HMENU>(::SendMessageW(menu, MN_GETHMENU, 0, 0));
+        wchar_t text[64] = L"";
+        ::GetMenuStringW(items, 0, text, 64, MF_BYPOSITION);
+        firstItem = ui::Utf8(text);
         RECT r{};
         ::GetMenuItemRect(nullptr, items, 0, &r);
         test::MouseUp();  // the press ends on the button; the menu stays open
@@ -417,8 +413,9 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     ASSERT_TRUE(test::PumpUntil([&] { return grid->GetRowCount() == 3; }));
 
     for (const std::string& file : chosen)
-        EXPECT_EQ(::GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file << " is still there";
-    for (const std::string& file : kept) EXPECT_NE(::GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << file;
+        EXPECT_EQ(::GetFileAttributesW(ui::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file << " is still there";
+    for (const std::string& file : kept)
+        EXPECT_NE(::GetFileAttributesW(ui::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
     EXPECT_TRUE(tree_->Exists("b\\notes.txt"));
     EXPECT_TRUE(tree_->Exists("a\\elsewhere.tmp"));
     EXPECT_EQ(grid->GetCells(1, 1) + grid->GetCells(0, 1), kept[0]);

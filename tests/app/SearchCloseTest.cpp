@@ -25,7 +25,7 @@ TEST_F(Closing, TheSearchEndsAtTheNextFolderVisitAndTheProgramEnds) {
     bool closed = false;
     PanelWatch watch([&](int panel, const std::string& text) {
         if (panel == 0 && text == "1" && !closed) {
-            ::PostMessageA(Main->GetHandle(), WM_CLOSE, 0, 0);
+            ::PostMessageW(Main->GetHandle(), WM_CLOSE, 0, 0);
             closed = true;
         } else if (panel == 4 && closed) {
             visitsAfterClose.push_back(text);

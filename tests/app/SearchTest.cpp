@@ -47,7 +47,7 @@ protected:
 // Removes the pattern list beside the test program however the case ends.
 struct IniBesideTheProgram {
     explicit IniBesideTheProgram(const std::string& text) { std::ofstream(TMain::IniPath()) << text; }
-    ~IniBesideTheProgram() { ::DeleteFileA(TMain::IniPath().c_str()); }
+    ~IniBesideTheProgram() { ::DeleteFileW(ui::Wide(TMain::IniPath()).c_str()); }
 };
 
 std::vector<std::string> PatternCells(int col) {
@@ -122,7 +122,7 @@ TEST_F(Searching, WithoutAPatternFileEveryEntryIsListedFolderByFolder) {
     EXPECT_TRUE(Main->xgFoundFiles->GetVisible());
 
     // Every search shows the chooser again and starts afresh.
-    ::DeleteFileA((tree / "a.txt").c_str());
+    ::DeleteFileW(ui::Wide(tree / "a.txt").c_str());
     Search();
     EXPECT_EQ(chooserShown_, 1);
     EXPECT_EQ(IndexOf("a.txt"), -1);
@@ -199,25 +199,27 @@ TEST_F(Searching, APatternWithAFolderPartRecordsTheFolderThatHoldsTheFile) {
 bool MakeFolderLink(const std::string& link, const std::string& target) {
     using ToUnix = char*(CDECL*)(LPCWSTR);
     auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix) return false;
     auto unixPath = [&](const std::string& path) {
         wchar_t wide[MAX_PATH];
-        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        ::MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH);
         char* u = toUnix(wide);
         std::string result = u ? u : "";
         if (u) ::HeapFree(::GetProcessHeap(), 0, u);
         return result;
     };
-    std::string command = "/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"";
-    STARTUPINFOA si{};
+    // CreateProcessW may write into the command line: a copy of its own.
+    std::wstring command = ui::Wide("/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"");
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!::CreateProcessW(L"Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
-    return test::PumpUntil([&] { return ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    return test::PumpUntil(
+        [&] { return ::GetFileAttributesW(ui::Wide(link).c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 TEST_F(Searching, ALinkToAFolderIsNotFollowedSoALoopEnds) {
@@ -226,7 +228,7 @@ TEST_F(Searching, ALinkToAFolderIsNotFollowedSoALoopEnds) {
     // A link inside the tree back to the tree itself: followed, the walk
     // would go round until the paths grew too long.
     if (!MakeFolderLink(tree / "sub\\loop", tree.path())) GTEST_SKIP() << "no way to make a folder link here";
-    ASSERT_TRUE(::GetFileAttributesA((tree / "sub\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_TRUE(::GetFileAttributesW(ui::Wide(tree / "sub\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     UsePatterns({"*.tmp"});
     Search();
     EXPECT_EQ(Places(), (std::vector<Place>{{"a.tmp", Folder()}}));

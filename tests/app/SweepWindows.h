@@ -22,14 +22,15 @@
 #include "app/MainUnit.h"
 #include "support/TestSupport.h"
 #include "ui/Timer.h"
+#include "ui/Unicode.h"
 
 namespace sweeptest {
 
 // A press and a release of the left button at a client point of a window.
 inline void SendClick(HWND wnd, int x, int y, WPARAM keys = 0) {
     const LPARAM at = MAKELPARAM(x, y);
-    ::SendMessageA(wnd, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
-    ::SendMessageA(wnd, WM_LBUTTONUP, keys, at);
+    ::SendMessageW(wnd, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
+    ::SendMessageW(wnd, WM_LBUTTONUP, keys, at);
 }
 
 // The window that receives the mouse over a control, and the control's
@@ -70,10 +71,10 @@ public:
 private:
     static constexpr UINT_PTR kId = 0x5EA7;
     static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-        if (msg == SB_SETTEXTA && lParam) {
-            const char* text = reinterpret_cast<const char*>(lParam);
-            while (*text == '\t') ++text;
-            reinterpret_cast<PanelWatch*>(data)->handler_(static_cast<int>(LOBYTE(LOWORD(wParam))), text);
+        if (msg == SB_SETTEXTW && lParam) {
+            const wchar_t* text = reinterpret_cast<const wchar_t*>(lParam);
+            while (*text == L'\t') ++text;
+            reinterpret_cast<PanelWatch*>(data)->handler_(static_cast<int>(LOBYTE(LOWORD(wParam))), ui::Utf8(text));
         }
         return ::DefSubclassProc(wnd, msg, wParam, lParam);
     }
@@ -98,7 +99,7 @@ inline std::ostream& operator<<(std::ostream& o, const ResultRow& r) {
 class SweepWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(::GetFileAttributesA(TMain::IniPath().c_str()), INVALID_FILE_ATTRIBUTES)
+        ASSERT_EQ(::GetFileAttributesW(ui::Wide(TMain::IniPath()).c_str()), INVALID_FILE_ATTRIBUTES)
             << "a pattern list left beside the tests";
         Application->CreateForm(Main);
         Application->CreateForm(ChooseDir);
@@ -124,7 +125,7 @@ protected:
             text += "File" + n + "=" + patterns[i] + "\nAutodel" + n + "=No\n";
         }
         const std::string path = ini_ / "patterns.ini";
-        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE h = ::CreateFileW(ui::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         ::CloseHandle(h);
@@ -147,9 +148,9 @@ protected:
     // Types a size field's new text over the old one.
     void TypeSize(TSpinEdit* field, const std::string& text) {
         HWND edit = field->GetHandle();
-        ::SendMessageA(edit, EM_SETSEL, 0, -1);
-        ::SendMessageA(edit, WM_CLEAR, 0, 0);
-        for (char c : text) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+        ::SendMessageW(edit, EM_SETSEL, 0, -1);
+        ::SendMessageW(edit, WM_CLEAR, 0, 0);
+        for (wchar_t c : ui::Wide(text)) ::SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
     }
 
     // A click on "Comenzar búsqueda" that starts in `folder`: the folder is
@@ -217,14 +218,14 @@ protected:
                 if (!menu) ::Sleep(10);
             }
             if (!menu) return;
-            ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-            ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+            ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
             chosen = true;
         });
         auto [wnd, at] = MouseTarget(Main->DeleteButton);
-        ::SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));  // the menu's loop runs here
+        ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));  // the menu's loop runs here
         user.join();
-        ::SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        ::SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
         ASSERT_TRUE(chosen) << "the menu did not open";
         // The choice runs from the message loop once the menu has closed.
         ASSERT_TRUE(test::PumpUntil([this] { return Panel(4) == "Hecho"; }));
@@ -241,15 +242,15 @@ private:
 inline WIN32_FILE_ATTRIBUTE_DATA FileData(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA d{};
     d.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
-    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d);
+    ::GetFileAttributesExW(ui::Wide(path).c_str(), GetFileExInfoStandard, &d);
     return d;
 }
 
 inline void SetLastWrite(const std::string& path, const SYSTEMTIME& utc) {
     FILETIME ft;
     ::SystemTimeToFileTime(&utc, &ft);
-    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = ::CreateFileW(ui::Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     ::SetFileTime(h, nullptr, nullptr, &ft);
     ::CloseHandle(h);
 }

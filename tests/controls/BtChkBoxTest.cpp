@@ -52,11 +52,11 @@ protected:
     // The form's client area as it paints itself.
     std::unique_ptr<test::Canvas32> Print() {
         auto pic = std::make_unique<test::Canvas32>(320, 120);
-        ::SendMessageA(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
+        ::SendMessageW(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
         return pic;
     }
     void Mouse(UINT msg, int x, int y) {
-        ::SendMessageA(form->GetHandle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+        ::SendMessageW(form->GetHandle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
     }
     void ClickOnBox() {
         Mouse(WM_LBUTTONDOWN, 15, 15);

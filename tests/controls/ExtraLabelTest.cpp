@@ -67,7 +67,7 @@ protected:
     }
     std::unique_ptr<test::Canvas32> Print() {
         auto pic = std::make_unique<test::Canvas32>(200, 60);
-        ::SendMessageA(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
+        ::SendMessageW(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
         return pic;
     }
     static TSize Extent(const TFont* font, const std::string& text) {

@@ -235,7 +235,7 @@ TEST(ButtonGlyph, TheProgramsOwnStripsKeyOutTheirBackgroundAndNothingElse) {
     for (const char* name : {"BTN_START", "BTN_DELETE", "BTN_HELP", "BTN_CONTINUE"}) {
         SCOPED_TRACE(name);
         TBitmap strip;
-        strip.LoadFromResourceName(::GetModuleHandleA(nullptr), name);
+        strip.LoadFromResourceName(::GetModuleHandleW(nullptr), name);
         TButtonGlyph glyph;
         glyph.SetGlyph(&strip);
         EXPECT_EQ(glyph.GetNumGlyphs(), 2);

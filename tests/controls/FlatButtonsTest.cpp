@@ -105,7 +105,7 @@ protected:
     // The form's client area as it paints now.
     std::unique_ptr<test::Canvas32> Picture() {
         std::unique_ptr<test::Canvas32> pic(new test::Canvas32(420, 160));
-        ::SendMessageA(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
+        ::SendMessageW(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
         return pic;
     }
 
@@ -228,7 +228,7 @@ LRESULT CALLBACK DropMouseLeave(int code, WPARAM wParam, LPARAM lParam) {
 
 TEST_F(FlatButtonTest, TheTimerNoticesTheCursorLeavingTheWindow) {
     TFlatButton* b = AddButton("b", 8);
-    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, DropMouseLeave, nullptr, ::GetCurrentThreadId());
+    HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, DropMouseLeave, nullptr, ::GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     MoveOnto(b);
     const DWORD left = ::GetTickCount();
@@ -246,13 +246,13 @@ TEST_F(FlatButtonTest, SwitchingToAnotherProgramClearsTheHotButtonAndNoneLightsU
     TFlatButton* a = AddButton("a", 8);
     TFlatButton* b = AddButton("b", 68);
     MoveOnto(a);
-    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
+    ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
     EXPECT_EQ(events, (Events{"a:enter", "a:exit"}));
     POINT p = At(b, 10, 10);
     test::MouseMoveTo(p.x, p.y);
     test::Pump(100);
     EXPECT_FALSE(b->GetMouseInside());
-    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
+    ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
     MoveOnto(b, 20, 20);
     EXPECT_EQ(events, (Events{"a:enter", "a:exit", "b:enter"}));
 }
@@ -320,7 +320,7 @@ TEST_F(FlatButtonTest, ADropDownPressOpensTheMenuAndTheClickThatClosesItDoesNotR
                 stage = 3;
                 if (open) {
                     ++opened;
-                    ::PostMessageA(open, WM_KEYDOWN, VK_ESCAPE, 0);
+                    ::PostMessageW(open, WM_KEYDOWN, VK_ESCAPE, 0);
                 }
                 return;
         }
@@ -374,7 +374,7 @@ TEST_F(FlatButtonTest, ASplitButtonClicksOnTheLeftAndOpensTheMenuOnItsRightPart)
     user.OnTimer = [&](TObject*) {
         if (HWND open = test::OpenMenuWindow()) {
             ++opened;
-            ::PostMessageA(open, WM_KEYDOWN, VK_ESCAPE, 0);
+            ::PostMessageW(open, WM_KEYDOWN, VK_ESCAPE, 0);
         }
     };
     test::MouseDown();

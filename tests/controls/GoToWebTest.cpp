@@ -11,6 +11,7 @@
 #include "support/BrowserRegistry.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -107,10 +108,10 @@ TEST_F(BrowserRegistry, ValuesOfAnyLengthAndKindAreReadSafely) {
     long before = ui::LiveHandleCount();
     // A type name that is not text is no type name: on to ".html".
     HKEY key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, ".htm", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     DWORD number = 7;
-    ::RegSetValueExA(key, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    ::RegSetValueExW(key, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     ::RegCloseKey(key);
     SetDefault(".htm\\shell\\open\\command", "C:\\Web\\never.exe");
 
@@ -123,9 +124,9 @@ TEST_F(BrowserRegistry, ValuesOfAnyLengthAndKindAreReadSafely) {
     // Environment variables of an expandable command are expanded before
     // placeholders go, so "%SystemRoot%" is not taken for one.
     SetDefault("SweepfieldTest.Page\\shell\\open\\command", "%SystemRoot%\\web.exe \"%1\"", REG_EXPAND_SZ);
-    char root[MAX_PATH];
-    ::GetEnvironmentVariableA("SystemRoot", root, sizeof root);
-    EXPECT_EQ(FindBrowserCommand(), std::string(root) + "\\web.exe \"\"");
+    wchar_t root[MAX_PATH];
+    ::GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH);
+    EXPECT_EQ(FindBrowserCommand(), ui::Utf8(root) + "\\web.exe \"\"");
     EXPECT_EQ(ui::LiveHandleCount(), before);  // every key closed
 }
 
@@ -137,7 +138,7 @@ bool EndsWith(const std::string& s, const std::string& tail) {
 
 TEST_F(BrowserRegistry, ExecuteStartsTheRegisteredBrowserWithTheAddress) {
     const std::string browser = test::FakeBrowserPath();
-    ASSERT_NE(::GetFileAttributesA(browser.c_str()), INVALID_FILE_ATTRIBUTES) << browser;
+    ASSERT_NE(::GetFileAttributesW(ui::Wide(browser).c_str()), INVALID_FILE_ATTRIBUTES) << browser;
     test::FakeBrowserLog log;
 
     TGoToWeb web(nullptr);
@@ -157,6 +158,12 @@ TEST_F(BrowserRegistry, ExecuteStartsTheRegisteredBrowserWithTheAddress) {
     EXPECT_TRUE(web.Execute());
     line = log.NextCommandLine();
     EXPECT_TRUE(EndsWith(line, " mailto:autor@tallowmere.example?subject=Sweepfield%20Beta")) << line;
+
+    // An address of any script reaches it whole.
+    web.SetUrl("http://www.tallowmere.example/дир/文件/ā😀");
+    EXPECT_TRUE(web.Execute());
+    line = log.NextCommandLine();
+    EXPECT_TRUE(EndsWith(line, " http://www.tallowmere.example/дир/文件/ā😀")) << line;
 
     // A browser that is gone: false, and nothing shown.
     test::TempDir dir;

@@ -5,12 +5,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "controls/GradCaption.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -39,11 +42,7 @@ TGradientCaption* MakeCaption(TForm& form, const std::string& company = "Tallowm
     return gc;
 }
 
-std::string WindowText(HWND wnd) {
-    char text[256] = "";
-    ::GetWindowTextA(wnd, text, sizeof text);
-    return text;
-}
+std::string WindowText(HWND wnd) { return ui::WindowText(wnd); }
 
 // Pixels of a window, frame included, read back through its window DC.
 struct WindowPixels {
@@ -74,27 +73,27 @@ class CaptionFontRestorer {
 public:
     CaptionFontRestorer() {
         saved_.cbSize = sizeof saved_;
-        ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 0, &saved_, 0);
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 0, &saved_, 0);
     }
-    ~CaptionFontRestorer() { ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
-    void SetCaptionFont(const char* face, int height) {
-        NONCLIENTMETRICSA m = saved_;
-        lstrcpynA(m.lfCaptionFont.lfFaceName, face, LF_FACESIZE);
+    ~CaptionFontRestorer() { ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
+    void SetCaptionFont(const wchar_t* face, int height) {
+        NONCLIENTMETRICSW m = saved_;
+        lstrcpynW(m.lfCaptionFont.lfFaceName, face, LF_FACESIZE);
         m.lfCaptionFont.lfHeight = height;
         m.lfCaptionFont.lfWeight = FW_NORMAL;
         m.lfCaptionFont.lfItalic = FALSE;
-        ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof m, &m, 0);
+        ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof m, &m, 0);
     }
 
 private:
-    NONCLIENTMETRICSA saved_{};
+    NONCLIENTMETRICSW saved_{};
 };
 
 int CharHeight(TFont* font) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     HGDIOBJ old = ::SelectObject(dc, font->GetHandle());
-    TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     return tm.tmHeight - tm.tmInternalLeading;
@@ -172,8 +171,8 @@ TEST(CaptionRules, FontHeightsAreFittedInTheirOwnSignConvention) {
 }
 
 TEST(CaptionRules, TheSystemCaptionFontIsTakenWithItsStyles) {
-    LOGFONTA lf{};
-    lstrcpyA(lf.lfFaceName, "Tahoma");
+    LOGFONTW lf{};
+    lstrcpyW(lf.lfFaceName, L"Tahoma");
     lf.lfHeight = -13;
     lf.lfWeight = FW_BOLD;
     lf.lfItalic = TRUE;
@@ -188,6 +187,15 @@ TEST(CaptionRules, TheSystemCaptionFontIsTakenWithItsStyles) {
     AssignCaptionFont(lf, font);
     EXPECT_EQ(font.GetStyle(), TFontStyles());
     EXPECT_EQ(font.GetHeight(), 16);
+    // A face name of any script comes whole, also one that fills the record.
+    lstrcpyW(lf.lfFaceName, L"微软雅黑");
+    AssignCaptionFont(lf, font);
+    EXPECT_EQ(font.GetName(), "微软雅黑");
+    std::fill(std::begin(lf.lfFaceName), std::end(lf.lfFaceName), L'ж');
+    AssignCaptionFont(lf, font);
+    std::string full;
+    for (int i = 0; i < LF_FACESIZE; ++i) full += "ж";
+    EXPECT_EQ(font.GetName(), full);
 }
 
 TEST(GradientCaption, OnlyAFormCanOwnIt) {
@@ -273,8 +281,8 @@ TEST(GradientCaption, ASettingChangeBringsTheNewCaptionFontToTheSystemKinds) {
     ASSERT_EQ(::GetActiveWindow(), other.GetHandle());
 
     CaptionFontRestorer restorer;
-    restorer.SetCaptionFont("Liberation Sans", -20);
-    ::SendMessageA(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    restorer.SetCaptionFont(L"Liberation Sans", -20);
+    ::SendMessageW(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
 
     EXPECT_EQ(gc->GetSystemFont()->GetName(), "Liberation Sans");
     EXPECT_EQ(gc->GetSystemFont()->GetHeight(), -20);
@@ -589,7 +597,7 @@ TEST(GradientCaption, ANarrowWindowDropsTheCompanyFirstThenCutsTheCaption) {
         if (c.cut) {
             SIZE dots;
             HGDIOBJ old = ::SelectObject(measure.dc(), gc->GetCaptionText()->GetFont()->GetHandle());
-            ::GetTextExtentPoint32A(measure.dc(), "...", 3, &dots);
+            ::GetTextExtentPoint32W(measure.dc(), L"...", 3, &dots);
             ::SelectObject(measure.dc(), old);
             for (int y = bar.top; y < bar.bottom; ++y) {
                 bool any_ = false;
@@ -682,8 +690,8 @@ TEST(GradientCaption, ABorderlessFormIsLeftToTheSystem) {
     form.Show();
     test::Pump();
     EXPECT_EQ(gc->PaintCaption(true), Rect(0, 0, 0, 0));
-    ::SendMessageA(form.GetHandle(), WM_NCPAINT, 1, 0);
-    ::SendMessageA(form.GetHandle(), WM_NCACTIVATE, TRUE, 0);
+    ::SendMessageW(form.GetHandle(), WM_NCPAINT, 1, 0);
+    ::SendMessageW(form.GetHandle(), WM_NCACTIVATE, TRUE, 0);
     WindowPixels px(form.GetHandle());
     EXPECT_EQ(px.Count(Rect(0, 0, 100, 30), Plain(clTeal)), 100 * 30);
 }
@@ -720,7 +728,7 @@ TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
     HWND wnd = form.GetHandle();
     for (int i = 0; i < 500; ++i) {
         gc->PaintCaption(i % 2 == 0);
-        ::SendMessageA(wnd, WM_NCPAINT, 1, 0);
+        ::SendMessageW(wnd, WM_NCPAINT, 1, 0);
     }
     EXPECT_EQ(ui::LiveHandleCount(), before);
     for (TCompanyText* t : {static_cast<TCompanyText*>(gc->GetCompanyText()),

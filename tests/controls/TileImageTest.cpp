@@ -68,7 +68,7 @@ protected:
 
     std::unique_ptr<test::Canvas32> Print() {
         auto pic = std::make_unique<test::Canvas32>(540, 256);
-        ::SendMessageA(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
+        ::SendMessageW(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic->dc()), PRF_CLIENT);
         return pic;
     }
     // Compares every pixel of the control with what the picture at that
@@ -192,7 +192,7 @@ TEST_F(TileImageTest, TransparentAndFadedAreViewsOfTheMode) {
 
 TEST_F(TileImageTest, TranColorMatchesOnlyPixelsOfExactlyThatColour) {
     // The program's tile: 24 bits, its background RGB (254, 254, 254).
-    tile->GetImage()->LoadFromResourceName(::GetModuleHandleA(nullptr), "TILE");
+    tile->GetImage()->LoadFromResourceName(::GetModuleHandleW(nullptr), "TILE");
     ASSERT_EQ(tile->GetImage()->GetWidth(), kTileW);
     ASSERT_EQ(tile->GetImage()->BitsPerPixel(), 24);
     tile->SetFadeColor(clNavy);
@@ -252,7 +252,7 @@ TEST_F(TileImageTest, SettingNoPictureEmptiesTheBackground) {
 }
 
 TEST_F(TileImageTest, ThePaletteIsThatOfTheBitmapTheModePaintsFrom) {
-    tile->GetImage()->LoadFromResourceName(::GetModuleHandleA(nullptr), "CHECKED");  // 16 colours
+    tile->GetImage()->LoadFromResourceName(::GetModuleHandleW(nullptr), "CHECKED");  // 16 colours
     tile->SetTileMode(tmNormal);
     EXPECT_NE(tile->GetPalette(), nullptr);
     EXPECT_EQ(tile->GetPalette(), tile->GetImage()->GetPalette());

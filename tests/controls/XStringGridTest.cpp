@@ -45,7 +45,7 @@ protected:
     // repainted, as the grid's own invalidation asks.
     void Paint() {
         for (int i = 0; i < 2; ++i)
-            ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+            ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     }
     int TextWidth(const TFont* font, const std::string& text) {
         TCanvas canvas;

@@ -1,25 +1,40 @@
 // A stand-in web browser for the tests: writes the command line it was
-// started with to the file named by the environment variable
+// started with (UTF-8) to the file named by the environment variable
 // SF_FAKE_BROWSER_LOG, or to FakeBrowser.log beside itself, and ends.
 #include <windows.h>
 
 #include <string>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    char path[MAX_PATH] = "";
-    if (!::GetEnvironmentVariableA("SF_FAKE_BROWSER_LOG", path, sizeof path)) {
-        DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof path);
-        std::string log(path, n);
-        log = log.substr(0, log.find_last_of('\\') + 1) + "FakeBrowser.log";
-        lstrcpynA(path, log.c_str(), sizeof path);
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string s(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, &s[0], n, nullptr, nullptr);
+    s.resize(static_cast<std::size_t>(n - 1));
+    return s;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    wchar_t buf[32768] = L"";
+    std::wstring path;
+    if (::GetEnvironmentVariableW(L"SF_FAKE_BROWSER_LOG", buf, 32768)) {
+        path = buf;
+    } else {
+        const DWORD n = ::GetModuleFileNameW(nullptr, buf, 32768);
+        path.assign(buf, n);
+        path = path.substr(0, path.find_last_of(L'\\') + 1) + L"FakeBrowser.log";
     }
     // Written under another name first, so a reader never sees half a line.
-    std::string temp = std::string(path) + ".part";
-    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring temp = path + L".part";
+    HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
-    const char* line = ::GetCommandLineA();
+    const std::string line = Utf8(::GetCommandLineW());
     DWORD written = 0;
-    ::WriteFile(file, line, static_cast<DWORD>(lstrlenA(line)), &written, nullptr);
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     ::CloseHandle(file);
-    return ::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+    return ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }

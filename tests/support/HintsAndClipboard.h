@@ -10,6 +10,7 @@
 
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
+#include "ui/Unicode.h"
 
 namespace test {
 
@@ -21,11 +22,11 @@ inline std::string HintShownAt(POINT p) {
     MouseMoveTo(p.x, p.y);
     std::string shown;
     if (PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; }, 4000)) {
-        char text[256] = {};
-        TOOLINFOA ti{};
+        wchar_t text[1024] = {};
+        TTTOOLINFOW ti{};
         ti.cbSize = sizeof ti;
         ti.lpszText = text;
-        if (::SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) shown = text;
+        if (::SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) shown = ui::Utf8(text);
     }
     MouseMoveTo(0, 0);
     return shown;
@@ -34,10 +35,12 @@ inline std::string HintShownAt(POINT p) {
 inline bool PutOnClipboard(HWND owner, const std::string& text) {
     if (!::OpenClipboard(owner)) return false;
     ::EmptyClipboard();
-    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    std::memcpy(::GlobalLock(mem), text.c_str(), text.size() + 1);
+    const std::wstring wide = ui::Wide(text);
+    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(::GlobalLock(mem), wide.c_str(), bytes);
     ::GlobalUnlock(mem);
-    bool ok = ::SetClipboardData(CF_TEXT, mem) != nullptr;
+    bool ok = ::SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
     ::CloseClipboard();
     return ok;
 }

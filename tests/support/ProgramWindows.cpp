@@ -8,6 +8,7 @@
 #include "app/HelpUnit.h"
 #include "app/MainUnit.h"
 #include "support/TestSupport.h"
+#include "ui/Unicode.h"
 
 namespace test {
 
@@ -21,10 +22,10 @@ void StartProgram() {
 }
 
 std::string StatusText(HWND statusBar, int panel) {
-    const LRESULT length = ::SendMessageA(statusBar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(panel), 0);
-    std::vector<char> text(LOWORD(length) + 1u, '\0');
-    ::SendMessageA(statusBar, SB_GETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
-    std::string s = text.data();
+    const LRESULT length = ::SendMessageW(statusBar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel), 0);
+    std::vector<wchar_t> text(LOWORD(length) + 1u, L'\0');
+    ::SendMessageW(statusBar, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
+    std::string s = ui::Utf8(text.data());
     s.erase(0, s.find_first_not_of('\t'));
     return s;
 }

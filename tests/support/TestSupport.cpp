@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "ui/Forms.h"
+#include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace test {
 
@@ -165,8 +167,8 @@ void PressKey(WORD vk, bool shift, bool ctrl) {
 }
 
 void TypeText(const std::string& text) {
-    for (char c : text) {
-        SHORT vk = ::VkKeyScanA(c);
+    for (wchar_t c : ui::Wide(text)) {
+        SHORT vk = ::VkKeyScanW(c);
         if (vk == -1) continue;
         PressKey(LOBYTE(vk), (HIBYTE(vk) & 1) != 0, (HIBYTE(vk) & 2) != 0);
     }
@@ -184,8 +186,8 @@ void ClickOn(const TControl* control) {
 }
 
 HWND OpenMenuWindow() {
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); w;
-         w = ::FindWindowExA(nullptr, w, "#32768", nullptr))
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w;
+         w = ::FindWindowExW(nullptr, w, L"#32768", nullptr))
         if (::IsWindowVisible(w)) return w;
     return nullptr;
 }
@@ -193,9 +195,9 @@ HWND OpenMenuWindow() {
 namespace {
 
 BOOL CALLBACK FindMessageBox(HWND wnd, LPARAM found) {
-    char cls[16] = "";
-    ::GetClassNameA(wnd, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(wnd)) return TRUE;
+    wchar_t cls[16] = L"";
+    ::GetClassNameW(wnd, cls, 16);
+    if (std::wstring(cls) != L"#32770" || !::IsWindowVisible(wnd)) return TRUE;
     *reinterpret_cast<HWND*>(found) = wnd;
     return FALSE;
 }
@@ -213,25 +215,24 @@ void MessageBoxCloser::Watch(DWORD thread) {
     while (!stop_) {
         HWND box = nullptr;
         ::EnumThreadWindows(thread, FindMessageBox, reinterpret_cast<LPARAM>(&box));
-        char text[512] = "";
         // The box can be visible before its text is in place.
-        if (box && ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {
-            Box b{"", text, 0};
-            char title[256] = "";
-            ::GetWindowTextA(box, title, sizeof title);
-            b.title = title;
+        const std::string text = box ? ui::WindowText(::GetDlgItem(box, 0xFFFF)) : std::string();
+        if (!text.empty()) {
+            Box b{ui::WindowText(box), text, 0};
             for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-                char cls[32] = "";
-                ::GetClassNameA(c, cls, sizeof cls);
-                if (lstrcmpiA(cls, "Button") == 0 && ::IsWindowVisible(c)) ++b.buttons;
+                wchar_t cls[32] = L"";
+                ::GetClassNameW(c, cls, 32);
+                if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, cls, -1, L"Button", -1) == CSTR_EQUAL &&
+                    ::IsWindowVisible(c))
+                    ++b.buttons;
             }
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 boxes_.push_back(b);
             }
-            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
             for (int i = 0; ::IsWindow(box) && i < 200; ++i) ::Sleep(5);
-            if (::IsWindow(box)) ::PostMessageA(box, WM_CLOSE, 0, 0);
+            if (::IsWindow(box)) ::PostMessageW(box, WM_CLOSE, 0, 0);
         }
         ::Sleep(5);
     }
@@ -247,15 +248,23 @@ std::string MessageBoxCloser::LastText() const {
     return boxes_.empty() ? std::string() : boxes_.back().text;
 }
 
+std::wstring FilePath(const std::string& path) {
+    std::wstring wide = ui::Wide(path);
+    // Past the length the system's path parser takes (a folder's name must
+    // leave room for an 8.3 name inside it), only as it is.
+    if (wide.size() >= MAX_PATH - 12 && wide.compare(0, 4, L"\\\\?\\") != 0) wide = L"\\\\?\\" + wide;
+    return wide;
+}
+
 TempDir::TempDir() {
-    char base[MAX_PATH];
-    ::GetTempPathA(sizeof base, base);
-    std::string root = base;
+    wchar_t base[MAX_PATH + 1] = L"";
+    ::GetTempPathW(MAX_PATH + 1, base);
+    std::string root = ui::Utf8(base);
     if (!root.empty() && root.back() == '\\') root.pop_back();
     static unsigned counter = 0;
     for (;;) {
         path_ = root + "\\sftest_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
-        if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+        if (::CreateDirectoryW(FilePath(path_).c_str(), nullptr)) break;
     }
 }
 
@@ -268,7 +277,7 @@ void TempDir::MakeDir(const std::string& relative) const {
         std::size_t slash = relative.find('\\', start);
         std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         full += "\\" + part;
-        ::CreateDirectoryA(full.c_str(), nullptr);
+        ::CreateDirectoryW(FilePath(full).c_str(), nullptr);
         if (slash == std::string::npos) break;
         start = slash + 1;
     }
@@ -278,7 +287,8 @@ void TempDir::MakeFile(const std::string& relative, std::uint64_t size) const {
     std::size_t slash = relative.rfind('\\');
     if (slash != std::string::npos) MakeDir(relative.substr(0, slash));
     std::string full = path_ + "\\" + relative;
-    HANDLE h = ::CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(FilePath(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
     if (size) {
         LARGE_INTEGER li;
@@ -290,26 +300,32 @@ void TempDir::MakeFile(const std::string& relative, std::uint64_t size) const {
 }
 
 bool TempDir::Exists(const std::string& relative) const {
-    return ::GetFileAttributesA((path_ + "\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(FilePath(path_ + "\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &fd);
+    RemoveTree(FilePath(path));
+}
+
+void RemoveTree(const std::wstring& path) {
+    // Names as the system lists them, so that any name goes, whatever it holds.
+    WIN32_FIND_DATAW fd;
+    HANDLE h = ::FindFirstFileW((path + L"\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
-            ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = path + L"\\" + name;
+            if (full.size() >= MAX_PATH - 12 && full.compare(0, 4, L"\\\\?\\") != 0) full = L"\\\\?\\" + full;
+            ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(full);
             else
-                ::DeleteFileA(full.c_str());
-        } while (::FindNextFileA(h, &fd));
+                ::DeleteFileW(full.c_str());
+        } while (::FindNextFileW(h, &fd));
         ::FindClose(h);
     }
-    ::RemoveDirectoryA(path.c_str());
+    ::RemoveDirectoryW(path.c_str());
 }
 
 }  // namespace test

@@ -134,5 +134,9 @@ private:
 };
 
 void RemoveTree(const std::string& path);
+void RemoveTree(const std::wstring& path);
+// A path (UTF-8) as the ...W file functions take it: with the "\\?\" prefix
+// when it is too long for them otherwise.
+std::wstring FilePath(const std::string& path);
 
 }  // namespace test

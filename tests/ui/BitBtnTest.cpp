@@ -118,7 +118,7 @@ TEST_F(BitBtnTest, EnterClicksTheDefaultButtonUnlessAnotherButtonHasTheFocus) {
 }
 
 TEST_F(BitBtnTest, TheDefaultFrameFollowsTheFocus) {
-    auto code = [](TBitBtn* b) { return ::SendMessageA(b->GetHandle(), WM_GETDLGCODE, 0, 0); };
+    auto code = [](TBitBtn* b) { return ::SendMessageW(b->GetHandle(), WM_GETDLGCODE, 0, 0); };
     auto corner = [](TBitBtn* b) {
         test::Canvas32 pic(b->GetWidth(), b->GetHeight());
         b->PaintTo(pic.dc(), 0, 0);
@@ -173,12 +173,12 @@ TEST_F(BitBtnTest, TheFirstPictureShowsOnTheFaceAndTheSecondWhenDisabled) {
 
 TEST_F(BitBtnTest, ThePressedButtonShiftsItsPicture) {
     TBitBtn* b = form->add;
-    ::SendMessageA(b->GetHandle(), BM_SETSTATE, TRUE, 0);
+    ::SendMessageW(b->GetHandle(), BM_SETSTATE, TRUE, 0);
     test::Canvas32 pic(27, 25);
     b->PaintTo(pic.dc(), 0, 0);
     EXPECT_EQ(pic.At(17, 16), kNormal);  // one pixel right and down
     EXPECT_EQ(pic.At(9, 8), kFace);
-    ::SendMessageA(b->GetHandle(), BM_SETSTATE, FALSE, 0);
+    ::SendMessageW(b->GetHandle(), BM_SETSTATE, FALSE, 0);
 }
 
 TEST_F(BitBtnTest, TheAcceleratorClicksAButtonWithACaption) {

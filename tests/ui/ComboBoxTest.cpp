@@ -12,6 +12,7 @@
 #include "ui/ComboBox.h"
 #include "ui/Edit.h"
 #include "ui/Forms.h"
+#include "ui/SysUtils.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ protected:
 
 TEST_F(ComboBoxTest, TheSimpleStyleShowsOnlyItsEditLineAtTheHeightOfOneLine) {
     HWND wnd = combo->GetHandle();
-    EXPECT_EQ(::GetWindowLongA(wnd, GWL_STYLE) & 3, CBS_SIMPLE);
+    EXPECT_EQ(::GetWindowLongW(wnd, GWL_STYLE) & 3, CBS_SIMPLE);
     HWND line = EditLineOf(combo);
     ASSERT_TRUE(line);
     RECT c, e;
@@ -92,9 +93,7 @@ TEST_F(ComboBoxTest, SelectingAnItemShowsItsTextAndNoneEmptiesTheLine) {
     combo->SetItemIndex(2);
     EXPECT_EQ(combo->GetItemIndex(), 2);
     EXPECT_EQ(combo->GetText(), "Eliminar");
-    char line[32];
-    ::GetWindowTextA(EditLineOf(combo), line, sizeof line);
-    EXPECT_STREQ(line, "Eliminar");
+    EXPECT_EQ(ui::WindowText(EditLineOf(combo)), "Eliminar");
     combo->SetItemIndex(0);
     EXPECT_EQ(combo->GetText(), "No");
     combo->SetItemIndex(-1);
@@ -118,8 +117,8 @@ TEST_F(ComboBoxTest, ArrowKeysOnTheEditLinePickItemsAndFireChange) {
 
 TEST_F(ComboBoxTest, TypedCharactersGoThroughKeyPressFirst) {
     combo->SetItemIndex(0);
-    std::string seen;
-    combo->OnKeyPress = [&](TObject* sender, char& key) {
+    std::wstring seen;
+    combo->OnKeyPress = [&](TObject* sender, wchar_t& key) {
         EXPECT_EQ(sender, combo);
         seen += key;
         key = 0;  // the mode can't be typed
@@ -127,12 +126,12 @@ TEST_F(ComboBoxTest, TypedCharactersGoThroughKeyPressFirst) {
     combo->SetFocus();
     test::Pump();
     test::TypeText("ab");
-    EXPECT_EQ(seen, "ab");
+    EXPECT_EQ(seen, L"ab");
     EXPECT_EQ(combo->GetText(), "No");
 
     // A handler may also let a character through, changed.
-    combo->OnKeyPress = [](TObject*, char& key) { key = static_cast<char>(key - 'a' + 'A'); };
-    ::SendMessageA(EditLineOf(combo), EM_SETSEL, 0, -1);
+    combo->OnKeyPress = [](TObject*, wchar_t& key) { key = static_cast<wchar_t>(key - L'a' + L'A'); };
+    ::SendMessageW(EditLineOf(combo), EM_SETSEL, 0, -1);
     test::TypeText("q");
     EXPECT_EQ(combo->GetText(), "Q");
 }
@@ -180,10 +179,10 @@ TEST_F(ComboBoxTest, ItemsSelectionAndStyleSurviveANewWindow) {
     combo->RecreateWnd();
     EXPECT_EQ(combo->GetItemIndex(), 1);
     EXPECT_EQ(combo->GetText(), "Papelera");
-    EXPECT_EQ(::SendMessageA(combo->GetHandle(), CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(::SendMessageW(combo->GetHandle(), CB_GETCOUNT, 0, 0), 3);
 
     combo->SetStyle(csDropDownList);
-    EXPECT_EQ(::GetWindowLongA(combo->GetHandle(), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    EXPECT_EQ(::GetWindowLongW(combo->GetHandle(), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
     EXPECT_EQ(combo->GetItemIndex(), 1);
     combo->ClearItems();
     EXPECT_EQ(combo->GetItemCount(), 0);

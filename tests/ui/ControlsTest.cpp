@@ -83,7 +83,7 @@ protected:
     }
     void TearDown() override { delete form; }
     HWND wnd() { return form->GetHandle(); }
-    void Send(UINT msg, WPARAM w, LPARAM l) { ::SendMessageA(wnd(), msg, w, l); }
+    void Send(UINT msg, WPARAM w, LPARAM l) { ::SendMessageW(wnd(), msg, w, l); }
 
     std::vector<std::string> log;
     TestForm* form = nullptr;
@@ -93,7 +93,7 @@ protected:
 
 TEST_F(ControlsTest, WindowlessChildrenPaintInCreationOrderOverTheParent) {
     test::Canvas32 pic(300, 200);
-    ::SendMessageA(wnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(wnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     EXPECT_EQ(pic.At(5, 5), RGB(255, 0, 0));     // the parent's background
     EXPECT_EQ(pic.At(20, 20), RGB(0, 255, 0));   // a alone
     EXPECT_EQ(pic.At(80, 40), RGB(0, 0, 255));   // b, made later, covers a
@@ -110,7 +110,7 @@ TEST_F(ControlsTest, WindowlessChildrenPaintInCreationOrderOverTheParent) {
     // A hidden child is not painted.
     b->Hide();
     pic.Fill(0);
-    ::SendMessageA(wnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(wnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     EXPECT_EQ(pic.At(80, 40), RGB(0, 255, 0));
     EXPECT_EQ(pic.At(150, 70), RGB(255, 0, 0));
 }
@@ -234,11 +234,11 @@ TEST_F(ControlsTest, TabMovesTheFocusInTabOrderAndFiresExitAndEnter) {
 
 TEST_F(ControlsTest, KeyPressCanChangeOrSwallowTheCharacter) {
     auto* box = new Box(form, form, "box", &log);
-    std::string typed;
-    box->OnKeyPress = [&](TObject*, char& key) {
-        if (key == 'x') key = 0;
-        else if (key == 'a') key = 'b';
-        typed += key ? key : '_';
+    std::wstring typed;
+    box->OnKeyPress = [&](TObject*, wchar_t& key) {
+        if (key == L'x') key = 0;
+        else if (key == L'a') key = L'b';
+        typed += key ? key : L'_';
     };
     form->Show();
     box->SetFocus();
@@ -247,7 +247,7 @@ TEST_F(ControlsTest, KeyPressCanChangeOrSwallowTheCharacter) {
     std::string seen;
     box->OnKeyDown = nullptr;
     test::TypeText("axc");
-    EXPECT_EQ(typed, "b_c");
+    EXPECT_EQ(typed, L"b_c");
 }
 
 TEST_F(ControlsTest, BroadcastStopsAtTheFirstControlThatAnswers) {
@@ -255,7 +255,7 @@ TEST_F(ControlsTest, BroadcastStopsAtTheFirstControlThatAnswers) {
         using TGraphicControl::TGraphicControl;
         int heard = 0;
         bool answer = false;
-        bool DialogChar(char) override {
+        bool DialogChar(wchar_t) override {
             ++heard;
             return answer;
         }
@@ -267,7 +267,7 @@ TEST_F(ControlsTest, BroadcastStopsAtTheFirstControlThatAnswers) {
     auto* third = new Answering(form);
     third->SetParent(form);
     second->answer = true;
-    EXPECT_TRUE(form->DialogCharToControls('q'));
+    EXPECT_TRUE(form->DialogCharToControls(L'q'));
     EXPECT_EQ(first->heard, 1);
     EXPECT_EQ(second->heard, 1);
     EXPECT_EQ(third->heard, 0);

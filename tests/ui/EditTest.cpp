@@ -73,9 +73,9 @@ TEST_F(EditTest, TypingPastingAndSetTextEachFireChange) {
 TEST_F(EditTest, KeyPressSeesTypedCharactersFirstAndExitFiresOnTab) {
     TEdit* e = form->first;
     e->SetText("");
-    e->OnKeyPress = [](TObject*, char& key) {
-        if (key == 'x') key = 0;
-        else if (key == 'a') key = 'A';
+    e->OnKeyPress = [](TObject*, wchar_t& key) {
+        if (key == L'x') key = 0;
+        else if (key == L'a') key = L'A';
     };
     test::TypeText("axb");
     EXPECT_EQ(e->GetText(), "Ab");
@@ -95,10 +95,10 @@ TEST_F(EditTest, MaxLengthLimitsTypingAndSurvivesANewWindow) {
 
     e->RecreateWnd();
     EXPECT_EQ(e->GetText(), "123");
-    EXPECT_EQ(::SendMessageA(e->GetHandle(), EM_GETLIMITTEXT, 0, 0), 3);
+    EXPECT_EQ(::SendMessageW(e->GetHandle(), EM_GETLIMITTEXT, 0, 0), 3);
 
     e->SetMaxLength(0);  // no limit of its own
-    EXPECT_GT(::SendMessageA(e->GetHandle(), EM_GETLIMITTEXT, 0, 0), 30000);
+    EXPECT_GT(::SendMessageW(e->GetHandle(), EM_GETLIMITTEXT, 0, 0), 30000);
 }
 
 TEST_F(EditTest, FontAndColourComeFromTheControl) {
@@ -108,7 +108,7 @@ TEST_F(EditTest, FontAndColourComeFromTheControl) {
     RECT r;
     ::GetClientRect(e->GetHandle(), &r);
     test::Canvas32 pic(r.right, r.bottom);
-    ::SendMessageA(e->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+    ::SendMessageW(e->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT | PRF_ERASEBKGND);
     EXPECT_EQ(pic.At(r.right - 3, r.bottom / 2), RGB(255, 255, 0));
 }
 

@@ -6,14 +6,30 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "support/TestSupport.h"
 #include "ui/FolderControls.h"
 #include "ui/Forms.h"
+#include "ui/Unicode.h"
 
 namespace {
+
+TEST(FolderPaths, AListingTakesThePrefixThatLiftsTheLengthLimitOnlyWhenLong) {
+    EXPECT_EQ(folders::ListingPattern(L"C:\\Temp"), L"C:\\Temp\\*");
+    EXPECT_EQ(folders::ListingPattern(L"C:\\"), L"C:\\*");
+    const std::wstring longPart(300, L'д');
+    // 259 characters are still taken as they are; 260 are not.
+    const std::wstring edge = L"C:\\" + std::wstring(MAX_PATH - 6, L'x');
+    EXPECT_EQ(folders::ListingPattern(edge), edge + L"\\*");
+    EXPECT_EQ(folders::ListingPattern(edge + L"x"), L"\\\\?\\" + edge + L"x\\*");
+    EXPECT_EQ(folders::ListingPattern(L"D:\\" + longPart), L"\\\\?\\D:\\" + longPart + L"\\*");
+    EXPECT_EQ(folders::ListingPattern(L"\\\\srv\\share\\" + longPart),
+              L"\\\\?\\UNC\\srv\\share\\" + longPart + L"\\*");
+    EXPECT_EQ(folders::ListingPattern(L"\\\\?\\D:\\" + longPart), L"\\\\?\\D:\\" + longPart + L"\\*");
+}
 
 TEST(FolderPaths, NormalizeKeepsABackslashOnlyAtADrivesRoot) {
     EXPECT_EQ(folders::Normalize("D:"), "D:\\");
@@ -36,15 +52,15 @@ TEST(FolderPaths, NormalizeKeepsABackslashOnlyAtADrivesRoot) {
 }
 
 std::string CurrentFolder() {
-    char buf[MAX_PATH];
-    DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
-    return folders::Normalize(std::string(buf, n));
+    wchar_t buf[MAX_PATH];
+    DWORD n = ::GetCurrentDirectoryW(MAX_PATH, buf);
+    return folders::Normalize(ui::Utf8(std::wstring_view(buf, n)));
 }
 
 std::string FullPathOf(const std::string& path) {
-    char buf[MAX_PATH];
-    DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-    return folders::Normalize(std::string(buf, n));
+    wchar_t buf[MAX_PATH];
+    DWORD n = ::GetFullPathNameW(ui::Wide(path).c_str(), MAX_PATH, buf, nullptr);
+    return folders::Normalize(ui::Utf8(std::wstring_view(buf, n)));
 }
 
 class ChooserForm : public TForm {
@@ -76,7 +92,7 @@ protected:
         tree.MakeDir("gamma");
         tree.MakeFile("file.txt");
         tree.MakeDir("hidden");
-        ::SetFileAttributesA((tree / "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ::SetFileAttributesW(ui::Wide(tree / "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
         form = new ChooserForm(Application);
         form->list->OnChange = [this](TObject*) { log.push_back(form->list->GetDirectory()); };
         form->Show();
@@ -87,11 +103,11 @@ protected:
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
         HWND wnd = form->list->GetHandle();
-        int n = static_cast<int>(::SendMessageA(wnd, LB_GETCOUNT, 0, 0));
+        int n = static_cast<int>(::SendMessageW(wnd, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
-            char text[MAX_PATH];
-            ::SendMessageA(wnd, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            rows.push_back(text);
+            std::wstring text(static_cast<std::size_t>(::SendMessageW(wnd, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+            ::SendMessageW(wnd, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+            rows.push_back(ui::Utf8(text.c_str()));
         }
         return rows;
     }
@@ -102,7 +118,7 @@ protected:
     }
     void DoubleClickRow(int row) {
         RECT r;
-        ::SendMessageA(form->list->GetHandle(), LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        ::SendMessageW(form->list->GetHandle(), LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
         POINT p{r.left + 40, (r.top + r.bottom) / 2};
         ::ClientToScreen(form->list->GetHandle(), &p);
         test::ClickAt(p.x, p.y);
@@ -122,8 +138,8 @@ TEST_F(FolderControlsTest, AtCreationBothShowTheProcesssCurrentFolder) {
     ASSERT_GE(rows.size(), levels.size());
     EXPECT_TRUE(std::equal(levels.begin(), levels.end(), rows.begin()));
     // The current folder is the selected row.
-    EXPECT_EQ(::SendMessageA(form->list->GetHandle(), LB_GETCURSEL, 0, 0), static_cast<LRESULT>(levels.size() - 1));
-    EXPECT_EQ(::SendMessageA(form->list->GetHandle(), LB_GETITEMHEIGHT, 0, 0), 16);
+    EXPECT_EQ(::SendMessageW(form->list->GetHandle(), LB_GETCURSEL, 0, 0), static_cast<LRESULT>(levels.size() - 1));
+    EXPECT_EQ(::SendMessageW(form->list->GetHandle(), LB_GETITEMHEIGHT, 0, 0), 16);
 }
 
 TEST_F(FolderControlsTest, ThePathThenTheSubFoldersSortedWithoutLetterCase) {
@@ -152,6 +168,37 @@ TEST_F(FolderControlsTest, ADoubleClickOpensTheFolderUnderTheCursor) {
     EXPECT_EQ(form->list->GetDirectory(), std::string(1, folders::DriveOf(tree.path())) + ":\\");
 }
 
+TEST_F(FolderControlsTest, FoldersOfAnyScriptAreListedAndOpenAsThemselves) {
+    // "дир" and its fullwidth look-alike "ｄｉｒ" are two folders: through the
+    // ANSI code page the first would read "???" and the second "dir".
+    tree.MakeDir("scripts\\дир\\in дир");
+    tree.MakeDir("scripts\\ｄｉｒ\\in ｄｉｒ");
+    tree.MakeDir("scripts\\文件 😀");
+    tree.MakeFile("scripts\\ā.tmp");
+    form->list->SetDirectory(tree / "scripts");
+    const std::vector<std::string> rows = Rows();
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(std::set<std::string>(rows.end() - 3, rows.end()), (std::set<std::string>{"дир", "ｄｉｒ", "文件 😀"}));
+    EXPECT_EQ(RowOf("ā.tmp"), -1);
+    for (const std::string name : {"дир", "ｄｉｒ"}) {
+        form->list->SetDirectory(tree / "scripts");
+        form->list->OpenItem(RowOf(name));
+        EXPECT_EQ(form->list->GetDirectory(), tree / ("scripts\\" + name));
+        EXPECT_EQ(Rows().back(), "in " + name);
+    }
+}
+
+TEST_F(FolderControlsTest, AFolderBeyondTheOldPathLimitListsItsSubFolders) {
+    std::string deep = "long";
+    while ((tree / deep).size() < MAX_PATH + 40) deep += "\\" + std::string(40, 'd');
+    tree.MakeDir(deep + "\\leaf");
+    form->list->SetDirectory(tree / deep);
+    EXPECT_EQ(form->list->GetDirectory(), tree / deep);
+    EXPECT_EQ(Rows().back(), "leaf");
+    form->list->OpenItem(RowOf("leaf"));
+    EXPECT_EQ(form->list->GetDirectory(), tree / (deep + "\\leaf"));
+}
+
 TEST_F(FolderControlsTest, EnterOpensTheSelectedFolder) {
     form->list->SetDirectory(tree.path());
     form->list->SetFocus();
@@ -168,18 +215,19 @@ TEST_F(FolderControlsTest, AFolderThatCannotBeReadShowsNoSubFolders) {
 }
 
 TEST_F(FolderControlsTest, TheDriveBoxListsTheSystemsDrives) {
-    char buf[512] = {};
-    ::GetLogicalDriveStringsA(sizeof buf, buf);
+    wchar_t buf[512] = {};
+    ::GetLogicalDriveStringsW(511, buf);
     std::vector<char> expected;
-    for (const char* p = buf; *p; p += std::strlen(p) + 1) expected.push_back(static_cast<char>(std::toupper(*p)));
+    for (const wchar_t* p = buf; *p; p += std::wcslen(p) + 1)
+        expected.push_back(static_cast<char>(std::toupper(static_cast<char>(*p))));
     EXPECT_EQ(form->drives->GetDrives(), expected);
     HWND wnd = form->drives->GetHandle();
-    ASSERT_EQ(::SendMessageA(wnd, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(expected.size()));
+    ASSERT_EQ(::SendMessageW(wnd, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(expected.size()));
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        char text[MAX_PATH];
-        ::SendMessageA(wnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        EXPECT_EQ(std::toupper(text[0]), expected[i]);
-        EXPECT_EQ(text[1], ':');
+        wchar_t text[MAX_PATH];
+        ::SendMessageW(wnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(std::toupper(static_cast<char>(text[0])), expected[i]);
+        EXPECT_EQ(text[1], L':');
     }
 }
 
@@ -213,10 +261,10 @@ TEST_F(FolderControlsTest, EachLevelIsIndentedFurther) {
     RECT client;
     ::GetClientRect(wnd, &client);
     test::Canvas32 pic(client.right, client.bottom, RGB(1, 2, 3));
-    ::SendMessageA(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+    ::SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT | PRF_ERASEBKGND);
     auto firstInk = [&](int row) {
         RECT r;
-        ::SendMessageA(wnd, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        ::SendMessageW(wnd, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
         const COLORREF back = pic.At(r.right - 1, r.top + 1);
         for (int x = 0; x < r.right; ++x)
             for (int y = r.top + 1; y < r.bottom - 1; ++y)
@@ -237,7 +285,7 @@ TEST_F(FolderControlsTest, TheListKeepsItsFolderInANewWindow) {
     form->list->RecreateWnd();
     EXPECT_EQ(form->list->GetDirectory(), tree.path());
     EXPECT_EQ(Rows().back(), "gamma");
-    EXPECT_EQ(::SendMessageA(form->list->GetHandle(), LB_GETITEMHEIGHT, 0, 0), 16);
+    EXPECT_EQ(::SendMessageW(form->list->GetHandle(), LB_GETITEMHEIGHT, 0, 0), 16);
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 
 #include <string>
 
+#include "support/HintsAndClipboard.h"
 #include "support/TestSupport.h"
+#include "ui/Edit.h"
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -30,20 +33,52 @@ TEST(Form, ClientSizeAndBorderStyleShapeTheWindow) {
     ::GetClientRect(wnd, &r);
     EXPECT_EQ(r.right, 297);
     EXPECT_EQ(r.bottom, 194);
-    EXPECT_TRUE(::GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    EXPECT_FALSE(::GetWindowLongA(wnd, GWL_STYLE) & WS_SYSMENU);  // no title-bar buttons at all
+    EXPECT_TRUE(::GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(::GetWindowLongW(wnd, GWL_STYLE) & WS_SYSMENU);  // no title-bar buttons at all
 
     form.SetBorderStyle(bsSingle);
     form.SetBorderIcons({biSystemMenu, biMinimize});
-    LONG style = ::GetWindowLongA(wnd, GWL_STYLE);
+    LONG style = ::GetWindowLongW(wnd, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME);
     form.SetCaption("Ayuda");
-    char text[32];
-    ::GetWindowTextA(wnd, text, sizeof text);
-    EXPECT_STREQ(text, "Ayuda");
+    EXPECT_EQ(ui::WindowText(wnd), "Ayuda");
+}
+
+// What the program sets, the system shows and gives back; what the system
+// gives (a typed character, a text set from outside), the program reads.
+TEST(Form, TextOfAnyScriptPassesCaptionEditAndHintWhole) {
+    const std::string text = "Ayuda: «дир» 文件 ā.tmp 😀";
+    PlainForm form(Application);
+    form.SetShowHint(true);
+    form.SetCaption(text);
+    auto* edit = new TEdit(&form);
+    edit->SetBounds(10, 10, 200, 21);
+    edit->SetHint(text);
+    edit->SetParent(&form);
+    form.Show();
+    test::Pump();
+    wchar_t caption[64] = L"";
+    ::GetWindowTextW(form.GetHandle(), caption, 64);
+    EXPECT_EQ(caption, ui::Wide(text));
+    EXPECT_EQ(form.GetCaption(), text);
+
+    edit->SetText(text);
+    EXPECT_EQ(ui::WindowText(edit->GetHandle()), text);
+    ::SetWindowTextW(edit->GetHandle(), L"文件 😀");
+    EXPECT_EQ(edit->GetText(), "文件 😀");
+    // A character beyond the basic plane is typed as the two halves of its
+    // surrogate pair, one WM_CHAR each.
+    std::wstring pressed;
+    edit->OnKeyPress = [&](TObject*, wchar_t& key) { pressed += key; };
+    edit->SetText("");
+    for (wchar_t c : std::wstring(L"ж😀")) ::SendMessageW(edit->GetHandle(), WM_CHAR, c, 0);
+    EXPECT_EQ(pressed, L"ж😀");
+    EXPECT_EQ(edit->GetText(), "ж😀");
+
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(edit)), text);
 }
 
 TEST(Form, AShownFormStaysShownWhenItsWindowIsMadeAgain) {
@@ -64,7 +99,7 @@ VOID CALLBACK CloseModal(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
     for (int i = 0; i < Application->ComponentCount(); ++i)
         if (auto* f = dynamic_cast<PlainForm*>(Application->GetComponent(i)))
-            if (f->IsModal()) ::PostMessageA(f->GetHandle(), WM_CLOSE, 0, 0);
+            if (f->IsModal()) ::PostMessageW(f->GetHandle(), WM_CLOSE, 0, 0);
 }
 
 VOID CALLBACK EndModal(HWND, UINT, UINT_PTR id, DWORD) {
@@ -138,8 +173,8 @@ TEST(Application, TheDefaultErrorReportShowsTheMessageAndTheProgramGoesOn) {
 
     test::MessageBoxCloser boxes;
     HWND wnd = failing->GetHandle();
-    ::SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ::SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     Application->OnException = saved;
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.LastText(), "'' is not a valid integer value");
@@ -147,7 +182,7 @@ TEST(Application, TheDefaultErrorReportShowsTheMessageAndTheProgramGoesOn) {
     EXPECT_FALSE(Application->Terminated());
     // The window still answers.
     EXPECT_TRUE(::IsWindow(wnd));
-    EXPECT_EQ(::SendMessageA(wnd, WM_GETDLGCODE, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(wnd, WM_GETDLGCODE, 0, 0), 0);
 }
 
 TEST(Application, HooksOnTheApplicationWindowSeeDeactivation) {
@@ -156,13 +191,13 @@ TEST(Application, HooksOnTheApplicationWindowSeeDeactivation) {
         if (m.Msg == CM_DEACTIVATE) ++deactivations;
         return false;
     });
-    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
-    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
-    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);  // no change: no second notification
+    ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
+    ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
+    ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);  // no change: no second notification
     EXPECT_EQ(deactivations, 1);
     Application->UnhookMainWindow(cookie);
-    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
-    ::SendMessageA(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
+    ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
+    ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
     EXPECT_EQ(deactivations, 1);
 }
 
@@ -176,10 +211,10 @@ TEST(Application, ControlsWithAHintGetATooltip) {
     form.Show();
     HWND tip = Application->GetHintWindow();
     ASSERT_NE(tip, nullptr);
-    int before = static_cast<int>(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+    int before = static_cast<int>(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
     EXPECT_GE(before, 1);
     box->SetHint("");
-    EXPECT_EQ(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), before - 1);
+    EXPECT_EQ(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), before - 1);
 }
 
 TEST(Form, ACaptionFollowsTheNameOnlyOfAControlMadeByCode) {

@@ -90,7 +90,7 @@ TEST(Bitmap, ResourcesLoadWithTheirFormatAndAMissingOneSaysSo) {
     TBitmap b;
     int changes = 0;
     b.OnChange = [&](TObject*) { ++changes; };
-    b.LoadFromResourceName(::GetModuleHandleA(nullptr), "CHECKED");
+    b.LoadFromResourceName(::GetModuleHandleW(nullptr), "CHECKED");
     EXPECT_EQ(b.GetWidth(), 19);
     EXPECT_EQ(b.GetHeight(), 14);
     EXPECT_EQ(b.BitsPerPixel(), 4);
@@ -104,7 +104,7 @@ TEST(Bitmap, ResourcesLoadWithTheirFormatAndAMissingOneSaysSo) {
     EXPECT_EQ(copy.GetCanvas()->GetPixel(0, 13), RGB(128, 128, 0));
 
     try {
-        b.LoadFromResourceName(::GetModuleHandleA(nullptr), "NOSUCHPICTURE");
+        b.LoadFromResourceName(::GetModuleHandleW(nullptr), "NOSUCHPICTURE");
         FAIL();
     } catch (const EResNotFound& e) {
         EXPECT_STREQ(e.what(), "Resource NOSUCHPICTURE not found");
@@ -180,8 +180,8 @@ TEST(Font, ChangesAreReportedAndTheHandleFollows) {
     HFONT first = f.GetHandle();
     f.SetStyle({fsBold});
     EXPECT_EQ(changes, 1);
-    LOGFONTA lf;
-    ::GetObjectA(f.GetHandle(), sizeof lf, &lf);
+    LOGFONTW lf;
+    ::GetObjectW(f.GetHandle(), sizeof lf, &lf);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
     EXPECT_EQ(lf.lfHeight, -11);
     (void)first;

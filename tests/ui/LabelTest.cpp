@@ -8,6 +8,7 @@
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/Label.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ SIZE TextSize(TLabel* label, const std::string& text) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     HGDIOBJ old = ::SelectObject(dc, label->GetFont()->GetHandle());
     RECT r{0, 0, 0, 0};
-    ::DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS);
+    ::DrawTextW(dc, ui::Wide(text).c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS);
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     return SIZE{r.right, r.bottom};
@@ -68,7 +69,7 @@ RECT InkBox(const test::Canvas32& pic) {
 
 void PaintForm(TForm& form, test::Canvas32& pic) {
     pic.Fill(0);
-    ::SendMessageA(form.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(form.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
 }
 
 TEST(Label, AutoSizeFitsTheCaptionAndFollowsTheFont) {

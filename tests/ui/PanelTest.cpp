@@ -144,7 +144,7 @@ TEST(Bevel, BottomAndLeftLinesAreAShadowAndAHighlightOverTheParent) {
     test::Canvas32 pic(320, 240);
     auto paint = [&] {
         pic.Fill(0);
-        ::SendMessageA(form.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+        ::SendMessageW(form.GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     };
     paint();
     // Bottom line: the last two rows of 8, 24, 137 x 10.

@@ -13,6 +13,7 @@
 #include "ui/Edit.h"
 #include "ui/Forms.h"
 #include "ui/PopupMenu.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -26,14 +27,14 @@ std::thread PlayUser(std::function<void(HWND)> look, std::vector<WORD> keys) {
         }
         if (!menu) return;  // the test fails on what it did not see
         if (look) look(menu);
-        for (WORD key : keys) ::PostMessageA(menu, WM_KEYDOWN, key, 0);
+        for (WORD key : keys) ::PostMessageW(menu, WM_KEYDOWN, key, 0);
     });
 }
 
 std::string ItemText(HMENU menu, UINT position) {
-    char text[128] = "";
-    ::GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-    return text;
+    wchar_t text[128] = L"";
+    ::GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return ui::Utf8(text);
 }
 
 class PopupMenuTest : public ::testing::Test {
@@ -73,7 +74,7 @@ TEST_F(PopupMenuTest, TheMenuShowsItsItemsAndTheChoiceRunsAfterItCloses) {
     RECT where{};
     std::thread user = PlayUser(
         [&](HWND w) {
-            HMENU shown = reinterpret_cast<HMENU>(::SendMessageA(w, MN_GETHMENU, 0, 0));
+            HMENU shown = reinterpret_cast<HMENU>(::SendMessageW(w, MN_GETHMENU, 0, 0));
             first = ItemText(shown, 0);
             second = ItemText(shown, 1);
             secondState = ::GetMenuState(shown, 1, MF_BYPOSITION);
@@ -90,6 +91,17 @@ TEST_F(PopupMenuTest, TheMenuShowsItsItemsAndTheChoiceRunsAfterItCloses) {
     EXPECT_TRUE(secondState & MF_GRAYED);
     EXPECT_EQ(where.left, 100);
     EXPECT_EQ(where.top, 120);
+}
+
+TEST_F(PopupMenuTest, ACaptionOfAnyScriptShowsWhole) {
+    eliminar->SetCaption("Eliminar «дир» 文件 ā.tmp 😀");
+    std::string first;
+    std::thread user = PlayUser(
+        [&](HWND w) { first = ItemText(reinterpret_cast<HMENU>(::SendMessageW(w, MN_GETHMENU, 0, 0)), 0); },
+        {VK_ESCAPE});
+    menu->Popup(100, 120);
+    user.join();
+    EXPECT_EQ(first, "Eliminar «дир» 文件 ā.tmp 😀\tCtrl+Del");
 }
 
 TEST_F(PopupMenuTest, RightAlignmentPutsThePointAtTheMenusRightEdge) {

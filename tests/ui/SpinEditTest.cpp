@@ -14,6 +14,7 @@
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/SpinEdit.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ public:
     CountingSpinEdit* spin;
 };
 
-HWND ArrowsOf(TSpinEdit* spin) { return ::FindWindowExA(spin->GetHandle(), nullptr, UPDOWN_CLASSA, nullptr); }
+HWND ArrowsOf(TSpinEdit* spin) { return ::FindWindowExW(spin->GetHandle(), nullptr, UPDOWN_CLASSW, nullptr); }
 
 class SpinEditTest : public ::testing::Test {
 protected:
@@ -71,30 +72,31 @@ protected:
 };
 
 TEST(SpinEditRules, OnlyDigitsSignsTheSeparatorAndControlCharactersOtherThanEnterPass) {
-    for (char c : std::string("0123456789+-,")) EXPECT_TRUE(IsSpinEditChar(c, ',')) << c;
-    EXPECT_FALSE(IsSpinEditChar('.', ','));
-    EXPECT_TRUE(IsSpinEditChar('.', '.'));
-    EXPECT_TRUE(IsSpinEditChar('\b', ','));
-    EXPECT_TRUE(IsSpinEditChar('\x16', ','));  // Ctrl+V
-    EXPECT_FALSE(IsSpinEditChar('\r', ','));
-    for (char c : std::string("aZ =e*")) EXPECT_FALSE(IsSpinEditChar(c, ',')) << c;
-    EXPECT_FALSE(IsSpinEditChar(static_cast<char>(0xF1), ','));  // ñ
+    for (wchar_t c : std::wstring(L"0123456789+-,")) EXPECT_TRUE(IsSpinEditChar(c, L',')) << static_cast<int>(c);
+    EXPECT_FALSE(IsSpinEditChar(L'.', L','));
+    EXPECT_TRUE(IsSpinEditChar(L'.', L'.'));
+    EXPECT_TRUE(IsSpinEditChar(L'\b', L','));
+    EXPECT_TRUE(IsSpinEditChar(L'\x16', L','));  // Ctrl+V
+    EXPECT_FALSE(IsSpinEditChar(L'\r', L','));
+    // Letters, and digits of other scripts, do not.
+    for (wchar_t c : std::wstring(L"aZ =e*ñ٣")) EXPECT_FALSE(IsSpinEditChar(c, L',')) << static_cast<int>(c);
+    EXPECT_TRUE(IsSpinEditChar(L'٫', L'٫'));  // a separator beyond Latin-1
 }
 
 TEST_F(SpinEditTest, RefusedCharactersBeepAndNeverReachKeyPress) {
-    std::string seen;
-    spin->OnKeyPress = [&](TObject*, char& key) { seen += key; };
+    std::wstring seen;
+    spin->OnKeyPress = [&](TObject*, wchar_t& key) { seen += key; };
     spin->SetText("");
     spin->SetFocus();
     test::Pump();
-    const std::string separator(1, LocaleDecimalSeparator());
+    const std::string separator = ui::Utf8(std::wstring(1, LocaleDecimalSeparator()));
     test::TypeText("1a+b-" + separator + "2");
-    EXPECT_EQ(seen, "1+-" + separator + "2");
+    EXPECT_EQ(ui::Utf8(seen), "1+-" + separator + "2");
     EXPECT_EQ(spin->GetText(), "1+-" + separator + "2");
     EXPECT_EQ(spin->beeps, 2);
 
     test::PressKey(VK_BACK);  // control characters pass
-    EXPECT_EQ(seen.back(), '\b');
+    EXPECT_EQ(seen.back(), L'\b');
     EXPECT_EQ(spin->GetText(), "1+-" + separator);
     test::PressKey(VK_RETURN);  // except Enter
     EXPECT_EQ(spin->beeps, 3);
@@ -196,7 +198,7 @@ TEST_F(SpinEditTest, DisabledFieldDisablesItsArrowsAndTextStopsShortOfThem) {
     EXPECT_EQ(arrows.right, field.right);
     EXPECT_EQ(arrows.top, 0);
     EXPECT_EQ(arrows.bottom, field.bottom);
-    LRESULT margins = ::SendMessageA(spin->GetHandle(), EM_GETMARGINS, 0, 0);
+    LRESULT margins = ::SendMessageW(spin->GetHandle(), EM_GETMARGINS, 0, 0);
     EXPECT_GE(HIWORD(margins), arrows.right - arrows.left);
 
     // The arrows follow a new size and a new window.
@@ -235,7 +237,7 @@ TEST_F(SpinEditTest, TheArrowsStayWhenTheFieldRepaints) {
     test::ClickAt(p.x, p.y);
     p = test::ScreenPointOf(other, 10, 10);
     test::ClickAt(p.x, p.y);
-    ::SetWindowTextA(spin->GetHandle(), "64");
+    ::SetWindowTextW(spin->GetHandle(), L"64");
     test::Pump();
     EXPECT_EQ(ArrowPixelsOnScreen(spin), drawn);
 }

@@ -11,6 +11,7 @@
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/StatusBar.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -48,15 +49,15 @@ protected:
 
     HWND wnd() { return bar->GetHandle(); }
     std::string WindowText(int part) {
-        LRESULT length = ::SendMessageA(wnd(), SB_GETTEXTLENGTHA, part, 0);
-        std::string s(LOWORD(length) + 1u, '\0');
-        ::SendMessageA(wnd(), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(&s[0]));
+        LRESULT length = ::SendMessageW(wnd(), SB_GETTEXTLENGTHW, part, 0);
+        std::wstring s(LOWORD(length) + 1u, L'\0');
+        ::SendMessageW(wnd(), SB_GETTEXTW, part, reinterpret_cast<LPARAM>(&s[0]));
         s.resize(LOWORD(length));
-        return s;
+        return ui::Utf8(s);
     }
     std::vector<int> Parts() {
         int edges[16];
-        LRESULT n = ::SendMessageA(wnd(), SB_GETPARTS, 16, reinterpret_cast<LPARAM>(edges));
+        LRESULT n = ::SendMessageW(wnd(), SB_GETPARTS, 16, reinterpret_cast<LPARAM>(edges));
         return std::vector<int>(edges, edges + n);
     }
 
@@ -68,7 +69,7 @@ TEST_F(StatusBarTest, SitsAtTheBottomOfItsFormAcrossTheWholeWidth) {
     EXPECT_EQ(bar->GetBoundsRect(), Rect(0, 181, 400, 200));
     form->SetClientWidth(300);
     EXPECT_EQ(bar->GetBoundsRect(), Rect(0, 181, 300, 200));
-    EXPECT_EQ(::GetWindowLongA(wnd(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+    EXPECT_EQ(::GetWindowLongW(wnd(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
 }
 
 TEST_F(StatusBarTest, OtherProgramsReadThePanelsTextsAndWidths) {
@@ -80,9 +81,10 @@ TEST_F(StatusBarTest, OtherProgramsReadThePanelsTextsAndWidths) {
     EXPECT_EQ(bar->GetPanels()->GetItem(0)->GetText(), "0");
 
     bar->GetPanels()->GetItem(0)->SetText("1234");
-    bar->GetPanels()->GetItem(4)->SetText("C:\\Windows\\");
+    // A text of any script reaches the control whole.
+    bar->GetPanels()->GetItem(4)->SetText("C:\\дир\\文件\\ā.tmp 😀");
     EXPECT_EQ(WindowText(0), "\t\t1234");
-    EXPECT_EQ(WindowText(4), "C:\\Windows\\");
+    EXPECT_EQ(WindowText(4), "C:\\дир\\文件\\ā.tmp 😀");
     bar->GetPanels()->GetItem(3)->SetAlignment(taCenter);
     EXPECT_EQ(WindowText(3), "\tTotal Bytes");
     bar->GetPanels()->GetItem(1)->SetWidth(100);
@@ -94,7 +96,7 @@ TEST_F(StatusBarTest, PanelsComeBackWithANewWindow) {
     bar->GetPanels()->GetItem(2)->SetText("95");
     bar->SetSizeGrip(true);  // a style the control reads when it is made
     ASSERT_NE(wnd(), old);
-    EXPECT_NE(::GetWindowLongA(wnd(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+    EXPECT_NE(::GetWindowLongW(wnd(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
     EXPECT_EQ(Parts(), (std::vector<int>{50, 120, 190, 260, -1}));
     EXPECT_EQ(WindowText(2), "\t\t95");
     EXPECT_EQ(WindowText(3), "Total Bytes");
@@ -105,7 +107,7 @@ TEST_F(StatusBarTest, PanelsComeBackWithANewWindow) {
 int setTexts = 0, paints = 0;
 
 LRESULT CALLBACK CountUpdates(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (msg == SB_SETTEXTA) ++setTexts;
+    if (msg == SB_SETTEXTW) ++setTexts;
     if (msg == WM_PAINT) ++paints;
     return ::DefSubclassProc(wnd, msg, wParam, lParam);
 }

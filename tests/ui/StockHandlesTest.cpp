@@ -64,7 +64,7 @@ TEST(StockHandles, AWindowOfStockControlsGivesBackEveryHandle) {
         form.Show();
         ::RedrawWindow(form.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         test::Pump();
-        ::SendMessageA(button->GetHandle(), BM_SETSTATE, TRUE, 0);
+        ::SendMessageW(button->GetHandle(), BM_SETSTATE, TRUE, 0);
         button->SetEnabled(false);
         ::UpdateWindow(button->GetHandle());
         test::Canvas32 pic(560, 420);

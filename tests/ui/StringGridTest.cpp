@@ -10,6 +10,7 @@
 #include "ui/Forms.h"
 #include "ui/StringGrid.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 namespace {
 
@@ -279,7 +280,7 @@ TEST_F(StringGridTest, OnlyTheRowsInViewArePainted) {
     test::Canvas32 pic(300, 200);
     auto paint = [&] {
         drawnRows.clear();
-        ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+        ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     };
     const int inView = (200 + kStride - 1) / kStride;  // the last one cut
 
@@ -303,13 +304,52 @@ TEST_F(StringGridTest, OnlyTheRowsInViewArePainted) {
     EXPECT_EQ(drawnRows.back(), rows);
 }
 
+// A text of another script is measured and painted as its wide text is,
+// not as the "?"s of a conversion to the ANSI code page.
+TEST_F(StringGridTest, ACellOfAnyScriptIsMeasuredAndPaintedWhole) {
+    const std::string text = "дир ā.tmp";
+    const std::wstring wide = ui::Wide(text);
+    grid->SetCells(1, 3, text);
+    test::Canvas32 painted(300, 200, RGB(255, 255, 255)), expected(300, 200, RGB(255, 255, 255));
+    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.dc()), PRF_CLIENT);
+    const TRect cell = grid->CellRect(1, 3);
+    auto write = [&](const std::wstring& what) {
+        expected.Fill(RGB(255, 255, 255));
+        ui::SelectGuard font(expected.dc(), grid->GetFont()->GetHandle());
+        ::SetTextColor(expected.dc(), RGB(0, 0, 0));
+        ::SetBkColor(expected.dc(), RGB(255, 255, 255));
+        ::ExtTextOutW(expected.dc(), cell.left + 2, cell.top + 2, ETO_CLIPPED | ETO_OPAQUE, &cell, what.data(),
+                      static_cast<UINT>(what.size()), nullptr);
+    };
+    auto same = [&] {
+        int ink = 0;
+        for (int y = cell.top; y < cell.bottom; ++y)
+            for (int x = cell.left; x < cell.right; ++x) {
+                if (painted.At(x, y) != expected.At(x, y)) return false;
+                ink += painted.At(x, y) != RGB(255, 255, 255);
+            }
+        return ink > 0;
+    };
+    write(wide);
+    EXPECT_TRUE(same());
+    write(L"??? ?.tmp");
+    EXPECT_FALSE(same());
+
+    SIZE size{};
+    {
+        ui::SelectGuard font(expected.dc(), grid->GetFont()->GetHandle());
+        ::GetTextExtentPoint32W(expected.dc(), wide.data(), static_cast<int>(wide.size()), &size);
+    }
+    EXPECT_EQ(grid->GetCanvas()->TextWidth(text), size.cx);
+}
+
 // Rows in view and their colours: the header as a button, the selected row
 // in the highlight colour, lines between the cells.
 TEST_F(StringGridTest, PaintsHeaderSelectionAndLines) {
     grid->SetColWidths(0, 80);
     grid->SetRow(2);
     test::Canvas32 pic(300, 200);
-    ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
 
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE), highlight = ::GetSysColor(COLOR_HIGHLIGHT);
     // Header: button face, raised (light top edge, shadow bottom edge), no
@@ -331,7 +371,7 @@ TEST_F(StringGridTest, PaintsHeaderSelectionAndLines) {
     grid->SetRowCount(4);
     // Painting again makes no GDI object it does not give back.
     const long handles = ui::LiveHandleCount();
-    ::SendMessageA(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     grid->Repaint();
     EXPECT_EQ(ui::LiveHandleCount(), handles);
     EXPECT_EQ(pic.At(60, 4 * kStride + 8), RGB(255, 255, 255));
@@ -356,12 +396,12 @@ TEST_F(StringGridTest, FixedColumnsStayWhileTheOthersScrollSideways) {
     grid->SetColWidths(3, 200);
     test::Pump(200);
     HWND wnd = grid->GetHandle();
-    ::SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
-    ::SendMessageA(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+    ::SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+    ::SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
     // Column 1 slid 32 pixels, half under the fixed column.
     EXPECT_EQ(grid->CellRect(1, 1).left, 65 - 32);
     test::Canvas32 pic(300, 200);
-    ::SendMessageA(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    ::SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     EXPECT_EQ(pic.At(40, kStride + 8), ::GetSysColor(COLOR_BTNFACE));  // the fixed column
     EXPECT_EQ(pic.At(70, kStride + 8), RGB(255, 255, 255));           // what shows of column 1
     EXPECT_EQ(pic.At(65 + 32, kStride + 8), RGB(192, 192, 192));      // its right line
@@ -453,7 +493,7 @@ int ThumbDrag(HWND wnd) {
 
 TEST_F(StringGridTest, ScrollBarsFollowTheRowsAndTheThumbScrollsWhileDragged) {
     HWND wnd = grid->GetHandle();
-    auto hasStyle = [&](DWORD style) { return (::GetWindowLongA(wnd, GWL_STYLE) & style) != 0; };
+    auto hasStyle = [&](DWORD style) { return (::GetWindowLongW(wnd, GWL_STYLE) & style) != 0; };
     // The bars catch up a moment after a change, not at every row.
     Fill(5);
     EXPECT_TRUE(test::PumpUntil([&] { return !hasStyle(WS_VSCROLL); }, 1000));

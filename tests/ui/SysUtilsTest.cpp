@@ -35,12 +35,20 @@ TEST(IntToStr, WritesEveryRange) {
 }
 
 TEST(Accelerators, FollowTheAmpersandRules) {
-    EXPECT_EQ(AcceleratorOf("&Seguir"), 'S');
+    EXPECT_EQ(AcceleratorOf("&Seguir"), L'S');
     EXPECT_EQ(AcceleratorOf("A&&B"), 0);
-    EXPECT_EQ(AcceleratorOf("A&&B&c"), 'C');
+    EXPECT_EQ(AcceleratorOf("A&&B&c"), L'C');
     EXPECT_EQ(AcceleratorOf("Fin&"), 0);
-    EXPECT_TRUE(IsAccel('s', "&Seguir"));
-    EXPECT_FALSE(IsAccel('e', "&Seguir"));
+    EXPECT_TRUE(IsAccel(L's', "&Seguir"));
+    EXPECT_FALSE(IsAccel(L'e', "&Seguir"));
+    // Any character of the basic plane, decoded whole and folded as the
+    // system folds it; one beyond it cannot come as one key.
+    EXPECT_EQ(AcceleratorOf("Ma&ñana"), L'Ñ');
+    EXPECT_EQ(AcceleratorOf("&дир"), L'Д');
+    EXPECT_TRUE(IsAccel(L'д', "&Дир"));
+    EXPECT_TRUE(IsAccel(L'Ñ', "Ma&ñana"));
+    EXPECT_FALSE(IsAccel(L'n', "Ma&ñana"));
+    EXPECT_EQ(AcceleratorOf("&😀x"), 0);
 }
 
 TEST(DateTimeToStr, LeavesOutAMidnightTime) {
