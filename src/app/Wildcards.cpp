@@ -182,7 +182,10 @@ bool NameMatcher::MatchesDos(std::wstring_view name) const {
     }
 }
 
-// Wine's own way, kept step for step: its quirks are what it lists.
+// Wine's matching as measured: a `*` skips to the next character equal to
+// the one after it, a mismatch retries one character further from the last
+// `*` only, and what is left of the pattern when the name runs out may be
+// dots and stars. Its quirks are what it lists, so they stay.
 bool NameMatcher::MatchesWine(std::wstring_view name) const {
     const std::wstring& mask = folded_;
     const std::size_t length = name.size(), size = mask.size();

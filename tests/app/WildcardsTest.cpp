@@ -100,6 +100,9 @@ TEST(WindowsRules, ShortNamesLetterCaseAndLiterals) {
     EXPECT_FALSE(OnWindows(L"Thumbs.db", L"Thumbs.db2"));
     EXPECT_FALSE(OnWindows(L"Thumbs.db", L"Thumbs.dc"));
     EXPECT_TRUE(OnWindows(L"a.", L"a"));
+    const std::wstring many(70, L'b');  // more steps than the matcher keeps on the stack
+    EXPECT_TRUE(OnWindows(L"a*" + many + L"*", L"a" + many));
+    EXPECT_FALSE(OnWindows(L"a*" + many + L"*", L"a" + many.substr(1)));
     EXPECT_FALSE(OnWindows(L"", L"a"));
     EXPECT_FALSE(OnWindows(L".", L"a"));
 }
