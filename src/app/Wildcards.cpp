@@ -86,7 +86,6 @@ NameMatcher::NameMatcher(std::wstring_view pattern, WildcardRules rules)
     kind_ = Kind::Dos;
     for (wchar_t c : expression) {
         switch (c) {
-        case L'?': steps_.push_back({Op::One, c}); break;
         case L'*': steps_.push_back({Op::Any, c}); break;
         case L'<': steps_.push_back({Op::DosAny, c}); break;
         case L'>': steps_.push_back({Op::DosOne, c}); break;
@@ -170,7 +169,6 @@ bool NameMatcher::MatchesDos(std::wstring_view name) const {
             if (!now[j]) continue;
             switch (steps_[j].op) {
             case Op::Char: if (steps_[j].ch == upper) reach(j + 1); break;
-            case Op::One: reach(j + 1); break;
             case Op::Any: reach(j); break;
             case Op::DosAny: if (i != lastDot) reach(j); break;
             case Op::DosOne: if (c != L'.') reach(j + 1); break;

@@ -90,7 +90,7 @@ public:
 
 private:
     enum class Kind : unsigned char { Nothing, Everything, Literal, Dos, Wine };
-    enum class Op : unsigned char { Char, One, Any, DosAny, DosOne, DosDot };
+    enum class Op : unsigned char { Char, Any, DosAny, DosOne, DosDot };  // `?` is always `>`
     struct Step {
         Op op;
         wchar_t ch;  // upper case

@@ -99,6 +99,7 @@ TEST(WindowsRules, ShortNamesLetterCaseAndLiterals) {
     EXPECT_TRUE(OnWindows(L"Thumbs.db", L"x", L"THUMBS.DB"));
     EXPECT_FALSE(OnWindows(L"Thumbs.db", L"Thumbs.db2"));
     EXPECT_FALSE(OnWindows(L"Thumbs.db", L"Thumbs.dc"));
+    EXPECT_FALSE(OnWindows(L"Thumbs.db", L"Thumbs.d"));
     EXPECT_TRUE(OnWindows(L"a.", L"a"));
     const std::wstring many(70, L'b');  // more steps than the matcher keeps on the stack
     EXPECT_TRUE(OnWindows(L"a*" + many + L"*", L"a" + many));
