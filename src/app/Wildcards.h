@@ -8,48 +8,47 @@
 // "C:\").
 //
 // Windows rewrites the pattern into an expression with three more wildcards
-// (DosExpression) and the file system matches that: `*` any run, `?` one
-// character, `<` any run that does not pass the name's last dot, `>` one
-// character but nothing at a dot or at the end, `"` a dot or nothing at the
-// end. So `*.*` lists every name, `*.` the names without a dot, and `?.?`
-// lists `a`, `a.b` and `.b`.
+// (DosExpression) and the file system matches that: `*` any run, `<` any run
+// that does not pass the name's last dot, `>` one character but nothing at a
+// dot or at the end, `"` a dot or nothing at the end. So `*.*` lists every
+// name, `*.` the names without a dot, and `?.?` lists `a`, `a.b` and `.b`.
 //
 // Both systems list an entry when its long name or its 8.3 short name
-// matches, and ignore letter case the way the file system does: one UTF-16
-// unit at a time through the system's upper-case table
-// (RtlUpcaseUnicodeChar; a surrogate is its own upper case).
+// matches, and ignore letter case one UTF-16 unit at a time through the
+// system's upper-case table, RtlUpcaseUnicodeChar (NTFS compares through the
+// one it wrote on the volume when formatting it); surrogates stay as they
+// are. Neither system lists anything for an empty pattern.
 //
 // Wine 8 does it differently (measured on this program's test prefix;
 // WildcardsTest compares these rules with the system's listing):
 //  - No rewriting, and only `*` and `?` are wildcards, `?` always one
-//    character: `?.?` does not list `a`, `a?.*` does not list `a`. `>` also
-//    matches any one character, `<` and `"` only themselves.
-//  - Dots and `*` left over at the end of the pattern when the name has run
-//    out are ignored: `*.`, `*.*` and `*..` list every name, `a.` and `a..`
-//    list `a`, `a?.*` lists `ab`, `*.tmp.` lists `x.tmp` (but not `x.tmp..`,
-//    which `*.tmp..` lists).
+//    character: `?.?` does not list `a`, `a?.*` does not list `a`. `>`
+//    matches any one character too, though a pattern with no other wildcard
+//    is still looked up as one name (below); `<` and `"` only themselves.
+//  - Dots and stars left in the pattern when the name has run out are
+//    ignored: `*.`, `*.*` and `*..` list every name, `a?.*` lists `ab`,
+//    `*.tmp.` lists `x.tmp` but not `x.tmp..`, which `*.tmp..` lists.
 //  - A `*` skips to the next character equal to the one after it, taken
 //    literally: `*?` and `*?*` list nothing.
-//  - It does not backtrack fully. When the pattern after the last `*` has
-//    matched and characters remain, it starts again from that point of the
-//    pattern at the current character: `*aa` does not list `aaa`. A `?` that
-//    ends the pattern ends the attempt: `*.tm?` does not list `a.tmp.tmp` by
-//    its long name.
+//  - It does not backtrack fully: a mismatch retries one character further
+//    from the last `*`, but when the part after that `*` has matched and
+//    characters remain, it starts that part again where it stands, so `*aa`
+//    does not list `aaa`; and a `?` that ends the pattern ends the attempt,
+//    so `*.tm?` does not list `a.tmp.tmp` by its long name.
 //  - Every name that is not a valid 8.3 name (lower case is valid) gets a
-//    generated short name: up to four characters of the name, `~` padding,
-//    three hash characters and up to three of the extension, with `_` for
-//    characters that cannot be in one (`b.tmpx` is `B~~~~YHP.TMP`,
-//    `a.b.c` is `A_B~~54C.C`, `.tmp` is `_TMP~AWO`). Patterns match them
-//    too, so `*.tmp` lists `b.tmpx`, `*.?` lists `a.b.c` and `*a*` lists
-//    `.tmp`; where NTFS makes `NAME~1.EXT`, these are not predictable.
+//    short name of up to four of its characters, `~` padding, three hash
+//    characters and up to three of the extension, `_` for what cannot be in
+//    one (`b.tmpx` is `B~~~~YHP.TMP`, `a.b.c` is `A_B~~54C.C`, `.tmp` is
+//    `_TMP~AWO`). Patterns match them too, so `*.tmp` lists `b.tmpx`, `*.?`
+//    lists `a.b.c` and `*a*` lists `.tmp`, where the hash decides.
 //  - A pattern without `*` or `?` is looked up as one name: the entry of
 //    exactly that name, letter case included, when there is one, else the
-//    first entry in the folder's listing order that matches (listed alone):
-//    with `a` and `a.` present, `a.` lists `a.` and `A.` lists `a`.
-//  - Its upper-case table follows a newer Unicode than Windows' (Georgian
-//    `ა` and `Ა` are one letter); `µ` and `Μ`, `ſ` and `S` stay different.
-//  - A name cannot hold an unpaired surrogate (creating one fails).
-// Neither system lists anything for an empty pattern.
+//    first entry in listing order (Wine sorts a folder) that matches, alone:
+//    with `a` and `a.` present, `a.` lists `a.` but `A.` and `a..` list `a`.
+//  - Its upper-case table (the same for matching and for names that collide
+//    when created) follows Unicode 11 or later: Georgian `ა` matches `Ა`.
+//    `µ` and `Μ`, `ſ` and `S` stay different.
+//  - A name cannot hold an unpaired surrogate: making one fails.
 #pragma once
 
 #include <cstddef>
