@@ -24,7 +24,7 @@ const wchar_t* UpperCaseTable() {
     return table.data();
 }
 
-bool IsDosWildcard(wchar_t c) { return c == L'*' || c == L'?' || c == L'<' || c == L'>' || c == L'"'; }
+bool IsDosWildcard(wchar_t c) { return c == L'*' || c == L'<' || c == L'>' || c == L'"'; }
 
 }  // namespace
 
