@@ -78,6 +78,25 @@ std::size_t FolderReader::Decode(std::size_t at, DirEntryView& e) const {
     return info.NextEntryOffset;
 }
 
+bool FolderReader::ReadAll(std::vector<DirEntryView>& entries) {
+    bool restart = true;
+    while (ReadBatch(restart)) {
+        restart = false;
+        for (std::size_t at = 0;;) {
+            DirEntryView e;
+            const std::size_t next = Decode(at, e);
+            entries.push_back(e);
+            if (!next) break;
+            at += next;
+        }
+        // The views point into this batch: it stays, and the next one gets
+        // a buffer of its own.
+        kept_.push_back(std::move(buffer_));
+        buffer_.clear();
+    }
+    return error_ == ERROR_NO_MORE_FILES || error_ == ERROR_SUCCESS;
+}
+
 std::wstring FinalPathOf(HANDLE handle) {
     std::wstring path(512, L'\0');
     for (;;) {

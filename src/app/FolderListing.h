@@ -76,6 +76,10 @@ public:
         return error_ == ERROR_NO_MORE_FILES || error_ == ERROR_SUCCESS;
     }
 
+    // Every entry, "." and ".." included, in the order the system lists
+    // them; the views last as long as the reader. False as ForEachEntry.
+    bool ReadAll(std::vector<DirEntryView>& entries);
+
 private:
     bool ReadBatch(bool restart);
     std::size_t Decode(std::size_t at, DirEntryView& entry) const;
@@ -83,6 +87,7 @@ private:
     ui::KernelHandle handle_;
     DWORD error_ = ERROR_SUCCESS;
     std::vector<char> buffer_;
+    std::vector<std::vector<char>> kept_;  // earlier batches, for ReadAll's views
 };
 
 // The path an open file or folder has now, as the system resolves it (plain

@@ -195,19 +195,27 @@ void Search::Read(Node& node) {
 void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
                          const std::vector<int>& patterns, std::vector<Subfolder>* subfolders) {
     FolderReader reader(*folder);
-    const std::size_t first = node.results.size();
+    std::vector<DirEntryView> entries;
+    reader.ReadAll(entries);
     std::vector<std::wstring> twinKeys;
-    reader.ForEachEntry([&](const DirEntryView& e) {
-        if (IsDotEntry(e.name)) return;
+    for (const DirEntryView& e : entries) {
+        if (IsDotEntry(e.name)) continue;
         if (EndsWithDotOrBlank(e.name)) twinKeys.push_back(WithoutTrailingDotsAndBlanks(e.name));
         if (subfolders && (e.attributes & FILE_ATTRIBUTE_DIRECTORY))
             subfolders->push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
-                                                 (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-        if (request_.below && !(e.size < *request_.below)) return;
-        if (request_.above && !(e.size > *request_.above)) return;
-        for (int p : patterns) {
-            const PatternPlan& plan = plans_[static_cast<std::size_t>(p)];
-            if (plan.matchesNothing || !plan.matcher.Matches(e.name, e.shortName)) continue;
+                                            (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    }
+    auto namesAt = [&](std::size_t i) { return std::make_pair(entries[i].name, entries[i].shortName); };
+    for (int p : patterns) {
+        const PatternPlan& plan = plans_[static_cast<std::size_t>(p)];
+        if (plan.matchesNothing) continue;
+        // The pattern picks the entries as the system's search would; the
+        // size limits then leave some out, as they would of its listing.
+        plan.matcher.ForEachListed(entries.size(), namesAt, [&](std::size_t i) {
+            const DirEntryView& e = entries[i];
+            if (IsDotEntry(e.name)) return;
+            if (request_.below && !(e.size < *request_.below)) return;
+            if (request_.above && !(e.size > *request_.above)) return;
             FoundRow row;
             row.pattern = p;
             row.file.folder = folder;
@@ -218,20 +226,17 @@ void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& 
             row.file.attributes = e.attributes;
             row.file.fileId = e.fileId;
             row.file.volumeSerial = volumeSerial_;
+            if (!twinKeys.empty())
+                row.file.hasTwin = std::find(twinKeys.begin(), twinKeys.end(),
+                                             WithoutTrailingDotsAndBlanks(row.file.name)) != twinKeys.end();
+            // The texts are made here, on the search's threads, so the
+            // window only has to show them.
+            row.name = ui::Utf8(row.file.name);
+            row.folder = folderText;
+            row.size = SizeText(row.file.size);
+            row.modified = ModifiedText(AsFileTime(row.file.lastWrite));
             node.results.push_back(std::move(row));
-        }
-    });
-    // The texts are made here, on the search's threads, so the window only
-    // has to show them.
-    for (std::size_t i = first; i < node.results.size(); ++i) {
-        FoundRow& row = node.results[i];
-        if (!twinKeys.empty())
-            row.file.hasTwin = std::find(twinKeys.begin(), twinKeys.end(),
-                                         WithoutTrailingDotsAndBlanks(row.file.name)) != twinKeys.end();
-        row.name = ui::Utf8(row.file.name);
-        row.folder = folderText;
-        row.size = SizeText(row.file.size);
-        row.modified = ModifiedText(AsFileTime(row.file.lastWrite));
+        });
     }
 }
 
