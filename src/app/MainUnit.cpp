@@ -79,6 +79,7 @@ void DefineMain(TMain& f) {
     f.SetKeyPreview(true);
     f.OnCreate = Bind(&f, &TMain::FormCreate);
     f.OnKeyDown = Bind(&f, &TMain::FormKeyDown);
+    f.OnClose = Bind(&f, &TMain::FormClose);
 
     // The delete button's menu comes first: the button refers to it.
     f.PopupMenu1 = NewComponent<TPopupMenu>(&f, "PopupMenu1");
@@ -335,6 +336,13 @@ void TMain::FormCreate(TObject*) {
 }
 
 void TMain::SetPanel(Panel panel, const std::string& text) { StatusBar->GetPanels()->GetItem(panel)->SetText(text); }
+
+void TMain::FormClose(TObject*) {
+    // Closing the window ends the program: a search or a deletion stops now,
+    // after the folder or the file in hand.
+    if (search_) search_->Stop();
+    if (deletion_) deletion_->Stop();
+}
 
 void TMain::FormKeyDown(TObject*, WORD& Key, TShiftState) {
     // Esc stops a search or a deletion; what was done so far stays.

@@ -100,6 +100,7 @@ public:
     void FilterKeys(TObject* Sender, wchar_t& Key);
     void HelpButtonClick(TObject* Sender);
     void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+    void FormClose(TObject* Sender);
     void WorkTimerTimer(TObject* Sender);
 
     // The pattern list (MainPatterns.cpp).

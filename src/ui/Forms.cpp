@@ -192,6 +192,7 @@ void TForm::Hide() {
 }
 
 void TForm::Close() {
+    Fire(OnClose, this);
     if (modal_) {
         modalResult_ = mrCancel;
         return;

@@ -86,6 +86,8 @@ public:
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
+    // The form is being closed (by Close, the close button or Alt+F4).
+    TNotifyEvent OnClose;
 
     bool IsWindowed() const override { return true; }
 
