@@ -5,6 +5,7 @@
 #include "app/MainUnit.h"
 #include "app/SearchRules.h"
 #include "ui/SysUtils.h"
+#include "ui/Unicode.h"
 
 void TMain::Eliminar1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Delete); }
 void TMain::EnviaralaPapelera1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Recycle); }
@@ -28,6 +29,7 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
     gonePaths_.clear();
     BeginWork();
     Screen->SetCursor(crAppStart);
+    SetPanel(pnActivity, "Eliminando " + ui::Utf8(files.front().Path()));
     deletion_ = std::make_unique<sweep::DeletionJob>(std::move(files), kind);
     WorkTimer->SetEnabled(true);
 }

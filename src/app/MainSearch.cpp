@@ -72,7 +72,9 @@ void TMain::ClearResults() {
     for (int col = 0; col < 4; ++col) xgFoundFiles->SetCells(col, 1, "");
     xgFoundFiles->SetRowData(1, nullptr);
     xgFoundFiles->SetSortMark(-1, TSortMark::smNone);
+    // Nothing is selected while rows come in, unless the user picks some.
     xgFoundFiles->SetRow(1);
+    xgFoundFiles->ClearSelection();
     xgFoundFiles->ScrollToTopLeft();
     listed_.clear();
     rowsPerPattern_.clear();
@@ -93,6 +95,10 @@ void TMain::SearchProgress() {
     if (!over) return;
     const bool stopped = search_->Stopped();
     search_.reset();
+    // Unless the user picked rows meanwhile, the first result is the current
+    // row, as after any search; the view stays where the user left it.
+    if (!xgFoundFiles->HasSelection())
+        xgFoundFiles->SetSelection(TGridRect{0, 1, xgFoundFiles->GetColCount() - 1, 1}, false);
     ShowTotal();
     SetPanel(pnActivity, stopped ? "Detenido" : "Hecho");
     EndWork();

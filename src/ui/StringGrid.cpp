@@ -425,12 +425,12 @@ bool TStringGrid::IsSelected(int col, int row) const {
     return col >= s.Left && col <= s.Right && row >= s.Top && row <= s.Bottom;
 }
 
-void TStringGrid::SetSelection(const TGridRect& s) {
+void TStringGrid::SetSelection(const TGridRect& s, bool show) {
     Cell anchor{std::min(s.Left, s.Right), std::min(s.Top, s.Bottom)};
     Cell current{std::max(s.Left, s.Right), std::max(s.Top, s.Bottom)};
     if (!options_.Contains(goRangeSelect)) anchor = current;
     ChangeSelection(anchor, current);
-    ScrollIntoView(current_.col, current_.row);
+    if (show) ScrollIntoView(current_.col, current_.row);
 }
 
 void TStringGrid::ClearSelection() {

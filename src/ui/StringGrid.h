@@ -127,8 +127,9 @@ public:
     int GetVisibleRowCount() const;
     // The selected block; with goRowSelect it spans every column that is not fixed.
     TGridRect GetSelection() const;
-    // Selects a block; its bottom-right cell becomes the current cell.
-    void SetSelection(const TGridRect& selection);
+    // Selects a block; its bottom-right cell becomes the current cell, and
+    // is scrolled into view unless `show` is false.
+    void SetSelection(const TGridRect& selection, bool show = true);
     // Whether any cell is selected. ClearSelection leaves none selected (the
     // current cell stays, for the keyboard) until the selection is set or
     // the user moves the current cell.

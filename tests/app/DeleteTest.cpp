@@ -24,17 +24,23 @@ protected:
         Search();
         order = ResultNames();
         ASSERT_EQ(order.size(), static_cast<std::size_t>(n));
-        totalText = Panel(2);
-        unitText = Panel(3);
     }
     bool Exists(const std::string& name) const { return tree.Exists(name); }
-    void ExpectTotalsOfTheSearch() const {
-        EXPECT_EQ(Panel(2), totalText);
-        EXPECT_EQ(Panel(3), unitText);
+    // The total of the files still listed, in bytes (all below 10000 here).
+    void ExpectTotalOf(const Texts& names) const {
+        int bytes = 0;
+        for (const std::string& name : names) bytes += std::stoi(name) * 10;
+        EXPECT_EQ(Panel(2), std::to_string(bytes));
+        EXPECT_EQ(Panel(3), "bytes");
+    }
+    // The rows selected now, or none.
+    std::pair<int, int> Selected() const {
+        if (!Main->xgFoundFiles->HasSelection()) return {0, 0};
+        const TGridRect s = Main->xgFoundFiles->GetSelection();
+        return {s.Top, s.Bottom};
     }
 
     Texts order;
-    std::string totalText, unitText;
 };
 
 // Holds a file open without sharing its deletion, as a program using it does.
@@ -68,7 +74,14 @@ TEST_F(Deleting, ASelectedBlockGoesWithItsReadOnlyAndHiddenFiles) {
     EXPECT_EQ(Panel(0), "2");
     EXPECT_EQ(Panel(4), "Hecho");
     EXPECT_EQ(Screen->GetCursor(), crDefault);
-    ExpectTotalsOfTheSearch();
+    ExpectTotalOf({order[0], order[5]});
+    // Every selected file went: nothing is selected, and the commands do
+    // nothing until the user selects again.
+    EXPECT_EQ(Selected(), std::make_pair(0, 0));
+    DeleteSelection();
+    RecycleSelection();
+    EXPECT_EQ(ResultNames(), (Texts{order[0], order[5]}));
+    EXPECT_TRUE(Exists(order[0]) && Exists(order[5]));
 }
 
 TEST_F(Deleting, FilesThatCannotGoStayListedInOrderWithTheirAttributes) {
@@ -90,7 +103,10 @@ TEST_F(Deleting, FilesThatCannotGoStayListedInOrderWithTheirAttributes) {
     // What the deletion took off a file it could not delete is put back.
     EXPECT_EQ(FileData(tree / order[1]).dwFileAttributes & attributes, attributes);
     EXPECT_EQ(Panel(0), "2");
-    ExpectTotalsOfTheSearch();
+    ExpectTotalOf({order[1], order[3]});
+    EXPECT_EQ(Panel(4), "Hecho; 2 no se pudieron borrar");
+    // The two that stayed are still selected, side by side now.
+    EXPECT_EQ(Selected(), std::make_pair(1, 2));
 }
 
 TEST_F(Deleting, DeletingEveryResultLeavesTheHeaderAndTheBlankRow) {
@@ -102,7 +118,7 @@ TEST_F(Deleting, DeletingEveryResultLeavesTheHeaderAndTheBlankRow) {
     EXPECT_EQ(Main->xgFoundFiles->GetCells(0, 0), "Fichero");
     EXPECT_TRUE(LastRowIsBlank());
     EXPECT_EQ(Panel(0), "0");
-    ExpectTotalsOfTheSearch();
+    ExpectTotalOf({});
 }
 
 TEST_F(Deleting, AFileChangedSinceTheSearchIsKeptWithItsRow) {
@@ -125,28 +141,60 @@ TEST_F(Deleting, AFileChangedSinceTheSearchIsKeptWithItsRow) {
     EXPECT_FALSE(Exists(order[3]));
     EXPECT_EQ(Results(), std::vector<ResultRow>(before.begin(), before.begin() + 3));  // cells unchanged
     EXPECT_EQ(Panel(0), "3");
+    EXPECT_EQ(Panel(4), "Hecho; 3 no se pudieron borrar");
 }
 
-TEST_F(Deleting, ARowNamesOnlyTheFileInItsOwnFolder) {
+TEST_F(Deleting, ARowNamesOnlyTheFileInItsOwnFolderAndItsOtherRowsGoWithIt) {
     // Found through a pattern with a folder part; a file of the same name and
     // size lies in the start folder.
     tree.MakeFile("a.tmp", 7);
     tree.MakeFile("sub\\a.tmp", 7);
     UsePatterns({"sub\\*.tmp", "*.tmp"});
     Search();
-    ASSERT_EQ(Results().size(), 3u);  // sub\a.tmp; then a.tmp and sub\a.tmp again
+    ASSERT_EQ(Places(), (std::vector<Place>{
+                            {"a.tmp", tree / "sub\\"}, {"a.tmp", tree / ""}, {"a.tmp", tree / "sub\\"}}));
     SelectRows(1, 1);
     DeleteSelection();
     EXPECT_FALSE(tree.Exists("sub\\a.tmp"));
     EXPECT_TRUE(tree.Exists("a.tmp"));
+    // The other pattern's row of the same file names no file now: it went too.
+    EXPECT_EQ(Places(), (std::vector<Place>{{"a.tmp", tree / ""}}));
+    EXPECT_EQ(Panel(0), "1");
+    EXPECT_EQ(Panel(2), "7");
+    EXPECT_EQ(Panel(4), "Hecho");
+}
 
-    // The same file listed twice: the second row names no file now, and stays.
-    ASSERT_EQ(Results()[1].folder, tree / "sub\\");
-    SelectRows(2, 2);
+TEST_F(Deleting, WithNoRowPickedTheCommandActsOnTheCurrentRow) {
+    FindFiles(3);
+    // Right after a search the first result is the current row.
     DeleteSelection();
-    EXPECT_EQ(Results().size(), 2u);
-    EXPECT_TRUE(tree.Exists("a.tmp"));
-    EXPECT_EQ(Panel(0), "2");
+    EXPECT_FALSE(Exists(order[0]));
+    EXPECT_EQ(ResultNames(), (Texts{order[1], order[2]}));
+}
+
+TEST_F(Deleting, TheWindowShowsTheFileBeingDeletedAndIsBusyMeanwhile) {
+    FindFiles(3);
+    SelectRows(1, 3);
+    std::vector<std::string> activity;
+    bool busyMeanwhile = true;
+    PanelWatch watch([&](int panel, const std::string& text) {
+        if (panel != 4) return;
+        activity.push_back(text);
+        if (text.rfind("Eliminando ", 0) == 0)
+            busyMeanwhile = busyMeanwhile && Screen->GetCursor() == crAppStart && !Main->StartButton->GetEnabled() &&
+                            !Main->DeleteButton->GetEnabled() && !Main->ConfigButton->GetEnabled();
+    });
+    DeleteSelection();
+    ASSERT_FALSE(activity.empty());
+    EXPECT_EQ(activity.back(), "Hecho");
+    const std::string prefix = "Eliminando " + tree.path() + "\\";
+    const auto shown = std::count_if(activity.begin(), activity.end(), [&](const std::string& t) {
+        return t.size() > prefix.size() && t.compare(0, prefix.size(), prefix) == 0 &&
+               std::find(order.begin(), order.end(), t.substr(prefix.size())) != order.end();
+    });
+    EXPECT_GE(shown, 1);
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_EQ(Screen->GetCursor(), crDefault);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "app/ChooseDirUnit.h"
 #include "app/HelpUnit.h"
 #include "app/MainUnit.h"
+#include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
 #include "ui/Timer.h"
 #include "ui/Unicode.h"
@@ -155,8 +156,9 @@ protected:
 
     // A click on "Comenzar búsqueda" that starts in `folder`: the folder is
     // chosen in the chooser, which the search shows modally; `chosen` runs
-    // once "Seguir" has been clicked, before the walk begins.
-    void SearchIn(const std::string& folder, const std::function<void()>& chosen = nullptr) {
+    // once "Seguir" has been clicked, before the walk begins. The search
+    // runs on its own threads: the click returns as it starts.
+    void StartSearchIn(const std::string& folder, const std::function<void()>& chosen = nullptr) {
         SetOption(Main->SelectHomeDir, true);
         TTimer user(nullptr);
         user.SetInterval(20);
@@ -170,9 +172,21 @@ protected:
         };
         ClickControl(Main->StartButton);
     }
+    // A search in `folder`, to its end.
+    void SearchIn(const std::string& folder, const std::function<void()>& chosen = nullptr) {
+        StartSearchIn(folder, chosen);
+        WaitUntilIdle();
+    }
     void Search() { SearchIn(tree.path()); }
+    void WaitUntilIdle() { ASSERT_TRUE(test::PumpUntil([] { return !Main->Busy(); }, 60000)); }
 
     std::string Panel(int index) const { return Main->StatusBar->GetPanels()->GetItem(index)->GetText(); }
+    // The status bar's texts, as another program reads them.
+    std::vector<std::string> StatusTexts() const {
+        std::vector<std::string> texts;
+        for (int i = 0; i < 5; ++i) texts.push_back(test::StatusText(Main->StatusBar->GetHandle(), i));
+        return texts;
+    }
 
     // The result rows, between the header and the blank last row.
     std::vector<ResultRow> Results() const {
@@ -187,6 +201,13 @@ protected:
         for (int c = 0; c < 4; ++c)
             if (!g->GetCells(c, g->GetRowCount() - 1).empty()) return false;
         return true;
+    }
+    // The results' names and folders, in the order listed.
+    using Place = std::pair<std::string, std::string>;
+    std::vector<Place> Places() const {
+        std::vector<Place> places;
+        for (const ResultRow& r : Results()) places.emplace_back(r.name, r.folder);
+        return places;
     }
     std::vector<std::string> ResultNames() const {
         std::vector<std::string> names;
@@ -207,18 +228,20 @@ protected:
         ASSERT_EQ(s.Bottom, std::max(first, last));
     }
 
-    // "Borrar Selección" pressed, "Eliminar" chosen in its menu with the keys.
-    void DeleteSelection() {
+    // "Borrar Selección" pressed, and the menu's item chosen with the keys:
+    // "Eliminar" (the first) or "Enviar a la Papelera" (the second). Waits
+    // until the deletion is over.
+    void ChooseFromDeleteMenu(int item) {
         ASSERT_TRUE(Main->DeleteButton->GetEnabled());
         bool chosen = false;
-        std::thread user([&chosen] {
+        std::thread user([&chosen, item] {
             HWND menu = nullptr;
             for (int i = 0; i < 300 && !menu; ++i) {
                 menu = test::OpenMenuWindow();
                 if (!menu) ::Sleep(10);
             }
             if (!menu) return;
-            ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            for (int i = 0; i <= item; ++i) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
             ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
             chosen = true;
         });
@@ -227,9 +250,13 @@ protected:
         user.join();
         ::SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
         ASSERT_TRUE(chosen) << "the menu did not open";
-        // The choice runs from the message loop once the menu has closed.
-        ASSERT_TRUE(test::PumpUntil([this] { return Panel(4) == "Hecho"; }));
+        // The choice runs from the message loop once the menu has closed,
+        // and the deletion on a thread of its own.
+        test::Pump(50);
+        WaitUntilIdle();
     }
+    void DeleteSelection() { ChooseFromDeleteMenu(0); }
+    void RecycleSelection() { ChooseFromDeleteMenu(1); }
 
     test::TempDir tree;
     int chooserShown_ = 0;

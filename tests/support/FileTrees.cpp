@@ -95,8 +95,13 @@ bool RunUnix(const std::string& program, const std::string& arguments) {
     if (!::CreateProcessW(ui::Wide("Z:" + program).c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &si, &pi))
         return false;
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+    // Wine gives no handles for a Unix program: 0 for the process and 1 for
+    // the thread, and closing "1" closes one of the program's own handles
+    // (after which no window can be made).
+    if (pi.hProcess) {
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
     return true;
 }
 

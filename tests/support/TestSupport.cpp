@@ -308,24 +308,25 @@ void RemoveTree(const std::string& path) {
 }
 
 void RemoveTree(const std::wstring& path) {
-    // Names as the system lists them, so that any name goes, whatever it holds.
+    // Names as the system lists them, through "\\?\" paths, so that any
+    // name goes, whatever it holds (a trailing dot or blank, any length).
+    const std::wstring exact = path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
     WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileW((path + L"\\*").c_str(), &fd);
+    HANDLE h = ::FindFirstFileW((exact + L"\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
-            std::wstring full = path + L"\\" + name;
-            if (full.size() >= MAX_PATH - 12 && full.compare(0, 4, L"\\\\?\\") != 0) full = L"\\\\?\\" + full;
+            const std::wstring full = exact + L"\\" + name;
             ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                 RemoveTree(full);
-            else
-                ::DeleteFileW(full.c_str());
+            else if (!::DeleteFileW(full.c_str()))
+                ::RemoveDirectoryW(full.c_str());  // a link to a folder goes as itself, never into it
         } while (::FindNextFileW(h, &fd));
         ::FindClose(h);
     }
-    ::RemoveDirectoryW(path.c_str());
+    ::RemoveDirectoryW(exact.c_str());
 }
 
 }  // namespace test
