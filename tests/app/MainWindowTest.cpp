@@ -2,9 +2,7 @@
 // the windows the program makes, and what the user then sees (the windows'
 // state, the status bar as another program reads it, the files on disk).
 //
-// The windows are made once, as the program makes them, and live for the
-// whole run; the tests follow one another like one user's session, in the
-// order written, each starting from the configuration view.
+// Each case starts the program afresh, as a user would.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -72,41 +70,41 @@ const char* const kTree[][2] = {
     {"b\\notes.txt", "500"},    {"b\\sub\\three.tmp", "10000"}, {"b\\sub\\four.tmp", "7"},
 };
 
+// Every case starts the program afresh, in a tree of its own, with the
+// pattern list above beside it: the cases stand alone, in any order.
 class MainWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        // The pattern list the program reads at start.
+    void SetUp() override {
         std::ofstream ini(TMain::IniPath(), std::ios::trunc);
         ini << "[FindFiles]\nFile1=*.old\nAutodel1=No\nFile2=*.log\nAutodel2=Papelera\n";
         ini.close();
-        tree_ = new test::TempDir;
-        for (const auto& file : kTree) tree_->MakeFile(file[0], std::stoul(file[1]));
+        for (const auto& file : kTree) tree_.MakeFile(file[0], std::stoul(file[1]));
         // The program is started from the tree's folder, which the folder
         // chooser shows first.
         wchar_t previous[MAX_PATH];
         ::GetCurrentDirectoryW(MAX_PATH, previous);
-        ::SetCurrentDirectoryW(ui::Wide(tree_->path()).c_str());
-        test::StartProgram();
+        ::SetCurrentDirectoryW(ui::Wide(tree_.path()).c_str());
+        Application->CreateForm(Main);
+        Application->CreateForm(ChooseDir);
+        Application->CreateForm(HelpForm);
         ::SetCurrentDirectoryW(previous);
-    }
-    static void TearDownTestSuite() {
-        ::DeleteFileW(ui::Wide(TMain::IniPath()).c_str());
-        delete tree_;
-        tree_ = nullptr;
-    }
-
-    void SetUp() override {
-        ASSERT_TRUE(Main && Main->GetVisible());
+        Main->Show();
         ::SetForegroundWindow(Main->GetHandle());
-        test::PumpUntil([] { return ::GetActiveWindow() == Main->GetHandle(); });
-        if (!Main->ConfigButton->GetDown()) ClickOn(Main->ConfigButton);
+        ASSERT_TRUE(test::PumpUntil([] { return ::GetActiveWindow() == Main->GetHandle(); }));
         ASSERT_TRUE(Main->ConfigPanel->Showing());
     }
+    void TearDown() override {
+        delete HelpForm;
+        HelpForm = nullptr;
+        delete ChooseDir;
+        ChooseDir = nullptr;
+        delete Main;
+        Main = nullptr;
+        ::DeleteFileW(ui::Wide(TMain::IniPath()).c_str());
+    }
 
-    static test::TempDir* tree_;
+    test::TempDir tree_;
 };
-
-test::TempDir* MainWindow::tree_ = nullptr;
 
 TEST_F(MainWindow, StartsInTheConfigurationView) {
     HWND main = Main->GetHandle();
@@ -359,7 +357,7 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
         // Whatever happened, the chooser goes, so the program's thread comes back.
         if (!WaitFor([&] { return !::IsWindowVisible(chooser); })) ::PostMessageW(chooser, WM_CLOSE, 0, 0);
     });
-    ClickOn(Main->StartButton);  // returns once the chooser is gone and the search is over
+    ClickOn(Main->StartButton);  // returns once the chooser is gone; the search runs on
     user.Join();
     EXPECT_TRUE(chooserShown);
     EXPECT_TRUE(mainWaited);
@@ -374,7 +372,7 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     EXPECT_TRUE(Main->DeleteButton->GetEnabled());
     const TXStringGrid* grid = Main->xgFoundFiles;
     ASSERT_EQ(grid->GetRowCount(), 6);
-    const std::string b = *tree_ / "b\\";
+    const std::string b = tree_ / "b\\";
     std::set<std::string> found;
     for (int row = 1; row <= 4; ++row) found.insert(grid->GetCells(1, row) + grid->GetCells(0, row));
     EXPECT_EQ(found, (std::set<std::string>{b + "one.tmp", b + "two.tmp", b + "sub\\three.tmp", b + "sub\\four.tmp"}));
@@ -410,18 +408,17 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     test::MouseDown();  // returns once the menu has closed
     picker.Join();
     EXPECT_EQ(firstItem, "Eliminar\tCtrl+Del");
-    ASSERT_TRUE(test::PumpUntil([&] { return grid->GetRowCount() == 3; }));
+    ASSERT_TRUE(test::PumpUntil([&] { return grid->GetRowCount() == 3 && !Main->Busy(); }));
 
     for (const std::string& file : chosen)
         EXPECT_EQ(::GetFileAttributesW(ui::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file << " is still there";
     for (const std::string& file : kept)
         EXPECT_NE(::GetFileAttributesW(ui::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
-    EXPECT_TRUE(tree_->Exists("b\\notes.txt"));
-    EXPECT_TRUE(tree_->Exists("a\\elsewhere.tmp"));
+    EXPECT_TRUE(tree_.Exists("b\\notes.txt"));
+    EXPECT_TRUE(tree_.Exists("a\\elsewhere.tmp"));
     EXPECT_EQ(grid->GetCells(1, 1) + grid->GetCells(0, 1), kept[0]);
-    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"1", "Encontrados", "11", "Kbytes", "Hecho"}));
-
-    ClickOn(Main->SelectHomeDir);
+    // The total is that of the file still listed.
+    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"1", "Encontrados", "100", "bytes", "Hecho"}));
 }
 
 }  // namespace
