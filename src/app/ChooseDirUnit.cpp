@@ -9,7 +9,9 @@ namespace {
 
 void DefineChooseDir(TChooseDir& f) {
     f.SetName("ChooseDir");
-    f.SetBorderIcons({});
+    // The caption bar draws a close button on a tool window: the system menu
+    // makes it (and Alt+F4) close the chooser, which cancels the search.
+    f.SetBorderIcons({biSystemMenu});
     f.SetBorderStyle(bsToolWindow);
     f.SetCaption("Tallowmere Sweepfield - Selecciona directorio");
     f.SetClientHeight(194);
@@ -31,6 +33,7 @@ void DefineChooseDir(TChooseDir& f) {
     f.FlatButton1->SetNumGlyphs(2);
     f.FlatButton1->SetOpaque(false);
     f.FlatButton1->OnClick = Bind(&f, &TChooseDir::FlatButton1Click);
+    f.SetDefaultButton(f.FlatButton1);  // Enter: "Seguir"
 
     f.DirectoryListBox1 = NewControl<TDirectoryListBox>(&f, "DirectoryListBox1", &f);
     f.DirectoryListBox1->SetBounds(0, 31, 297, 163);

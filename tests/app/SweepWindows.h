@@ -178,6 +178,14 @@ protected:
         WaitUntilIdle();
     }
     void Search() { SearchIn(tree.path()); }
+    // Idle: the default cursor and the three buttons a search or a
+    // deletion disables enabled again.
+    void ExpectIdleButtons() const {
+        EXPECT_EQ(Screen->GetCursor(), crDefault);
+        EXPECT_TRUE(Main->StartButton->GetEnabled());
+        EXPECT_TRUE(Main->DeleteButton->GetEnabled());
+        EXPECT_TRUE(Main->ConfigButton->GetEnabled());
+    }
     void WaitUntilIdle() { ASSERT_TRUE(test::PumpUntil([] { return !Main->Busy(); }, 60000)); }
 
     std::string Panel(int index) const { return Main->StatusBar->GetPanels()->GetItem(index)->GetText(); }

@@ -166,6 +166,14 @@ void PressKey(WORD vk, bool shift, bool ctrl) {
     Pump(20);
 }
 
+void PressAltKey(WORD vk) {
+    SendKey(VK_MENU, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    SendKey(VK_MENU, true);
+    Pump(20);
+}
+
 void TypeText(const std::string& text) {
     for (wchar_t c : ui::Wide(text)) {
         SHORT vk = ::VkKeyScanW(c);

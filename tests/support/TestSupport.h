@@ -60,6 +60,8 @@ void DoubleClickAt(int x, int y);
 // A click with Shift held.
 void ShiftClickAt(int x, int y);
 void PressKey(WORD vk, bool shift = false, bool ctrl = false);
+// A key pressed with Alt held (Alt+F4).
+void PressAltKey(WORD vk);
 void TypeText(const std::string& text);
 // Screen coordinates of a point of a control's client area.
 POINT ScreenPointOf(const TControl* control, int x, int y);

@@ -1,0 +1,93 @@
+// The folder chooser that a search shows first, used with real input: it can
+// be closed (Alt+F4, Esc, the close button its caption draws), which starts
+// no search and keeps the results there were, and "Seguir" can be reached
+// with Enter.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/SweepWindows.h"
+
+using namespace sweeptest;
+
+namespace {
+
+class Chooser : public SweepWindows {
+protected:
+    // Clicks "Comenzar búsqueda" with real input and, while the chooser is
+    // shown modally, lets `act` play the user on the chooser's window.
+    // Returns whether the chooser showed and went because of what `act` did.
+    bool StartAndAct(const std::function<void(HWND chooser)>& act) {
+        bool closed = false;
+        test::UserThread user([&] {
+            HWND chooser = nullptr;
+            const bool shown = test::PumpUntil([&] {
+                chooser = ::FindWindowW(nullptr, L"Tallowmere Sweepfield - Selecciona directorio");
+                return chooser && ::IsWindowVisible(chooser) && ::GetForegroundWindow() == chooser;
+            });
+            if (shown) act(chooser);
+            closed = shown && test::PumpUntil([&] { return !::IsWindowVisible(chooser); });
+            // Whatever happened, the chooser goes, so the program's thread comes back.
+            if (!closed) {
+                ChooseDir->SetModalResult(mrCancel);
+                ::PostMessageW(chooser, WM_NULL, 0, 0);
+            }
+        });
+        test::ClickOn(Main->StartButton);
+        user.Join();
+        return closed;
+    }
+};
+
+TEST_F(Chooser, ClosingItStartsNoSearchAndKeepsTheResults) {
+    tree.MakeFile("a.tmp", 10);
+    tree.MakeFile("b.tmp", 20);
+    UsePatterns({"*.tmp"});
+    Search();
+    const std::vector<ResultRow> before = Results();
+    const std::vector<std::string> status = StatusTexts();
+    ASSERT_EQ(before.size(), 2u);
+    ASSERT_EQ(status[4], "Hecho");
+
+    const std::vector<std::pair<const char*, std::function<void(HWND)>>> ways = {
+        {"Alt+F4", [](HWND) { test::PressAltKey(VK_F4); }},
+        {"Esc", [](HWND) { test::PressKey(VK_ESCAPE); }},
+        {"the caption's close button",
+         [](HWND chooser) {
+             // The button the caption bar draws at the right end of the bar.
+             RECT frame;
+             ::GetWindowRect(chooser, &frame);
+             const int edge = ::GetSystemMetrics(SM_CXDLGFRAME), button = ::GetSystemMetrics(SM_CXSMICON);
+             const int middle = frame.top + ::GetSystemMetrics(SM_CYDLGFRAME) + ::GetSystemMetrics(SM_CYSMCAPTION) / 2;
+             test::ClickAt(frame.right - edge - 2 - button / 2, middle);
+         }},
+    };
+    // A search now would list one file.
+    ASSERT_TRUE(::DeleteFileW(ui::Wide(tree / "b.tmp").c_str()));
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.first);
+        EXPECT_TRUE(StartAndAct(way.second));
+        test::Pump(150);  // a search would take in its first rows by now
+        EXPECT_FALSE(Main->Busy());
+        EXPECT_FALSE(ChooseDir->GetVisible());
+        EXPECT_EQ(Results(), before);
+        EXPECT_EQ(StatusTexts(), status);
+        ExpectIdleButtons();
+    }
+}
+
+TEST_F(Chooser, EnterConfirmsTheFolderShown) {
+    tree.MakeFile("a.tmp", 10);
+    UsePatterns({"*.tmp"});
+    SetOption(Main->SelectHomeDir, true);
+    ChooseDir->DirectoryListBox1->SetDirectory(tree.path());
+    ASSERT_TRUE(StartAndAct([](HWND) { test::PressKey(VK_RETURN); }));
+    WaitUntilIdle();
+    EXPECT_EQ(ChooseDir->ChosenDir, tree.path() + "\\");
+    EXPECT_EQ(Places(), (std::vector<Place>{{"a.tmp", tree.path() + "\\"}}));
+    EXPECT_EQ(Panel(4), "Hecho");
+}
+
+}  // namespace
