@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include <optional>
+
 #include "ui/Unicode.h"
 
 namespace sweep {
@@ -19,16 +21,36 @@ void DeletionJob::Stop() { stop_ = true; }
 void DeletionJob::Work() {
     // The shell's file operations want COM on the thread that calls them.
     const bool com = kind_ == RemovalKind::Recycle && SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    for (const FoundFile& file : files_) {
-        if (stop_) break;
+    Remover remover(kind_);
+    // Outcomes are known out of step (a folder's files are confirmed
+    // together) and handed out in order.
+    std::vector<std::optional<RemovalOutcome>> results(files_.size());
+    std::vector<std::size_t> pending;
+    std::size_t handedOut = 0;
+    auto handOut = [&] {
+        std::lock_guard<std::mutex> lock(mutex_);
+        while (handedOut < results.size() && results[handedOut]) outcomes_.push_back(*results[handedOut++]);
+    };
+    auto confirm = [&] {
+        const std::vector<RemovalOutcome> confirmed = remover.Confirm();
+        for (std::size_t k = 0; k < pending.size(); ++k) results[pending[k]] = confirmed[k];
+        pending.clear();
+        handOut();
+    };
+    for (std::size_t i = 0; i < files_.size() && !stop_; ++i) {
+        const FoundFile& file = files_[i];
+        if (remover.PendingFolder() && *remover.PendingFolder() != *file.folder) confirm();
         {
             std::lock_guard<std::mutex> lock(mutex_);
             current_ = ui::Utf8(file.Path());
         }
-        const RemovalOutcome outcome = kind_ == RemovalKind::Delete ? DeleteFoundFile(file) : RecycleFoundFile(file);
-        std::lock_guard<std::mutex> lock(mutex_);
-        outcomes_.push_back(outcome);
+        if (std::optional<RemovalOutcome> outcome = remover.Start(file))
+            results[i] = *outcome;
+        else
+            pending.push_back(i);
+        handOut();
     }
+    confirm();
     if (com) ::CoUninitialize();
     std::lock_guard<std::mutex> lock(mutex_);
     current_.clear();

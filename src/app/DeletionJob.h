@@ -15,8 +15,6 @@
 
 namespace sweep {
 
-enum class RemovalKind { Delete, Recycle };
-
 class DeletionJob {
 public:
     // The files are copied: the job does not depend on the window's list.
@@ -40,7 +38,7 @@ private:
     const std::vector<FoundFile> files_;
     const RemovalKind kind_;
     mutable std::mutex mutex_;
-    std::vector<RemovalOutcome> outcomes_;
+    std::vector<RemovalOutcome> outcomes_;  // handed out in the files' order
     std::size_t collected_ = 0;
     std::string current_;
     bool over_ = false;
