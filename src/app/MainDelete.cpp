@@ -82,8 +82,8 @@ void TMain::DeletionProgress() {
 
 void TMain::RemoveGoneRows() {
     // Every row of a file that went, also one that another pattern found.
-    xgFoundFiles->RemoveRowsIf([this](const TGridRow& row) {
-        const Listed* listed = ListedOf(row);
+    xgFoundFiles->RemoveRowsIf([this](const void* data) {
+        const Listed* listed = static_cast<const Listed*>(data);
         if (!listed) return false;
         const bool gone =
             listed->gone || (goneNames_.count(listed->file.name) && gonePaths_.count(listed->file.Path()));

@@ -151,9 +151,9 @@ void TMain::xgFoundFilesTitleClick(TObject*, int ACol) {
         }
     }
     // Equal rows keep the search's order, whichever way the sort goes.
-    auto before = [&](const TGridRow& x, const TGridRow& y) {
-        const Listed* a = ListedOf(x);
-        const Listed* b = ListedOf(y);
+    auto before = [&](const void* x, const void* y) {
+        const auto* a = static_cast<const Listed*>(x);
+        const auto* b = static_cast<const Listed*>(y);
         if (!a || !b) return a != nullptr;  // the blank last row stays last
         int c = 0;
         switch (ACol) {

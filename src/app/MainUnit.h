@@ -131,7 +131,6 @@ private:
         std::uint32_t seq;
         bool gone = false;  // deleted by this window
     };
-    static const Listed* ListedOf(const TGridRow& row) { return static_cast<const Listed*>(row.Data); }
 
     void SetPanel(Panel panel, const std::string& text);
     void ApplyDefaultPattern();

@@ -18,9 +18,29 @@ constexpr UINT_PTR kScrollBarTimer = 2;
 constexpr UINT kScrollBarMs = 100;
 constexpr int kHorzLine = 16;  // pixels per horizontal scroll-bar line
 
-const std::string& EmptyText() {
-    static const std::string empty;
-    return empty;
+// Where a cell's text lies in its row's texts: [begin, end), or begin past
+// the end when the row has no such cell.
+std::pair<std::size_t, std::size_t> CellSpan(const std::string& texts, int col) {
+    std::size_t begin = 0;
+    for (int c = 0; c < col; ++c) {
+        const std::size_t zero = texts.find('\0', begin);
+        if (zero == std::string::npos) return {texts.size() + 1, texts.size() + 1};
+        begin = zero + 1;
+    }
+    if (begin >= texts.size()) return {texts.size() + 1, texts.size() + 1};
+    return {begin, texts.find('\0', begin)};
+}
+
+std::string JoinTexts(std::vector<std::string>& cells, int count) {
+    std::string texts;
+    std::size_t length = 0;
+    for (int c = 0; c < count && c < static_cast<int>(cells.size()); ++c) length += cells[static_cast<std::size_t>(c)].size() + 1;
+    texts.reserve(length);
+    for (int c = 0; c < count && c < static_cast<int>(cells.size()); ++c) {
+        texts += cells[static_cast<std::size_t>(c)];
+        texts += '\0';
+    }
+    return texts;
 }
 
 [[noreturn]] void IndexOutOfRange() { throw EInvalidOperation("Grid index out of range"); }
@@ -206,8 +226,10 @@ void TStringGrid::SetColCount(int count) {
     if (count == colCount_) return;
     colCount_ = count;
     colWidths_.resize(static_cast<std::size_t>(count), defaultColWidth_);
-    for (TGridRow& row : rows_)
-        if (static_cast<int>(row.Cells.size()) > count) row.Cells.resize(static_cast<std::size_t>(count));
+    for (Row& row : rows_) {
+        const auto span = CellSpan(row.texts, count);
+        if (span.first <= row.texts.size()) row.texts.resize(span.first);
+    }
     ClampSelection();
     LayoutChanged();
 }
@@ -314,33 +336,36 @@ void TStringGrid::SetDefaultDrawing(bool defaultDrawing) {
     InvalidateGrid();
 }
 
-const std::string& TStringGrid::GetCells(int col, int row) const {
-    if (row < 0 || row >= GetRowCount() || col < 0) return EmptyText();
-    const auto& cells = rows_[static_cast<std::size_t>(row)].Cells;
-    return col < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(col)] : EmptyText();
+std::string TStringGrid::GetCells(int col, int row) const {
+    if (row < 0 || row >= GetRowCount() || col < 0) return std::string();
+    const std::string& texts = rows_[static_cast<std::size_t>(row)].texts;
+    const auto span = CellSpan(texts, col);
+    return span.first > texts.size() ? std::string() : texts.substr(span.first, span.second - span.first);
 }
 
 void TStringGrid::SetCells(int col, int row, const std::string& text) {
     if (col < 0 || col >= colCount_ || row < 0 || row >= GetRowCount()) IndexOutOfRange();
-    auto& cells = rows_[static_cast<std::size_t>(row)].Cells;
-    // Rows get their texts on first write: appending a row costs nothing more.
-    if (static_cast<int>(cells.size()) <= col) {
+    std::string& texts = rows_[static_cast<std::size_t>(row)].texts;
+    auto span = CellSpan(texts, col);
+    if (span.first > texts.size()) {
+        // Rows get their texts on first write: appending a row costs nothing more.
         if (text.empty()) return;
-        cells.resize(static_cast<std::size_t>(colCount_));
+        int cells = static_cast<int>(std::count(texts.begin(), texts.end(), '\0'));
+        for (; cells <= col; ++cells) texts += '\0';
+        span = CellSpan(texts, col);
     }
-    std::string& cell = cells[static_cast<std::size_t>(col)];
-    if (cell == text) return;
-    cell = text;
+    if (texts.compare(span.first, span.second - span.first, text) == 0) return;
+    texts.replace(span.first, span.second - span.first, text);
     InvalidateCell(col, row);
 }
 
 const void* TStringGrid::GetRowData(int row) const {
-    return row >= 0 && row < GetRowCount() ? rows_[static_cast<std::size_t>(row)].Data : nullptr;
+    return row >= 0 && row < GetRowCount() ? rows_[static_cast<std::size_t>(row)].data : nullptr;
 }
 
 void TStringGrid::SetRowData(int row, const void* data) {
     if (row < 0 || row >= GetRowCount()) IndexOutOfRange();
-    rows_[static_cast<std::size_t>(row)].Data = data;
+    rows_[static_cast<std::size_t>(row)].data = data;
 }
 
 // ======================================================================== rows
@@ -351,9 +376,12 @@ void TStringGrid::InsertRows(int row, std::vector<TGridRow> rows) {
     if (rows.empty()) return;
     row = std::clamp(row, 0, GetRowCount());
     const int count = static_cast<int>(rows.size());
-    for (TGridRow& r : rows)
-        if (static_cast<int>(r.Cells.size()) > colCount_) r.Cells.resize(static_cast<std::size_t>(colCount_));
-    rows_.insert(rows_.begin() + row, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    std::vector<Row> made(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        made[i].texts = JoinTexts(rows[i].Cells, colCount_);
+        made[i].data = rows[i].Data;
+    }
+    rows_.insert(rows_.begin() + row, std::make_move_iterator(made.begin()), std::make_move_iterator(made.end()));
     for (Cell* c : {&anchor_, &current_})
         if (c->row >= row) c->row += count;
     ClampSelection();
@@ -376,13 +404,13 @@ void TStringGrid::DeleteRows(int firstRow, int count) {
     RequestScrollBarUpdate();
 }
 
-int TStringGrid::RemoveRowsIf(const std::function<bool(const TGridRow&)>& remove) {
+int TStringGrid::RemoveRowsIf(const std::function<bool(const void*)>& remove) {
     const int old = GetRowCount();
     int kept = fixedRows_, firstRemoved = -1;
     Cell* moving[] = {&anchor_, &current_};
     int newRow[2] = {anchor_.row, current_.row};
     for (int row = fixedRows_; row < old; ++row) {
-        const bool goes = remove(rows_[static_cast<std::size_t>(row)]);
+        const bool goes = remove(rows_[static_cast<std::size_t>(row)].data);
         for (int i = 0; i < 2; ++i)
             if (moving[i]->row == row) newRow[i] = kept;  // a removed row's cell lands on the next one kept
         if (goes) {

@@ -4,8 +4,10 @@
 // Rows are all DefaultRowHeight high, so the place of any row is arithmetic
 // and a grid of a hundred thousand rows scrolls and paints as fast as one of
 // ten: painting starts at TopRow and stops at the bottom of the window.
-// Rows are stored one vector of texts each in one vector, so appending a row
-// costs one row, and removing a block moves every later row once.
+// Rows are stored one string each in one vector: a row's texts one after
+// the other, each ended by a zero, in one block of memory (a result list of
+// a hundred thousand rows is mostly this). Appending a row costs one row,
+// and removing a block moves every later row once.
 //
 // Vertical scrolling goes by whole rows (TopRow), horizontal scrolling by
 // pixels, so a column wider than the window can still be read to its end.
@@ -57,7 +59,7 @@ inline bool operator!=(const TGridRect& a, const TGridRect& b) { return !(a == b
 
 using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)>;
 
-// One row of a grid: its texts, and a value the program keeps with the row,
+// Rows to insert: their texts, and a value the program keeps with each row,
 // which moves with it when rows are inserted, removed or sorted.
 struct TGridRow {
     std::vector<std::string> Cells;
@@ -113,7 +115,7 @@ public:
 
     // A cell outside the grid reads as empty; writing one raises
     // EInvalidOperation "Grid index out of range".
-    const std::string& GetCells(int col, int row) const;
+    std::string GetCells(int col, int row) const;
     void SetCells(int col, int row, const std::string& text);
 
     // The current cell: always inside the selection, never fixed.
@@ -149,18 +151,20 @@ public:
     // Inserts rows before `row` in one pass: every later row moves once.
     // The selection stays on the rows it was on.
     void InsertRows(int row, std::vector<TGridRow> rows);
-    // Removes every row after the fixed ones for which `remove` holds, in
-    // one pass; the others keep their order and the selection stays on the
-    // rows it was on (or on the next row kept). Returns how many went.
-    int RemoveRowsIf(const std::function<bool(const TGridRow&)>& remove);
-    // Puts the rows from `first` to `last` in the order `less` gives
-    // (a strict weak order on TGridRow), keeping the order of equal rows.
+    // Removes every row after the fixed ones for whose value `remove`
+    // holds, in one pass; the others keep their order and the selection
+    // stays on the rows it was on (or on the next row kept). Returns how
+    // many went.
+    int RemoveRowsIf(const std::function<bool(const void* data)>& remove);
+    // Puts the rows from `first` to `last` in the order `less` gives to
+    // their values (a strict weak order), keeping the order of equal rows.
     template <class Less>
     void SortRows(int first, int last, Less less) {
         first = std::max(first, 0);
         last = std::min(last, GetRowCount() - 1);
         if (first >= last) return;
-        std::stable_sort(rows_.begin() + first, rows_.begin() + last + 1, less);
+        std::stable_sort(rows_.begin() + first, rows_.begin() + last + 1,
+                         [&](const Row& a, const Row& b) { return less(a.data, b.data); });
         InvalidateFromRow(first);
     }
     void DeleteRow(int row) { DeleteRows(row, 1); }
@@ -198,6 +202,10 @@ protected:
     void ColorChanged() override;
 
 private:
+    struct Row {
+        std::string texts;  // each cell's text followed by a zero; missing cells read as empty
+        const void* data = nullptr;
+    };
     struct Cell {
         int col, row;
         bool operator==(const Cell& o) const { return col == o.col && row == o.row; }
@@ -254,7 +262,7 @@ private:
     void UpdateScrollBars();
     void SetScrollBar(int bar, int max, int page, int pos);
 
-    std::vector<TGridRow> rows_;
+    std::vector<Row> rows_;
     int colCount_ = 5;
     int fixedCols_ = 1;
     int fixedRows_ = 1;

@@ -109,11 +109,36 @@ TEST_F(GridRows, DataMovesWithItsRowAndTheSelectionStaysOnItsRows) {
     EXPECT_EQ(grid->GetRowData(9), nullptr);
 }
 
+TEST_F(GridRows, EachCellKeepsItsTextWhateverIsWrittenAroundIt) {
+    grid->SetColCount(4);
+    grid->SetRowCount(3);
+    auto row = [&](int r) {
+        std::string all;
+        for (int c = 0; c < 4; ++c) all += grid->GetCells(c, r) + "|";
+        return all;
+    };
+    grid->SetCells(2, 2, "c");  // a row's first text, past cells never written
+    EXPECT_EQ(row(2), "||c||");
+    grid->SetCells(0, 2, "aaa");
+    grid->SetCells(3, 2, "d");
+    grid->SetCells(2, 2, "");
+    grid->SetCells(1, 2, "b");
+    EXPECT_EQ(row(2), "aaa|b||d|");
+    grid->SetCells(0, 2, "");
+    EXPECT_EQ(row(2), "|b||d|");
+    // Fewer columns cut the texts off; more bring back empty cells.
+    grid->SetColCount(2);
+    grid->SetColCount(4);
+    EXPECT_EQ(row(2), "|b|||");
+    EXPECT_EQ(row(1), "||||");
+    EXPECT_EQ(grid->GetCells(9, 2), "");
+}
+
 TEST_F(GridRows, SortingKeepsTheOrderOfEqualRows) {
     Fill(6);
     // By the parity of the tag: odd ones first, each group in its old order.
-    grid->SortRows(1, 6, [](const TGridRow& a, const TGridRow& b) {
-        return (reinterpret_cast<std::uintptr_t>(a.Data) % 2) > (reinterpret_cast<std::uintptr_t>(b.Data) % 2);
+    grid->SortRows(1, 6, [](const void* a, const void* b) {
+        return (reinterpret_cast<std::uintptr_t>(a) % 2) > (reinterpret_cast<std::uintptr_t>(b) % 2);
     });
     EXPECT_EQ(Tags(), (std::vector<std::uintptr_t>{1, 3, 5, 2, 4, 6}));
     EXPECT_EQ(grid->GetCells(0, 2), "WWWWWWWWWWWW3");
