@@ -458,6 +458,10 @@ private:
     bool ReflectToChild(TMessage& m);
     void UpdateBoundsFromWindow();
     void Detach();
+    // Whether the focus is on this control's window or on one inside it.
+    bool ContainsFocus() const;
+    // Moves the focus off this control, which can no longer have it.
+    void PassFocusOn();
 
     HWND handle_ = nullptr;
     bool stock_ = false;

@@ -280,18 +280,38 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 
 void TWinControl::SetVisible(bool visible) {
     if (visible == GetVisible()) return;
+    const bool hadFocus = !visible && ContainsFocus();
     TControl::SetVisible(visible);
+    // Before the window hides: the system would hand the focus to the
+    // parent window, a container that Tab passes over.
+    if (hadFocus) PassFocusOn();
     if (handle_) ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void TWinControl::SetEnabled(bool enabled) {
     if (enabled == GetEnabled()) return;
-    if (!enabled && Focused()) {
-        // Focus must not stay on a disabled control.
-        if (TForm* form = GetParentForm()) form->SelectNext(this, true, true);
-    }
+    const bool hadFocus = !enabled && ContainsFocus();
     if (handle_) ::EnableWindow(handle_, enabled);
     TControl::SetEnabled(enabled);
+    if (hadFocus) PassFocusOn();
+}
+
+bool TWinControl::ContainsFocus() const {
+    HWND f = ::GetFocus();
+    return handle_ && f && (f == handle_ || ::IsChild(handle_, f));
+}
+
+void TWinControl::PassFocusOn() {
+    // The system leaves the focus in the children of a hidden or disabled
+    // window, and keys go on reaching them there. It goes to the next
+    // control that can have it now (this one and those inside it no longer
+    // can), or else to the form, which keeps it.
+    TForm* form = GetParentForm();
+    if (!form || form == this || !form->HandleAllocated()) return;
+    if (TWinControl* next = form->FindNextControl(this, true, true))
+        next->SetFocus();
+    else
+        ::SetFocus(form->GetHandle());
 }
 
 void TWinControl::EnabledChanged() { Invalidate(); }

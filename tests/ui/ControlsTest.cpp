@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "ui/Edit.h"
 #include "ui/Forms.h"
+#include "ui/Panel.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -230,6 +233,66 @@ TEST_F(ControlsTest, TabMovesTheFocusInTabOrderAndFiresExitAndEnter) {
     EXPECT_TRUE(one->Focused());
     EXPECT_EQ(log, (std::vector<std::string>{"three:exit", "one:enter", "one:exit", "three:enter", "three:exit",
                                              "one:enter"}));
+}
+
+// The configuration panel of the main window, in small: a grid and a field
+// on a panel, and a field beside it. Keys go where the focus is, so a
+// control that cannot be seen or used must not keep it, nor may anything
+// inside it.
+TEST_F(ControlsTest, HidingOrDisablingWhatHoldsTheFocusMovesItOn) {
+    auto* panel = new TPanel(form);
+    panel->SetBounds(0, 0, 200, 150);
+    panel->SetParent(form);
+    auto* grid = new TStringGrid(form);
+    grid->SetBounds(5, 5, 150, 100);
+    grid->SetRowCount(6);
+    grid->SetParent(panel);
+    auto* inner = new TEdit(form);
+    inner->SetBounds(5, 110, 150, 21);
+    inner->SetParent(panel);
+    auto* beside = new TEdit(form);
+    beside->SetBounds(210, 10, 80, 21);
+    beside->SetParent(form);
+    form->Show();
+    auto focusGrid = [&] {
+        grid->SetFocus();
+        return test::PumpUntil([&] { return grid->Focused(); });
+    };
+
+    ASSERT_TRUE(focusGrid());
+    const int row = grid->GetRow();
+    panel->Hide();
+    EXPECT_TRUE(beside->Focused());
+    test::PressKey(VK_DOWN);
+    EXPECT_EQ(grid->GetRow(), row);
+
+    panel->Show();
+    ASSERT_TRUE(focusGrid());
+    panel->SetEnabled(false);
+    EXPECT_TRUE(beside->Focused());
+    test::PressKey(VK_DOWN);
+    EXPECT_EQ(grid->GetRow(), row);
+    panel->SetEnabled(true);
+
+    // The control itself: the focus goes on to the next one, even inside
+    // the same panel.
+    ASSERT_TRUE(focusGrid());
+    grid->Hide();
+    EXPECT_TRUE(inner->Focused());
+    grid->Show();
+
+    // With nothing else to take the focus, the form holds it, and the grid
+    // has lost it as it would to another control.
+    beside->SetEnabled(false);
+    ASSERT_TRUE(focusGrid());
+    grid->OnExit = [&](TObject*) { log.push_back("grid:exit"); };
+    log.clear();
+    panel->Hide();
+    EXPECT_EQ(::GetFocus(), wnd());
+    EXPECT_EQ(log, std::vector<std::string>{"grid:exit"});
+    EXPECT_EQ(form->GetActiveControl(), nullptr);
+    test::PressKey(VK_DOWN);
+    EXPECT_EQ(grid->GetRow(), row);
 }
 
 TEST_F(ControlsTest, KeyPressCanChangeOrSwallowTheCharacter) {
