@@ -454,6 +454,9 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     bool RouteMouseMessage(TMessage& m);
     void TrackMouseControl(TControl* hovered);
+    // Ends the left press that this control and each of its children,
+    // except `keep`, waits to see released as a click.
+    void EndPressesBut(const TControl* keep);
     void PaintHandler(HDC dc, const TRect& clip);
     bool ReflectToChild(TMessage& m);
     void UpdateBoundsFromWindow();

@@ -631,12 +631,29 @@ bool TWinControl::RouteMouseMessage(TMessage& m) {
             captureControl_ = nullptr;
     }
     if (!target && ::GetCapture() != handle_) target = under;
+    switch (m.Msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+            // A press, or a release, on one control ends whatever press
+            // another waits to see released: a click is both on one control.
+            EndPressesBut(target ? target : this);
+            break;
+        default:
+            break;
+    }
     if (!target) return false;
     TMessage routed = m;
     routed.LParam = MAKELPARAM(static_cast<short>(p.x - target->GetLeft()), static_cast<short>(p.y - target->GetTop()));
     target->WndProc(routed);
     m.Result = routed.Result;
     return true;
+}
+
+void TWinControl::EndPressesBut(const TControl* keep) {
+    if (keep != this) controlState_.Exclude(csClicked);
+    for (TControl* c : controls_)
+        if (c != keep) c->controlState_.Exclude(csClicked);
 }
 
 void TWinControl::TrackMouseControl(TControl* hovered) {
@@ -803,6 +820,9 @@ void TWinControl::WndProc(TMessage& m) {
             break;
         case WM_MOUSELEAVE:
             trackingLeave_ = false;
+            // Without the capture, the release of a press carried off the
+            // window goes to another window, and would never end it here.
+            if (::GetCapture() != handle_) EndPressesBut(nullptr);
             if (mouseControl_) {
                 TControl* c = mouseControl_;
                 mouseControl_ = nullptr;
