@@ -442,6 +442,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return true;
     }
+    // A key press takes the hint down, as a click does. The tooltip hears
+    // only of the mouse, so the hint stays down while the user types on
+    // with the mouse at rest, and comes back once it moves.
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) CancelHint();
     if (!IsKeyMsg(msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
