@@ -1,5 +1,5 @@
 // Forms and the application: modal showing, the default error report, the
-// application window's hooks, and handles given back when a form goes.
+// application window's hooks, hints, and handles given back when a form goes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
