@@ -454,10 +454,17 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     bool RouteMouseMessage(TMessage& m);
     void TrackMouseControl(TControl* hovered);
+    // Ends the left press that this control and each of its children,
+    // except `keep`, waits to see released as a click.
+    void EndPressesBut(const TControl* keep);
     void PaintHandler(HDC dc, const TRect& clip);
     bool ReflectToChild(TMessage& m);
     void UpdateBoundsFromWindow();
     void Detach();
+    // Whether the focus is on this control's window or on one inside it.
+    bool ContainsFocus() const;
+    // Moves the focus off this control, which can no longer have it.
+    void PassFocusOn();
 
     HWND handle_ = nullptr;
     bool stock_ = false;

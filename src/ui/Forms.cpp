@@ -263,7 +263,16 @@ void TForm::FocusChanged(TWinControl* control) {
         // The form itself has no use for the focus: hand it on.
         TWinControl* next = activeControl_ && activeControl_->CanFocus() ? activeControl_
                                                                           : FindNextControl(nullptr, true, true);
-        if (next && next->HandleAllocated()) ::SetFocus(next->GetHandle());
+        if (next && next->HandleAllocated()) {
+            ::SetFocus(next->GetHandle());
+            return;
+        }
+        // No control can: the form keeps the focus, so keys reach no
+        // control, and the one that was active has lost it.
+        if (TWinControl* old = activeControl_) {
+            activeControl_ = nullptr;
+            old->DoExit();
+        }
         return;
     }
     TWinControl* old = activeControl_;
@@ -433,6 +442,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return true;
     }
+    // A key press takes the hint down, as a click does. The tooltip hears
+    // only of the mouse, so the hint stays down while the user types on
+    // with the mouse at rest, and comes back once it moves.
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) CancelHint();
     if (!IsKeyMsg(msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);

@@ -280,18 +280,38 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 
 void TWinControl::SetVisible(bool visible) {
     if (visible == GetVisible()) return;
+    const bool hadFocus = !visible && ContainsFocus();
     TControl::SetVisible(visible);
+    // Before the window hides: the system would hand the focus to the
+    // parent window, a container that Tab passes over.
+    if (hadFocus) PassFocusOn();
     if (handle_) ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void TWinControl::SetEnabled(bool enabled) {
     if (enabled == GetEnabled()) return;
-    if (!enabled && Focused()) {
-        // Focus must not stay on a disabled control.
-        if (TForm* form = GetParentForm()) form->SelectNext(this, true, true);
-    }
+    const bool hadFocus = !enabled && ContainsFocus();
     if (handle_) ::EnableWindow(handle_, enabled);
     TControl::SetEnabled(enabled);
+    if (hadFocus) PassFocusOn();
+}
+
+bool TWinControl::ContainsFocus() const {
+    HWND f = ::GetFocus();
+    return handle_ && f && (f == handle_ || ::IsChild(handle_, f));
+}
+
+void TWinControl::PassFocusOn() {
+    // The system leaves the focus in the children of a hidden or disabled
+    // window, and keys go on reaching them there. It goes to the next
+    // control that can have it now (this one and those inside it no longer
+    // can), or else to the form, which keeps it.
+    TForm* form = GetParentForm();
+    if (!form || form == this || !form->HandleAllocated()) return;
+    if (TWinControl* next = form->FindNextControl(this, true, true))
+        next->SetFocus();
+    else
+        ::SetFocus(form->GetHandle());
 }
 
 void TWinControl::EnabledChanged() { Invalidate(); }
@@ -611,12 +631,29 @@ bool TWinControl::RouteMouseMessage(TMessage& m) {
             captureControl_ = nullptr;
     }
     if (!target && ::GetCapture() != handle_) target = under;
+    switch (m.Msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+            // A press, or a release, on one control ends whatever press
+            // another waits to see released: a click is both on one control.
+            EndPressesBut(target ? target : this);
+            break;
+        default:
+            break;
+    }
     if (!target) return false;
     TMessage routed = m;
     routed.LParam = MAKELPARAM(static_cast<short>(p.x - target->GetLeft()), static_cast<short>(p.y - target->GetTop()));
     target->WndProc(routed);
     m.Result = routed.Result;
     return true;
+}
+
+void TWinControl::EndPressesBut(const TControl* keep) {
+    if (keep != this) controlState_.Exclude(csClicked);
+    for (TControl* c : controls_)
+        if (c != keep) c->controlState_.Exclude(csClicked);
 }
 
 void TWinControl::TrackMouseControl(TControl* hovered) {
@@ -783,6 +820,9 @@ void TWinControl::WndProc(TMessage& m) {
             break;
         case WM_MOUSELEAVE:
             trackingLeave_ = false;
+            // Without the capture, the release of a press carried off the
+            // window goes to another window, and would never end it here.
+            if (::GetCapture() != handle_) EndPressesBut(nullptr);
             if (mouseControl_) {
                 TControl* c = mouseControl_;
                 mouseControl_ = nullptr;

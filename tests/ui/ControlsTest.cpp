@@ -1,14 +1,19 @@
 // Windowless controls on a windowed parent: painting order, mouse routing and
-// capture, mouse-leave notifications, alignment, focus and Tab order.
+// capture, clicks, mouse-leave notifications, alignment, focus and Tab order.
 #include <gtest/gtest.h>
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "ui/Edit.h"
 #include "ui/Forms.h"
+#include "ui/Panel.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -62,6 +67,14 @@ public:
         SetClientWidth(300);
         SetClientHeight(200);
         SetColor(static_cast<TColor>(RGB(255, 0, 0)));
+    }
+    // Where to record that the mouse left the window, if anywhere.
+    std::vector<std::string>* log = nullptr;
+
+protected:
+    void WndProc(TMessage& m) override {
+        if (m.Msg == WM_MOUSELEAVE && log) log->push_back("form:leave");
+        TForm::WndProc(m);
     }
 };
 
@@ -151,6 +164,90 @@ TEST_F(ControlsTest, ThePressedControlKeepsTheMouseUntilRelease) {
     EXPECT_EQ(log, (std::vector<std::string>{"a:down 5,2", "b:enter", "b:leave", "a:up 140,60"}));
 }
 
+// Drags with the left button from one screen point to another.
+void Drag(POINT from, POINT to) {
+    test::MouseMoveTo(from.x, from.y);
+    test::MouseDown();
+    test::MouseMoveTo((from.x + to.x) / 2, (from.y + to.y) / 2);
+    test::MouseMoveTo(to.x, to.y);
+    test::MouseUp();
+}
+
+bool Logged(const std::vector<std::string>& log, const std::string& entry) {
+    return std::find(log.begin(), log.end(), entry) != log.end();
+}
+
+// A click is a press and a release on one control. Controls that do not
+// hold the mouse while pressed (labels, the bitmap check box) see releases
+// of presses that began elsewhere: one must not complete a press of theirs
+// that was released somewhere else, on a sibling or on the parent itself.
+TEST_F(ControlsTest, AClickNeedsThePressAndTheReleaseOnOneControl) {
+    a->SetControlStyle({csClickEvents});
+    b->SetControlStyle({csClickEvents});
+    form->SetControlStyle({csClickEvents});
+    form->OnClick = [&](TObject*) { log.push_back("form:click"); };
+    POINT inA = test::ScreenPointOf(form, 20, 20), inB = test::ScreenPointOf(form, 150, 70);
+    POINT bare = test::ScreenPointOf(form, 250, 150);
+
+    Drag(inA, inB);
+    ASSERT_TRUE(test::PumpUntil([&] { return Logged(log, "b:up 90,40"); }));
+    EXPECT_FALSE(a->GetControlState().Contains(csClicked));  // the release on b ended it
+    Drag(inB, inA);
+    Drag(bare, inA);
+    Drag(inA, bare);
+    test::ClickAt(inA.x, inA.y);
+    test::ClickAt(bare.x, bare.y);
+    ASSERT_TRUE(test::PumpUntil([&] { return Logged(log, "form:click"); }));
+    std::vector<std::string> clicks;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(clicks),
+                 [](const std::string& s) { return s.find(":click") != std::string::npos; });
+    EXPECT_EQ(clicks, (std::vector<std::string>{"a:click", "form:click"}));
+}
+
+// Releases that never reach the window: a press carried off it and released
+// over another window, or one whose mouse another window took. The next
+// release on the control belongs to another press and is no click. A
+// control that holds the mouse keeps its press wherever the mouse goes.
+TEST_F(ControlsTest, APressWhoseReleaseGoesToAnotherWindowIsOver) {
+    a->SetControlStyle({csClickEvents});
+    TestForm other(Application);
+    other.SetLeft(form->GetLeft() + form->GetWidth() + 20);
+    other.Show();
+    POINT inA = test::ScreenPointOf(form, 20, 20), inB = test::ScreenPointOf(form, 150, 70);
+    POINT away = test::CentreOf(&other);
+    form->log = &log;
+    auto leftTheWindow = [&] { return test::PumpUntil([&] { return Logged(log, "form:leave"); }); };
+
+    Drag(inA, away);
+    ASSERT_TRUE(leftTheWindow());
+    Drag(away, inA);
+    ASSERT_TRUE(test::PumpUntil([&] { return Logged(log, "a:up 10,10"); }));
+    EXPECT_FALSE(Logged(log, "a:click"));
+
+    log.clear();
+    test::MouseMoveTo(inB.x, inB.y);
+    test::MouseDown();
+    test::MouseMoveTo(away.x, away.y);
+    ASSERT_TRUE(leftTheWindow());
+    test::MouseMoveTo(inB.x, inB.y);
+    test::MouseUp();
+    ASSERT_TRUE(test::PumpUntil([&] { return Logged(log, "b:up 90,40"); }));
+    EXPECT_TRUE(Logged(log, "b:click"));
+
+    // A menu or a message box takes the mouse from the pressed control,
+    // and the release goes there; then a press on a, released on b.
+    log.clear();
+    test::MouseDown();
+    ASSERT_TRUE(test::PumpUntil([&] { return Logged(log, "b:down 90,40"); }));
+    ::SetCapture(other.GetHandle());
+    test::MouseUp();
+    ::ReleaseCapture();
+    Drag(inA, inB);
+    ASSERT_TRUE(test::PumpUntil([&] { return Logged(log, "b:up 90,40"); }));
+    EXPECT_FALSE(Logged(log, "b:click"));
+    test::MouseMoveTo(away.x, away.y);
+}
+
 TEST_F(ControlsTest, MouseLeaveComesWhenTheCursorLeavesAControlOrTheWindow) {
     POINT inA = test::ScreenPointOf(form, 20, 20);
     POINT inB = test::ScreenPointOf(form, 150, 70);
@@ -230,6 +327,82 @@ TEST_F(ControlsTest, TabMovesTheFocusInTabOrderAndFiresExitAndEnter) {
     EXPECT_TRUE(one->Focused());
     EXPECT_EQ(log, (std::vector<std::string>{"three:exit", "one:enter", "one:exit", "three:enter", "three:exit",
                                              "one:enter"}));
+}
+
+// The configuration panel of the main window, in small: a grid and a field
+// on a panel, and a field beside it. Keys go where the focus is, so a
+// control that cannot be seen or used must not keep it, nor may anything
+// inside it.
+TEST_F(ControlsTest, HidingOrDisablingWhatHoldsTheFocusMovesItOn) {
+    auto* beside = new TEdit(form);
+    beside->SetBounds(210, 10, 80, 21);
+    beside->SetParent(form);
+    auto* panel = new TPanel(form);
+    panel->SetBounds(0, 0, 200, 150);
+    panel->SetParent(form);
+    auto* grid = new TStringGrid(form);
+    grid->SetBounds(5, 5, 150, 100);
+    grid->SetRowCount(6);
+    grid->SetParent(panel);
+    auto* inner = new TEdit(form);
+    inner->SetBounds(5, 110, 150, 21);
+    inner->SetParent(panel);
+    auto watch = [&](TWinControl* c, const std::string& name) {
+        c->OnEnter = [&, name](TObject*) { log.push_back(name + ":enter"); };
+        c->OnExit = [&, name](TObject*) { log.push_back(name + ":exit"); };
+        c->OnKeyDown = [&, name](TObject*, WORD& key, TShiftState) {
+            if (key == VK_DOWN) log.push_back(name + ":down");
+        };
+    };
+    watch(beside, "beside");
+    watch(panel, "panel");
+    watch(grid, "grid");
+    watch(inner, "inner");
+    watch(form, "form");
+    form->Show();
+    auto focusGrid = [&] {
+        grid->SetFocus();
+        bool focused = test::PumpUntil([&] { return grid->Focused(); });
+        log.clear();
+        return focused;
+    };
+    // Down, pressed and seen by whatever holds the focus.
+    auto pressDown = [&](const std::string& holder) {
+        test::PressKey(VK_DOWN);
+        return test::PumpUntil([&] { return Logged(log, holder + ":down"); });
+    };
+
+    ASSERT_TRUE(focusGrid());
+    const int row = grid->GetRow();
+    panel->Hide();
+    EXPECT_TRUE(beside->Focused());
+    EXPECT_TRUE(pressDown("beside"));
+    EXPECT_EQ(grid->GetRow(), row);
+
+    panel->Show();
+    ASSERT_TRUE(focusGrid());
+    panel->SetEnabled(false);
+    EXPECT_TRUE(beside->Focused());
+    panel->SetEnabled(true);
+
+    // The control itself: the focus goes straight on to the next one in Tab
+    // order, here inside the same panel, and never to the panel.
+    ASSERT_TRUE(focusGrid());
+    grid->Hide();
+    EXPECT_TRUE(inner->Focused());
+    EXPECT_EQ(log, (std::vector<std::string>{"grid:exit", "inner:enter"}));
+    grid->Show();
+
+    // With nothing else to take the focus, the form holds it, and the grid
+    // has lost it as it would to another control.
+    beside->SetEnabled(false);
+    ASSERT_TRUE(focusGrid());
+    panel->Hide();
+    EXPECT_EQ(::GetFocus(), wnd());
+    EXPECT_EQ(log, std::vector<std::string>{"grid:exit"});
+    EXPECT_EQ(form->GetActiveControl(), nullptr);
+    EXPECT_TRUE(pressDown("form"));
+    EXPECT_EQ(grid->GetRow(), row);
 }
 
 TEST_F(ControlsTest, KeyPressCanChangeOrSwallowTheCharacter) {

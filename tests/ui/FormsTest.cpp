@@ -1,5 +1,5 @@
 // Forms and the application: modal showing, the default error report, the
-// application window's hooks, and handles given back when a form goes.
+// application window's hooks, hints, and handles given back when a form goes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -215,6 +215,55 @@ TEST(Application, ControlsWithAHintGetATooltip) {
     EXPECT_GE(before, 1);
     box->SetHint("");
     EXPECT_EQ(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), before - 1);
+}
+
+// Alt and a letter together, as an accelerator is typed.
+void PressAltWith(WORD vk) {
+    INPUT in[4] = {};
+    const WORD keys[4] = {VK_MENU, vk, vk, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = keys[i];
+        in[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    ::SendInput(4, in, sizeof in[0]);
+}
+
+// Clicked into a field with the mouse left resting on it, the user types:
+// the field's hint must not come up over the fields around it, nor stay.
+TEST(Application, AKeyPressTakesTheHintDownUntilTheMouseMoves) {
+    PlainForm form(Application);
+    form.SetShowHint(true);
+    auto* edit = new TEdit(&form);
+    edit->SetBounds(10, 10, 120, 21);
+    edit->SetHint("Patrón de búsqueda");
+    edit->SetParent(&form);
+    form.Show();
+    HWND tip = Application->GetHintWindow();
+    auto tipShown = [&] { return ::IsWindowVisible(tip) != FALSE; };
+    const POINT p = test::CentreOf(edit);
+
+    test::ClickAt(p.x, p.y);
+    // Typing on for a good while past the delay after which a resting mouse
+    // brings the hint up.
+    const DWORD typing = 3 * static_cast<DWORD>(::SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+    bool shownWhileTyping = false;
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < typing;) {
+        test::TypeText("a");
+        shownWhileTyping = shownWhileTyping || tipShown();
+    }
+    EXPECT_FALSE(shownWhileTyping);
+
+    test::MouseMoveTo(p.x + 2, p.y);
+    ASSERT_TRUE(test::PumpUntil(tipShown, 4000));
+    test::TypeText("b");
+    EXPECT_TRUE(test::PumpUntil([&] { return !tipShown(); }));
+
+    test::MouseMoveTo(p.x, p.y);
+    ASSERT_TRUE(test::PumpUntil(tipShown, 4000));
+    PressAltWith('B');
+    EXPECT_TRUE(test::PumpUntil([&] { return !tipShown(); }));
+    test::MouseMoveTo(0, 0);
 }
 
 TEST(Form, ACaptionFollowsTheNameOnlyOfAControlMadeByCode) {
