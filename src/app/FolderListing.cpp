@@ -15,6 +15,12 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 std::uint64_t Ticks(const LARGE_INTEGER& t) { return static_cast<std::uint64_t>(t.QuadPart); }
 
+struct ThreadBuffer {
+    std::unique_ptr<char[]> data{new char[kBufferSize]};
+    bool inUse = false;
+};
+thread_local ThreadBuffer threadBuffer;
+
 }  // namespace
 
 std::wstring ExactPath(std::wstring_view path) {
@@ -39,6 +45,10 @@ FolderReader::FolderReader(std::wstring_view folder) {
     if (!handle_) error_ = ::GetLastError();
 }
 
+FolderReader::~FolderReader() {
+    if (ownsThreadBuffer_) threadBuffer.inUse = false;
+}
+
 std::wstring FolderReader::FinalPath() const { return handle_ ? FinalPathOf(handle_.get()) : std::wstring(); }
 
 DWORD FolderReader::VolumeSerial() const {
@@ -46,11 +56,19 @@ DWORD FolderReader::VolumeSerial() const {
     return handle_ && ::GetFileInformationByHandle(handle_.get(), &info) ? info.dwVolumeSerialNumber : 0;
 }
 
-bool FolderReader::ReadBatch(bool restart) {
+bool FolderReader::ReadBatch(bool restart, char* into) {
     if (!handle_) return false;
-    if (buffer_.empty()) buffer_.resize(kBufferSize);
+    if (!buffer_) {
+        if (!threadBuffer.inUse) {
+            threadBuffer.inUse = ownsThreadBuffer_ = true;
+            buffer_ = threadBuffer.data.get();
+        } else {
+            ownBuffer_.reset(new char[kBufferSize]);
+            buffer_ = ownBuffer_.get();
+        }
+    }
     if (::GetFileInformationByHandleEx(handle_.get(), restart ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo,
-                                       buffer_.data(), static_cast<DWORD>(buffer_.size()))) {
+                                       into ? into : buffer_, static_cast<DWORD>(kBufferSize))) {
         error_ = ERROR_SUCCESS;
         return true;
     }
@@ -60,11 +78,11 @@ bool FolderReader::ReadBatch(bool restart) {
     return false;
 }
 
-std::size_t FolderReader::Decode(std::size_t at, DirEntryView& e) const {
+std::size_t FolderReader::Decode(const char* batch, std::size_t at, DirEntryView& e) {
     // The records are aligned to 8 bytes in the buffer; copy the fixed part
     // out rather than rely on the buffer's own alignment.
     FILE_ID_BOTH_DIR_INFO info;
-    const char* record = buffer_.data() + at;
+    const char* record = batch + at;
     std::memcpy(&info, record, offsetof(FILE_ID_BOTH_DIR_INFO, FileName));
     const auto* name = reinterpret_cast<const wchar_t*>(record + offsetof(FILE_ID_BOTH_DIR_INFO, FileName));
     e.name = std::wstring_view(name, info.FileNameLength / sizeof(wchar_t));
@@ -79,20 +97,25 @@ std::size_t FolderReader::Decode(std::size_t at, DirEntryView& e) const {
 }
 
 bool FolderReader::ReadAll(std::vector<DirEntryView>& entries) {
-    bool restart = true;
-    while (ReadBatch(restart)) {
-        restart = false;
+    // The first batch stays in the buffer; any later one, which the views
+    // of the first must outlive, is read into a block of its own.
+    for (bool restart = true;; restart = false) {
+        char* into = nullptr;
+        if (!restart) {
+            kept_.emplace_back(new char[kBufferSize]);
+            into = kept_.back().get();
+        }
+        if (!ReadBatch(restart, into)) {
+            if (into) kept_.pop_back();
+            break;
+        }
         for (std::size_t at = 0;;) {
             DirEntryView e;
-            const std::size_t next = Decode(at, e);
+            const std::size_t next = Decode(into ? into : buffer_, at, e);
             entries.push_back(e);
             if (!next) break;
             at += next;
         }
-        // The views point into this batch: it stays, and the next one gets
-        // a buffer of its own.
-        kept_.push_back(std::move(buffer_));
-        buffer_.clear();
     }
     return error_ == ERROR_NO_MORE_FILES || error_ == ERROR_SUCCESS;
 }

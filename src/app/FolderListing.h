@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,7 +68,7 @@ public:
             restart = false;
             for (std::size_t at = 0;;) {
                 DirEntryView e;
-                std::size_t next = Decode(at, e);
+                std::size_t next = Decode(buffer_, at, e);
                 onEntry(static_cast<const DirEntryView&>(e));
                 if (!next) break;
                 at += next;
@@ -80,14 +81,24 @@ public:
     // them; the views last as long as the reader. False as ForEachEntry.
     bool ReadAll(std::vector<DirEntryView>& entries);
 
+    ~FolderReader();
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+
 private:
-    bool ReadBatch(bool restart);
-    std::size_t Decode(std::size_t at, DirEntryView& entry) const;
+    // Reads the next batch of entries into `into`, or into the buffer.
+    bool ReadBatch(bool restart, char* into = nullptr);
+    static std::size_t Decode(const char* batch, std::size_t at, DirEntryView& entry);
 
     ui::KernelHandle handle_;
     DWORD error_ = ERROR_SUCCESS;
-    std::vector<char> buffer_;
-    std::vector<std::vector<char>> kept_;  // earlier batches, for ReadAll's views
+    // A listing is read into the thread's own buffer, reused from folder to
+    // folder; a reader made while another one of the thread holds it gets
+    // a buffer of its own.
+    char* buffer_ = nullptr;
+    bool ownsThreadBuffer_ = false;
+    std::unique_ptr<char[]> ownBuffer_;
+    std::vector<std::unique_ptr<char[]>> kept_;  // earlier batches, for ReadAll's views
 };
 
 // The path an open file or folder has now, as the system resolves it (plain
