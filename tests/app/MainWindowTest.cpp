@@ -130,6 +130,19 @@ TEST_F(MainWindow, StartsInTheConfigurationView) {
     EXPECT_EQ(std::vector<int>(edges, edges + 5), (std::vector<int>{50, 120, 190, 260, -1}));
     EXPECT_FALSE(::IsWindowVisible(ChooseDir->GetHandle()));
     EXPECT_FALSE(::IsWindowVisible(HelpForm->GetHandle()));
+
+    // The pattern column under the pattern field, the mode column under the
+    // mode box; the result columns two fifths, two fifths, a fifth, a fifth.
+    const TStringGrid* patterns = Main->sgFiles;
+    EXPECT_EQ(patterns->GetColWidths(0), 137);
+    EXPECT_EQ(patterns->GetColWidths(1), 15);
+    EXPECT_EQ(patterns->GetColWidths(2), patterns->GetClientWidth() - 152);
+    const TXStringGrid* results = Main->xgFoundFiles;
+    const int w = results->GetClientWidth();
+    EXPECT_EQ(results->GetColWidths(0), w * 2 / 5);
+    EXPECT_EQ(results->GetColWidths(1), w * 2 / 5 - 2);
+    EXPECT_EQ(results->GetColWidths(2), w / 5);
+    EXPECT_EQ(results->GetColWidths(3), w / 5);
 }
 
 TEST_F(MainWindow, ConfigurarSwitchesBetweenTheTwoViews) {

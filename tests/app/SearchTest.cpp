@@ -186,6 +186,46 @@ TEST_F(Searching, ALinkToAFolderIsNotFollowedSoALoopEnds) {
     EXPECT_EQ(Panel(4), "Hecho");
 }
 
+TEST_F(Searching, WhileASearchRunsTheWindowIsBusyAndTheChooserStandsThreeQuartersAcross) {
+    tree.MakeFile("a.tmp", 1);
+    UsePatterns({"*.tmp"});
+    int chooserLeft = 0, chooserTop = 0;
+    StartSearchIn(tree.path(), [&] {
+        chooserLeft = ChooseDir->GetLeft();
+        chooserTop = ChooseDir->GetTop();
+    });
+    // Right after the click: searching, with the three buttons disabled.
+    EXPECT_TRUE(Main->Busy());
+    EXPECT_EQ(Screen->GetCursor(), crAppStart);
+    EXPECT_FALSE(Main->StartButton->GetEnabled());
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());
+    EXPECT_FALSE(Main->ConfigButton->GetEnabled());
+    WaitUntilIdle();
+    ExpectIdle();
+    EXPECT_EQ(chooserLeft, Main->GetLeft() + Main->GetWidth() * 3 / 4);
+    EXPECT_EQ(chooserTop, Main->GetTop() + Main->GetHeight() * 3 / 4);
+}
+
+TEST_F(Searching, WithoutTheStartFolderOptionTheSearchStartsAtTheRootOfC) {
+    tree.MakeFile("a.tmp", 1);
+    UsePatterns({"*"});
+    Search();  // a folder chosen in the chooser
+    ASSERT_EQ(Places().front().second, Folder());
+    SetOption(Main->SelectHomeDir, false);
+    chooserShown_ = 0;
+    // The whole of C:\ would take a while: the search is stopped at once,
+    // which keeps the start folder's own entries.
+    ClickControl(Main->StartButton);
+    WORD escape = VK_ESCAPE;
+    Main->FormKeyDown(Main, escape, {});
+    WaitUntilIdle();
+    EXPECT_EQ(chooserShown_, 0);
+    EXPECT_EQ(Panel(4), "Detenido");
+    ASSERT_FALSE(Results().empty());
+    for (const ResultRow& r : Results()) EXPECT_EQ(r.folder.compare(0, 3, "C:\\"), 0) << r;
+    EXPECT_EQ(Results().front().folder, "C:\\");
+}
+
 // ---------------------------------------------------------------- sizes and totals
 
 TEST_F(Searching, BothSizeLimitsAreStrict) {
