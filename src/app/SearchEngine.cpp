@@ -115,6 +115,11 @@ std::string Search::CurrentFolder() const {
     return currentFolder_;
 }
 
+std::size_t Search::FoldersRead() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return foldersRead_;
+}
+
 void Search::Work() {
     for (;;) {
         Node* node;
@@ -132,6 +137,7 @@ void Search::Work() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             node->read = true;
+            ++foldersRead_;
             // Depth first: the first sub-folder is taken next.
             for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) pending_.push_back(it->get());
             --reading_;

@@ -64,6 +64,8 @@ public:
     bool Collect(std::vector<FoundRow>& out);
     // The folder read most recently, as text.
     std::string CurrentFolder() const;
+    // How many folders have been read so far.
+    std::size_t FoldersRead() const;
     bool Stopped() const { return stop_; }
 
 private:
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<Node> root_;
     std::vector<Node*> pending_;  // folders not read yet, the next one last
     int reading_ = 0;
+    std::size_t foldersRead_ = 0;
     std::vector<std::pair<Node*, std::size_t>> cursor_;  // where the hand-out stands in the walk
     std::string currentFolder_;
     std::atomic<bool> stop_{false};

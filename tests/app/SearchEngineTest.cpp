@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
+#include <set>
 #include <map>
 #include <random>
 
@@ -160,6 +162,55 @@ TEST_F(OneWalk, AStoppedSearchKeepsAPrefixOfEachPatternsRows) {
         EXPECT_TRUE(std::equal(some[p].begin(), some[p].end(), all[p].begin())) << "pattern " << p;
     }
     EXPECT_TRUE(search.Stopped());
+}
+
+TEST_F(OneWalk, FoldersAreReadDepthFirstSoWhatIsReadCanBeShown) {
+    // With one thread the folders are read in the walk's order: whatever has
+    // been read when a search stops is handed out, every folder of it.
+    for (int i = 0; i < 20; ++i) {
+        const std::wstring d = root + L"\\d" + std::to_wstring(i);
+        ASSERT_TRUE(test::MakeExactFolder(d));
+        for (int k = 0; k < 4; ++k) {
+            ASSERT_TRUE(test::MakeExactFolder(d + L"\\s" + std::to_wstring(k)));
+            ASSERT_TRUE(test::MakeExactFile(d + L"\\s" + std::to_wstring(k) + L"\\f.tmp", 1));
+        }
+    }
+    sweep::Search search(Request({L"*"}, 1));
+    while (search.FoldersRead() < 3 && !search.Stopped()) ::Sleep(1);
+    search.Stop();
+    std::vector<sweep::FoundRow> found;
+    while (!search.Collect(found)) ::Sleep(1);
+    // Each folder holds an entry, so each folder handed out shows rows.
+    std::set<std::wstring> folders;
+    for (const sweep::FoundRow& r : found) folders.insert(*r.file.folder);
+    EXPECT_EQ(folders.size(), search.FoldersRead());
+}
+
+TEST_F(OneWalk, AStartFolderNamedInAnotherCaseIsWalkedByItsOwnNames) {
+    ASSERT_TRUE(test::MakeExactFolder(root + L"\\Sub"));
+    ASSERT_TRUE(test::MakeExactFile(root + L"\\Sub\\a.tmp", 1));
+    std::wstring other = root + L"\\SUB\\";
+    std::transform(other.begin(), other.begin() + 2, other.begin(), ::towlower);  // "c:"
+    sweep::SearchRequest r = Request({L"*.tmp"});
+    r.startFolder = other;
+    sweep::Search search(r);
+    const std::vector<OracleRow> rows = RowsOf(search);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].folder, root + L"\\Sub\\");
+}
+
+TEST_F(OneWalk, FolderPartsNeverLeadUpOrThroughALink) {
+    ASSERT_TRUE(test::MakeExactFile(root + L"\\up.tmp", 1));
+    ASSERT_TRUE(test::MakeExactFolder(root + L"\\start"));
+    ASSERT_TRUE(test::MakeExactFolder(root + L"\\elsewhere"));
+    ASSERT_TRUE(test::MakeExactFile(root + L"\\elsewhere\\far.tmp", 1));
+    const bool link = test::MakeUnixLink(root + L"\\start\\lnk", root + L"\\elsewhere");
+    sweep::SearchRequest r = Request({L"..\\*.tmp", L".\\*.tmp", L"lnk\\*.tmp", L"l*\\*.tmp"});
+    r.startFolder = root + L"\\start\\";
+    sweep::Search search(r);
+    EXPECT_TRUE(RowsOf(search).empty());
+    if (!link) GTEST_SKIP() << "no Unix links here: only the first part was checked";
+    EXPECT_EQ(search.FoldersRead(), 1u) << "the link is not read";
 }
 
 TEST_F(OneWalk, NeverLeavesTheStartFolder) {

@@ -349,12 +349,15 @@ TEST_F(Searching, ASizeFieldWithoutANumberStartsNoSearchAndKeepsTheResults) {
     tree.MakeFile("1.bin", 10);
     tree.MakeFile("2.bin", 20);
     UsePatterns({"*.bin"});
+    SetOption(Main->SearchLesserThan, true);
     Search();
     const std::vector<ResultRow> before = Results();
     ASSERT_EQ(before.size(), 2u);
 
-    SetOption(Main->SearchLesserThan, true);
-    Main->LesserThan->SetText("");  // emptied by the program, as no user can
+    // Emptied by the program, as no user can: leaving the field puts "0"
+    // into an empty one, and the search moved the focus off it already.
+    ASSERT_FALSE(Main->LesserThan->Focused());
+    Main->LesserThan->SetText("");
     std::vector<std::string> errors;
     TExceptionEvent report = Application->OnException;
     Application->OnException = [&](TObject*, const std::exception& e) { errors.push_back(e.what()); };
