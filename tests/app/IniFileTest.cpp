@@ -82,6 +82,14 @@ TEST(IniFile, ParsesAsTheSystemsProfileFunctions) {
     }
 }
 
+TEST(IniFile, ARepeatedKeyIsOneEntryWithItsFirstValue) {
+    const std::vector<IniEntry> entries =
+        CountedEntries(SectionEntries("[FindFiles]\nFile1=a\nFILE1=b\nfile1=c\nFile2=d\nAutodel2=\n", "FindFiles"));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].value, "a");
+    EXPECT_EQ(entries[1].key, "File2");
+}
+
 TEST(IniFile, CommentsAndNamelessKeysAreNotEntries) {
     // Wine's own enumeration of keys ends at a nameless key, so a comment
     // line first in the section would hide every pattern after it.

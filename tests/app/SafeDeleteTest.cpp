@@ -5,6 +5,7 @@
 
 #include "app/FolderListing.h"
 #include "app/SafeDelete.h"
+#include "app/SearchEngine.h"
 #include "support/FileTrees.h"
 #include "support/OwnProcess.h"
 #include "support/TestSupport.h"
@@ -104,6 +105,29 @@ TEST_F(SafeDeleting, AFileThatChangedOrWasReplacedStays) {
     EXPECT_TRUE(ExactExists(At(L"folder.tmp")));
 }
 
+TEST_F(SafeDeleting, EveryPartOfTheRecordedIdentityIsCompared) {
+    // What the search recorded differs in one thing each time: the file stays.
+    ASSERT_TRUE(MakeExactFile(At(L"same.tmp"), 6));
+    const sweep::FoundFile listed = FoundFileOf(At(L"same.tmp"));
+    ASSERT_NE(listed.volumeSerial, 0u);
+    ASSERT_NE(listed.fileId, 0u);
+    const std::pair<const char*, void (*)(sweep::FoundFile&)> changes[] = {
+        {"size", [](sweep::FoundFile& f) { f.size += 1; }},
+        {"last write", [](sweep::FoundFile& f) { f.lastWrite += 1; }},
+        {"creation", [](sweep::FoundFile& f) { f.creation += 1; }},
+        {"id", [](sweep::FoundFile& f) { f.fileId += 1; }},
+        {"volume", [](sweep::FoundFile& f) { f.volumeSerial ^= 1; }},
+    };
+    for (const auto& change : changes) {
+        sweep::FoundFile other = listed;
+        change.second(other);
+        EXPECT_EQ(DeleteFoundFile(other), RemovalOutcome::Changed) << change.first;
+        EXPECT_EQ(RecycleFoundFile(other), RemovalOutcome::Changed) << change.first;
+        ASSERT_TRUE(ExactExists(At(L"same.tmp"))) << change.first;
+    }
+    EXPECT_EQ(DeleteFoundFile(listed), RemovalOutcome::Removed);
+}
+
 TEST_F(SafeDeleting, ALinkIsNeverDeletedThroughAndItsTargetStays) {
     ASSERT_TRUE(MakeExactFolder(At(L"outside")));
     ASSERT_TRUE(MakeExactFile(At(L"outside\\thesis.doc"), 5));
@@ -133,6 +157,25 @@ TEST_F(SafeDeleting, ALinkToATwinWhoseNameDiffersOnlyByATrailingDotIsALinkToo) {
         EXPECT_TRUE(ExactExists(At(name))) << ui::Utf8(name);
 }
 
+TEST_F(SafeDeleting, FilesTheSearchFoundAreCheckedTheSameWay) {
+    // The search marks a name that has a twin differing only by a trailing
+    // dot, as FoundFileOf does: a link between twins is never deleted through.
+    MakeTwins({L"x.tmp"});
+    if (!MakeUnixLink(At(L"x.tmp."), At(L"x.tmp"))) GTEST_SKIP() << "no Unix links here";
+    sweep::SearchRequest request;
+    request.startFolder = root + L"\\";
+    request.patterns = {L"x.tmp*"};
+    sweep::Search search(request);
+    std::vector<sweep::FoundRow> found;
+    while (!search.Collect(found)) ::Sleep(1);
+    ASSERT_EQ(found.size(), 2u);
+    for (const sweep::FoundRow& row : found)
+        if (row.file.name == L"x.tmp.") {
+            EXPECT_EQ(DeleteFoundFile(row.file), RemovalOutcome::Link);
+        }
+    EXPECT_TRUE(ExactExists(At(L"x.tmp")));
+}
+
 TEST_F(SafeDeleting, AFileInUseStaysWithItsAttributes) {
     ASSERT_TRUE(MakeExactFile(At(L"busy.tmp"), 2));
     const std::wstring exact = sweep::ExactPath(At(L"busy.tmp"));
@@ -149,11 +192,16 @@ TEST_F(SafeDeleting, AFileTheSystemCannotUnlinkIsReportedAsStillThere) {
     // A file in an immutable folder: Wine says the deletion succeeded and
     // keeps the file.
     ASSERT_TRUE(MakeExactFolder(At(L"frozen")));
-    ASSERT_TRUE(MakeExactFile(At(L"frozen\\stuck.tmp"), 4));
+    const std::wstring stuck = At(L"frozen\\stuck.tmp");
+    ASSERT_TRUE(MakeExactFile(stuck, 4));
+    ASSERT_TRUE(::SetFileAttributesW(sweep::ExactPath(stuck).c_str(), FILE_ATTRIBUTE_READONLY));
+    const DWORD attributes = ::GetFileAttributesW(sweep::ExactPath(stuck).c_str());
     ImmutableFolder frozen(At(L"frozen"));
     if (!frozen.Immutable()) GTEST_SKIP() << "no immutable files here (chattr, or not root)";
-    EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(L"frozen\\stuck.tmp"))), RemovalOutcome::StillThere);
-    EXPECT_TRUE(ExactExists(At(L"frozen\\stuck.tmp")));
+    EXPECT_EQ(DeleteFoundFile(FoundFileOf(stuck)), RemovalOutcome::StillThere);
+    EXPECT_TRUE(ExactExists(stuck));
+    // It keeps the read-only mark the deletion took off.
+    EXPECT_EQ(::GetFileAttributesW(sweep::ExactPath(stuck).c_str()), attributes);
 }
 
 TEST_F(SafeDeleting, WithoutARecycleBinAFileIsKeptNotDeletedForGood) {
