@@ -43,9 +43,10 @@ std::vector<std::wstring> SplitFolderPart(std::wstring_view folderPart, bool& va
     for (;;) {
         const std::size_t end = folderPart.find_first_of(L"\\/", start);
         std::wstring_view name = folderPart.substr(start, end == std::wstring_view::npos ? end : end - start);
-        // "." and ".." would lead out of the folder; wildcards in a folder
-        // name find nothing in the system's search either.
-        if (name.empty() || name == L"." || name == L".." || HasWildcard(name)) valid = false;
+        // Wildcards in a folder name find nothing in the system's search
+        // either. Each name is looked for among the sub-folders a listing
+        // gives, never "." or "..", so no folder part leads up.
+        if (name.empty() || HasWildcard(name)) valid = false;
         names.emplace_back(name);
         if (end == std::wstring_view::npos) return names;
         start = end + 1;
