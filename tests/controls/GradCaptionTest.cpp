@@ -610,6 +610,99 @@ TEST(GradientCaption, ANarrowWindowDropsTheCompanyFirstThenCutsTheCaption) {
     }
 }
 
+// Where a text's full pixels begin, from the point where it is drawn, and
+// its width, both as DrawText gives them in the text's font.
+struct TextMetrics {
+    int inkOffset, width;
+};
+
+int FirstColumn(const test::Canvas32& pic, const TRect& r, COLORREF color) {
+    for (int x = r.left; x < r.right; ++x)
+        for (int y = r.top; y < r.bottom; ++y)
+            if (pic.At(x, y) == color) return x;
+    return -1;
+}
+
+TextMetrics MeasureText(const TCompanyText* text, COLORREF color) {
+    test::Canvas32 pic(400, 40, RGB(0, 0, 0));
+    HGDIOBJ old = ::SelectObject(pic.dc(), text->GetFont()->GetHandle());
+    const std::wstring caption = ui::Wide(text->StoredCaption());
+    RECT r = {10, 0, 400, 40};
+    ::SetBkMode(pic.dc(), TRANSPARENT);
+    ::SetTextColor(pic.dc(), color);
+    ::DrawTextW(pic.dc(), caption.data(), static_cast<int>(caption.size()), &r, DT_SINGLELINE | DT_VCENTER);
+    RECT m = {0, 0, 400, 40};
+    ::DrawTextW(pic.dc(), caption.data(), static_cast<int>(caption.size()), &m,
+                DT_SINGLELINE | DT_VCENTER | DT_CALCRECT);
+    ::SelectObject(pic.dc(), old);
+    return {FirstColumn(pic, Rect(0, 0, 400, 40), color) - 10, m.right - m.left};
+}
+
+// On a new-style bar the texts start at the left, after the icon (its small
+// width and a pixel either side), three pixels before each; a hidden or empty
+// company or application text takes no room.
+TEST(GradientCaption, TextsStartAtTheLeftAfterTheIconThreePixelsApart) {
+    struct Case {
+        const char* what;
+        std::string company, appName;
+        bool companyVisible;
+    };
+    for (const Case& c : {Case{"all three", "Tallowmere", "Sweepfield -", true},
+                          Case{"company hidden", "Tallowmere", "Sweepfield -", false},
+                          Case{"company empty", "", "Sweepfield -", true},
+                          Case{"application empty", "Tallowmere", "", true}}) {
+        SCOPED_TRACE(c.what);
+        CaptionForm form(Application, bsSingle, {biSystemMenu, biMinimize}, 600);
+        TGradientCaption* gc = MakeCaption(form, c.company, c.appName, "Ayuda");
+        gc->GetCompanyText()->SetVisible(c.companyVisible);
+        ColouredTexts colours(gc);
+        test::Canvas32 pic(600, 40);
+        const TRect bar = gc->GetCaptionRect();
+        gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
+
+        int x = gc->GetTextRect().left + 1 + ::GetSystemMetrics(SM_CXSMICON) + 1;
+        const TRect texts = Rect(x, bar.top, bar.right, bar.bottom);
+        const struct {
+            const TCompanyText* text;
+            COLORREF color;
+        } parts[] = {{gc->GetCompanyText(), ColouredTexts::company},
+                     {gc->GetAppNameText(), ColouredTexts::app},
+                     {gc->GetCaptionText(), ColouredTexts::caption}};
+        for (const auto& part : parts) {
+            const bool shown = part.text->GetVisible() && !part.text->StoredCaption().empty();
+            if (!shown) {
+                EXPECT_EQ(CountColor(pic, bar, part.color), 0) << part.text->StoredCaption();
+                continue;
+            }
+            const TextMetrics m = MeasureText(part.text, part.color);
+            x += 3;
+            EXPECT_EQ(FirstColumn(pic, texts, part.color), x + m.inkOffset) << part.text->StoredCaption();
+            x += m.width;
+        }
+    }
+}
+
+// The texts fit when the room is more than their widths with 3 pixels each.
+TEST(GradientCaption, EachTextTakesItsWidthAndThreePixels) {
+    CaptionForm form(Application, bsSingle, {biSystemMenu, biMinimize}, 600);
+    TGradientCaption* gc = MakeCaption(form);
+    ColouredTexts colours(gc);
+    const int icon = ::GetSystemMetrics(SM_CXSMICON) + 2;
+    const int overhead = 600 - (RectWidth(gc->GetTextRect()) - icon);
+    const int needed = MeasureText(gc->GetCompanyText(), ColouredTexts::company).width + 3 +
+                       MeasureText(gc->GetAppNameText(), ColouredTexts::app).width + 3 +
+                       MeasureText(gc->GetCaptionText(), ColouredTexts::caption).width + 3;
+    for (int room : {needed, needed + 1}) {
+        form.SetWidth(overhead + room);
+        ASSERT_EQ(RectWidth(gc->GetTextRect()) - icon, room);
+        test::Canvas32 pic(form.GetWidth(), 40);
+        const TRect bar = gc->GetCaptionRect();
+        gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
+        EXPECT_EQ(CountColor(pic, bar, ColouredTexts::company) > 0, room > needed) << room << " for " << needed;
+        EXPECT_GT(CountColor(pic, bar, ColouredTexts::app), 0);
+    }
+}
+
 // ---------------------------------------------------------------- the real frame
 
 TEST(GradientCaption, PaintsTheTitleBarOfARealWindowAndLeavesTheRestToTheSystem) {
@@ -679,6 +772,61 @@ TEST(GradientCaption, FollowsActivationWithTheInactiveColours) {
     EXPECT_EQ(px.At(bar.left, bar.top), Plain(clInactiveCaption));
     EXPECT_EQ(px.At(bar.right - 1, bar.top), Plain(clInactiveCaption));
     EXPECT_GT(px.Count(bar, Plain(clYellow)), 10);
+}
+
+// What reaches the system's own window procedure under the bar.
+std::vector<UINT>* systemHears = nullptr;
+
+LRESULT CALLBACK UnderTheBar(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (systemHears && (msg == WM_NCACTIVATE || msg == WM_NCCALCSIZE || msg == WM_SETTINGCHANGE))
+        systemHears->push_back(msg);
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+// The bar keeps the activation changes from the system (its own caption
+// would flash over the bar); a settings change goes on to the system and
+// then the frame is made anew; a bar that goes tells the system the state it
+// missed and has the frame made anew, for the system's own caption.
+TEST(GradientCaption, TellsTheSystemOnlyWhatItMustHear) {
+    std::vector<UINT> heard;
+    CaptionForm form(Application);
+    ASSERT_TRUE(::SetWindowSubclass(form.GetHandle(), UnderTheBar, 1, 0));
+    systemHears = &heard;
+    TGradientCaption* gc = MakeCaption(form);
+    form.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return gc->IsFormActive(); }));
+    CaptionForm other(Application);
+    other.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return !gc->IsFormActive(); }));
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), UINT(WM_NCACTIVATE)), 0);
+
+    heard.clear();
+    ::SendMessageW(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    EXPECT_EQ(heard, (std::vector<UINT>{WM_SETTINGCHANGE, WM_NCCALCSIZE}));
+
+    heard.clear();
+    delete gc;
+    EXPECT_EQ(heard, (std::vector<UINT>{WM_NCACTIVATE, WM_NCCALCSIZE}));
+    systemHears = nullptr;
+    ::RemoveWindowSubclass(form.GetHandle(), UnderTheBar, 1);
+}
+
+// A settings change repaints the bar at once, with what it holds now.
+TEST(GradientCaption, ASettingsChangeRepaintsTheBar) {
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form);
+    gc->SetEnabled(geAlways);
+    gc->SetColor(clRed);
+    form.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return gc->IsFormActive(); }));
+    const TRect bar = gc->GetCaptionRect();
+    auto corner = [&] { return WindowPixels(form.GetHandle()).At(bar.left, bar.top); };
+    ASSERT_EQ(corner(), Plain(clRed));
+    gc->SetColor(clBlue);  // at run time a colour shows at the next painting
+    test::Pump();
+    ASSERT_EQ(corner(), Plain(clRed));
+    ::SendMessageW(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    EXPECT_TRUE(test::PumpUntil([&] { return corner() == Plain(clBlue); }, 1000));
 }
 
 TEST(GradientCaption, ABorderlessFormIsLeftToTheSystem) {
