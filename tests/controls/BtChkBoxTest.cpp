@@ -317,6 +317,25 @@ TEST_F(BitCheckBoxTest, ADisabledCaptionIsEmbossed) {
     EXPECT_GT(inked, 20);
 }
 
+// A font set after the box was made, as the options window makes its
+// captions bold, is the one the caption is drawn in.
+TEST_F(BitCheckBoxTest, TheCaptionIsDrawnInTheBoxsFontAsItIsNow) {
+    box->SetCaption("Buscar");
+    const COLORREF navy = RGB(0, 0, 128);
+    auto ink = [&](const test::Canvas32& pic) {
+        int n = 0;
+        for (int y = 10; y < 27; ++y)
+            for (int x = 10 + 23; x < 10 + 97; ++x) n += pic.At(x, y) == navy;
+        return n;
+    };
+    box->GetFont()->SetColor(clNavy);
+    const int plain = ink(*Print());
+    box->GetFont()->SetStyle({fsBold});
+    const int bold = ink(*Print());
+    EXPECT_GT(plain, 20);
+    EXPECT_GT(bold, plain + plain / 4);
+}
+
 TEST_F(BitCheckBoxTest, AnAmpersandUnderlinesTheNextLetterAndIsNotDrawn) {
     // The rectangle is one ampersand narrower than the measured caption.
     TRect client = Rect(0, 0, 97, 17);
