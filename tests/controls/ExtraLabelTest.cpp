@@ -183,6 +183,12 @@ TEST_F(ExtraLabelTest, SettersColourTheFontsOnlyWhenTheyTurnSomethingOn) {
     EXPECT_EQ(Point(other->GetShadowPosX(), other->GetShadowPosY()), Point(0, -7));
     other->SetShadowPosY(20);
     EXPECT_EQ(other->GetShadowPosY(), 7);
+    other->SetShadowPosX(-20);
+    EXPECT_EQ(other->GetShadowPosX(), -7);
+    other->SetShadowDepth(12);
+    EXPECT_EQ(other->GetShadowDepth(), 7);
+    other->SetShadowDepth(-3);
+    EXPECT_EQ(other->GetShadowDepth(), 0);
 }
 
 TEST_F(ExtraLabelTest, AHeadingDrawsItsShadowFiveDownAndRightOfTheText) {

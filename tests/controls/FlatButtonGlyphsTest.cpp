@@ -124,6 +124,21 @@ TEST(CalcLayout, AutomaticMarginsAndSpacingsAndEveryLayout) {
             EXPECT_EQ(r.Arrow, c.arrowAt);
         }
     }
+
+    // Without a picture the arrow is centred on the caption; without a
+    // caption the picture has no spacing beside it.
+    TButtonLayoutParams p;
+    p.Client = Rect(0, 0, 100, 41);
+    p.DropArrow = true;
+    TButtonLayoutResult r = CalcLayout(p, [](int) { return TSize{30, 13}; });
+    EXPECT_EQ(r.Caption, Rect(31, 14, 61, 27));
+    EXPECT_EQ(r.Arrow, Point(61, 14 + 5));
+    p.Client = Rect(0, 0, 100, 40);
+    p.DropArrow = false;
+    p.Glyph = TSize{16, 16};
+    p.ShowText = false;
+    r = CalcLayout(p, [](int) { return TSize{30, 13}; });
+    EXPECT_EQ(r.Glyph, Point(42, 12));
 }
 
 // ---------------------------------------------------------------- pictures

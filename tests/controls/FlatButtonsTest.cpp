@@ -176,6 +176,22 @@ TEST_F(FlatButtonTest, AllowAllUpSetOnOneMemberLetsTheOthersBeReleasedToo) {
     EXPECT_FALSE(a->GetDown() || b->GetDown());
 }
 
+TEST_F(FlatButtonTest, AGroupLeavesTheButtonsOfOtherGroupsAlone) {
+    TFlatButton* a = AddButton("a", 8);
+    TFlatButton* b = AddButton("b", 136);
+    TFlatButton* c = AddButton("c", 264);
+    a->SetGroupIndex(1);
+    c->SetGroupIndex(1);
+    b->SetGroupIndex(2);
+    a->SetDown(true);
+    b->SetDown(true);
+    c->SetAllowAllUp(true);
+    EXPECT_TRUE(a->GetDown());
+    EXPECT_TRUE(a->GetAllowAllUp());
+    EXPECT_FALSE(b->GetAllowAllUp());
+    EXPECT_EQ(events, (Events{"a:down", "b:down"}));
+}
+
 // ---------------------------------------------------------------- pressing
 
 TEST_F(FlatButtonTest, DraggingOutAndBackShowsThePressAndReleasingOutsideDoesNotClick) {
@@ -220,14 +236,52 @@ TEST_F(FlatButtonTest, APressWhoseMouseIsTakenAwayEndsWithoutAClick) {
     EXPECT_EQ(std::count(events.begin(), events.end(), "b:click"), 0);
 }
 
-TEST_F(FlatButtonTest, ADisabledButtonIgnoresAPressHoweverItArrives) {
+TEST_F(FlatButtonTest, ADisabledButtonIgnoresTheMouseHoweverItArrives) {
     TFlatButton* b = AddButton("b", 8);
     b->SetEnabled(false);
     b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     Click(b);
+    b->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(12, 12));  // the cursor is on it
+    b->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(12, 12));
+    b->Perform(WM_RBUTTONUP, 0, MAKELPARAM(12, 12));
     EXPECT_TRUE(events.empty());
     EXPECT_FALSE(b->GetMouseInside());
+}
+
+// Disabled while hot, the button cannot follow the mouse; enabled again, it
+// looks where the cursor is.
+TEST_F(FlatButtonTest, ReEnabledAButtonFindsTheCursorGone) {
+    TFlatButton* b = AddButton("b", 8);
+    MoveOnto(b);
+    b->SetEnabled(false);
+    test::MouseMoveTo(kAway.x, kAway.y);
+    test::Pump(200);
+    b->SetEnabled(true);
+    EXPECT_EQ(events, (Events{"b:enter", "b:exit"}));
+    EXPECT_FALSE(b->GetMouseInside());
+}
+
+// A right press lights up a button that the moving mouse did not (its form
+// was not active then); its release puts it out again.
+TEST_F(FlatButtonTest, ARightPressLightsTheButtonUpUntilItsRelease) {
+    TFlatButton* b = AddButton("b", 8);
+    b->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    EXPECT_TRUE(b->GetMouseInside());
+    b->Perform(WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(events, (Events{"b:enter", "b:exit"}));
+}
+
+// A release reported outside the button with no move seen before it: no
+// click, and the pressed look goes.
+TEST_F(FlatButtonTest, AReleaseOutsideWithoutAMoveLeavesNoPressedLook) {
+    TFlatButton* b = AddButton("b", 8);
+    MoveOnto(b);
+    b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ASSERT_EQ(b->GetVisualState(), vsPressed);
+    b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(200, 200));
+    EXPECT_EQ(b->GetVisualState(), vsHot);  // the cursor is still on it
+    EXPECT_EQ(std::count(events.begin(), events.end(), "b:click"), 0);
 }
 
 TEST_F(FlatButtonTest, ADoubleClickIsReportedOnlyOnAButtonThatIsDown) {
@@ -346,6 +400,14 @@ TEST_F(FlatButtonTest, TheCaptionsAcceleratorClicksAnEnabledVisibleButton) {
     b->Hide();
     test::TypeText("s");
     EXPECT_TRUE(events.empty());
+
+    // A hot button shows itself pressed while its click runs.
+    b->Show();
+    MoveOnto(b);
+    TButtonVisualState during = vsUp;
+    b->OnClick = [&](TObject*) { during = b->GetVisualState(); };
+    test::TypeText("s");
+    EXPECT_EQ(during, vsPressed);
 }
 
 // ---------------------------------------------------------------- drop-down menu
@@ -519,6 +581,7 @@ TEST_F(FlatButtonTest, EachLookPaintsItsFrameBackgroundAndPictureOffset) {
     EXPECT_EQ(latchedHot->At(12, 11), kButton);
     b->SetFlat(false);
     auto raisedHot = Picture();
+    EXPECT_NE(raisedHot->At(11, 11), highlight);  // the edge's inner line
     EXPECT_EQ(raisedHot->At(12, 12), highlight);
     EXPECT_EQ(raisedHot->At(13, 12), face);
     b->SetFlat(true);
@@ -615,6 +678,36 @@ TEST_F(FlatButtonTest, PropertiesKeepTheirRangesAndAnUnchangedValuePaintsNothing
     b->SetWidth(5);
     b->SetDropdownCombo(false);
     EXPECT_EQ(b->GetWidth(), 1);
+
+    // A button being read from a window definition has its stored width,
+    // which includes the menu part.
+    auto* read = new TFlatButton(form);
+    read->BeginLoading();
+    read->SetBounds(10, 60, 71, 40);
+    read->SetDropdownMenu(menu);
+    read->SetDropdownCombo(true);
+    read->EndLoading();
+    EXPECT_EQ(read->GetWidth(), 71);
+}
+
+TEST_F(FlatButtonTest, DisplayModesLeaveOutThePictureOrTheCaption) {
+    const COLORREF red = RGB(255, 0, 0), ink = RGB(0, 0, 200);
+    TFlatButton* b = AddButton("b", 10, 10, 80, 40);
+    b->SetGlyph(TestStrip().get());
+    b->SetCaption("Ir");
+    b->GetFont()->SetColor(static_cast<TColor>(ink));
+    auto count = [](const test::Canvas32& pic, COLORREF c) {
+        int n = 0;
+        for (int y = 10; y < 50; ++y)
+            for (int x = 10; x < 90; ++x) n += pic.At(x, y) == c;
+        return n;
+    };
+    for (TButtonDisplayMode mode : {dmBoth, dmTextOnly, dmGlyphOnly}) {
+        b->SetDisplayMode(mode);
+        auto pic = Picture();
+        EXPECT_EQ(count(*pic, red) > 0, mode != dmTextOnly) << mode;
+        EXPECT_EQ(count(*pic, ink) > 0, mode != dmGlyphOnly) << mode;
+    }
 }
 
 TEST_F(FlatButtonTest, ASeeThroughButtonGoingUpLetsTheBackgroundShowWhereItsFrameWas) {

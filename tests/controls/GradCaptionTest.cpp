@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/GradCaption.h"
@@ -76,11 +78,11 @@ public:
         ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 0, &saved_, 0);
     }
     ~CaptionFontRestorer() { ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
-    void SetCaptionFont(const wchar_t* face, int height) {
+    void SetCaptionFont(const wchar_t* face, int height, LONG weight = FW_NORMAL) {
         NONCLIENTMETRICSW m = saved_;
         lstrcpynW(m.lfCaptionFont.lfFaceName, face, LF_FACESIZE);
         m.lfCaptionFont.lfHeight = height;
-        m.lfCaptionFont.lfWeight = FW_NORMAL;
+        m.lfCaptionFont.lfWeight = weight;
         m.lfCaptionFont.lfItalic = FALSE;
         ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof m, &m, 0);
     }
@@ -97,6 +99,30 @@ int CharHeight(TFont* font) {
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     return tm.tmHeight - tm.tmInternalLeading;
+}
+
+// What reaches the system's own window procedure under the bar: the
+// messages of activation, frame and settings, with their wParam.
+using Heard = std::vector<std::pair<UINT, WPARAM>>;
+Heard* systemHears = nullptr;
+
+LRESULT CALLBACK UnderTheBar(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (msg) {
+        case WM_NCACTIVATE:
+        case WM_NCCALCSIZE:
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+        case WM_DISPLAYCHANGE:
+            if (systemHears) systemHears->push_back({msg, wParam});
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+int Count(const Heard& heard, UINT msg) {
+    return static_cast<int>(std::count_if(heard.begin(), heard.end(), [msg](const auto& m) { return m.first == msg; }));
 }
 
 // ---------------------------------------------------------------- window text
@@ -297,6 +323,26 @@ TEST(GradientCaption, ASettingChangeBringsTheNewCaptionFontToTheSystemKinds) {
     EXPECT_EQ(::GetActiveWindow(), other.GetHandle());
 }
 
+// Each system kind is the system's caption font with its own styles added
+// to the system's.
+TEST(GradientCaption, TheSystemKindsAddTheirStylesToTheSystemFonts) {
+    CaptionFontRestorer restorer;
+    restorer.SetCaptionFont(L"Liberation Sans", -14, FW_BOLD);
+    CaptionForm form(Application);
+    auto* gc = new TGradientCaption(&form);
+    TCompanyText* text = gc->GetCompanyText();
+    const struct {
+        TFontKind kind;
+        TFontStyles style;
+    } kinds[] = {{fkSystem, {fsBold}}, {fkSystemI, {fsBold, fsItalic}}, {fkSystemB, {fsBold}},
+                 {fkSystemBI, {fsBold, fsItalic}}};
+    for (const auto& k : kinds) {
+        text->SetFontKind(k.kind);
+        EXPECT_EQ(text->GetFont()->GetName(), "Liberation Sans");
+        EXPECT_EQ(text->GetFont()->GetStyle(), k.style) << "kind " << k.kind;
+    }
+}
+
 TEST(GradientCaption, NumColorsOutOfRangeAtRunTimeIsKeptOrClampedSilently) {
     CaptionForm form(Application);
     auto* gc = new TGradientCaption(&form);
@@ -340,6 +386,37 @@ TEST(GradientCaption, InADesignerBadNumColorsAreReportedInMessageBoxes) {
     EXPECT_EQ(boxes.LastText(), "The highest number of gradient colors possible is 256");
     EXPECT_EQ(boxes.Boxes()[1].buttons, 1);
     EXPECT_EQ(gc->GetNumColors(), 256);
+}
+
+// In a designer every change of a property shows at once: the frame is
+// made anew. At run time the next painting shows it.
+TEST(GradientCaption, InADesignerEveryChangeRedrawsTheFrame) {
+    Heard heard;
+    for (bool designing : {true, false}) {
+        SCOPED_TRACE(designing ? "designing" : "running");
+        CaptionForm form(Application);
+        form.SetDesigning(designing);
+        ASSERT_TRUE(::SetWindowSubclass(form.GetHandle(), UnderTheBar, 1, 0));
+        auto* gc = new TGradientCaption(&form);
+        systemHears = &heard;
+        const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+            {"Color", [&] { gc->SetColor(clRed); }},
+            {"Enabled", [&] { gc->SetEnabled(geNever); }},
+            {"NumColors", [&] { gc->SetNumColors(12); }},
+            {"Caption", [&] { gc->GetCompanyText()->SetCaption("Tallowmere"); }},
+            {"ColorActive", [&] { gc->GetCompanyText()->SetColorActive(clLime); }},
+            {"ColorInactive", [&] { gc->GetCompanyText()->SetColorInactive(clLime); }},
+            {"FontKind", [&] { gc->GetAppNameText()->SetFontKind(fkSystemI); }},
+            {"Visible", [&] { gc->GetAppNameText()->SetVisible(false); }},
+        };
+        for (const auto& change : changes) {
+            heard.clear();
+            change.second();
+            EXPECT_EQ(Count(heard, WM_NCCALCSIZE), designing ? 1 : 0) << change.first;
+        }
+        systemHears = nullptr;
+        ::RemoveWindowSubclass(form.GetHandle(), UnderTheBar, 1);
+    }
 }
 
 // ---------------------------------------------------------------- gradient
@@ -429,6 +506,14 @@ TEST(CaptionRules, MainWindowStyleLeavesRoomForThreeButtons) {
     EXPECT_EQ(faces[0].rect, Rect(bar.right - 2 - 16, bar.top + 2, bar.right - 2, bar.bottom - 2));
     EXPECT_EQ(faces[1].rect.right, faces[0].rect.left - 2);
     EXPECT_EQ(faces[2].rect.right, faces[1].rect.left);
+
+    // Zoomed, maximize shows restore; iconic, minimize does.
+    faces = ButtonFaces(bar, ButtonSet(f.style, f.icons, true), f.icons, 16, true, false);
+    EXPECT_EQ(faces[1].state, UINT(DFCS_CAPTIONRESTORE | DFCS_INACTIVE));
+    EXPECT_EQ(faces[2].state, UINT(DFCS_CAPTIONMIN));
+    faces = ButtonFaces(bar, ButtonSet(f.style, f.icons, true), f.icons, 16, false, true);
+    EXPECT_EQ(faces[1].state, UINT(DFCS_CAPTIONMAX | DFCS_INACTIVE));
+    EXPECT_EQ(faces[2].state, UINT(DFCS_CAPTIONRESTORE));
 
     // Old-style: a system-menu box at the left and only the buttons asked for.
     f.newStyle = false;
@@ -774,21 +859,12 @@ TEST(GradientCaption, FollowsActivationWithTheInactiveColours) {
     EXPECT_GT(px.Count(bar, Plain(clYellow)), 10);
 }
 
-// What reaches the system's own window procedure under the bar.
-std::vector<UINT>* systemHears = nullptr;
-
-LRESULT CALLBACK UnderTheBar(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (systemHears && (msg == WM_NCACTIVATE || msg == WM_NCCALCSIZE || msg == WM_SETTINGCHANGE))
-        systemHears->push_back(msg);
-    return ::DefSubclassProc(wnd, msg, wParam, lParam);
-}
-
 // The bar keeps the activation changes from the system (its own caption
 // would flash over the bar); a settings change goes on to the system and
 // then the frame is made anew; a bar that goes tells the system the state it
 // missed and has the frame made anew, for the system's own caption.
 TEST(GradientCaption, TellsTheSystemOnlyWhatItMustHear) {
-    std::vector<UINT> heard;
+    Heard heard;
     CaptionForm form(Application);
     ASSERT_TRUE(::SetWindowSubclass(form.GetHandle(), UnderTheBar, 1, 0));
     systemHears = &heard;
@@ -798,15 +874,19 @@ TEST(GradientCaption, TellsTheSystemOnlyWhatItMustHear) {
     CaptionForm other(Application);
     other.Show();
     ASSERT_TRUE(test::PumpUntil([&] { return !gc->IsFormActive(); }));
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), UINT(WM_NCACTIVATE)), 0);
+    EXPECT_EQ(Count(heard, WM_NCACTIVATE), 0);
+    // Taken, so the system goes on with the change.
+    EXPECT_EQ(::SendMessageW(form.GetHandle(), WM_NCACTIVATE, FALSE, 0), TRUE);
 
-    heard.clear();
-    ::SendMessageW(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
-    EXPECT_EQ(heard, (std::vector<UINT>{WM_SETTINGCHANGE, WM_NCCALCSIZE}));
+    for (UINT change : {WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_DISPLAYCHANGE}) {
+        heard.clear();
+        ::SendMessageW(form.GetHandle(), change, 0, 0);
+        EXPECT_EQ(heard, (Heard{{change, 0}, {WM_NCCALCSIZE, TRUE}})) << std::hex << change;
+    }
 
     heard.clear();
     delete gc;
-    EXPECT_EQ(heard, (std::vector<UINT>{WM_NCACTIVATE, WM_NCCALCSIZE}));
+    EXPECT_EQ(heard, (Heard{{WM_NCACTIVATE, FALSE}, {WM_NCCALCSIZE, TRUE}}));
     systemHears = nullptr;
     ::RemoveWindowSubclass(form.GetHandle(), UnderTheBar, 1);
 }
