@@ -202,6 +202,17 @@ TEST(ButtonGlyph, SquarePicturesSetTheirCountAndTheCellIsOneLargerEachWay) {
     glyph.SetNumGlyphs(9);  // one for each look at most
     EXPECT_EQ(glyph.GetNumGlyphs(), 5);
 
+    // A strip changed in place is cut again, its pictures made anew.
+    auto red = OliveStrip(16, 16);
+    red->GetCanvas()->SetPixel(3, 3, clRed);
+    glyph.SetGlyph(red.get());
+    ASSERT_TRUE(Finished(glyph, vsUp));
+    EXPECT_EQ(Finished(glyph, vsUp)->At(3, 3), RGB(255, 0, 0));
+    auto blue = OliveStrip(16, 16);
+    blue->GetCanvas()->SetPixel(3, 3, clBlue);
+    glyph.GetGlyph()->Assign(blue.get());
+    EXPECT_EQ(Finished(glyph, vsUp)->At(3, 3), RGB(0, 0, 255));
+
     glyph.SetGlyph(nullptr);
     EXPECT_EQ(glyph.GetStateImage(vsUp), -1);
 }
@@ -344,6 +355,25 @@ TEST(ButtonGlyph, TheDropArrowIsFiveByThreeAndDisabledItIsEmbossed) {
     ExpectPixels(disabled.pic, {{{14, 10}, s}, {{15, 10}, s}, {{16, 10}, s}, {{17, 10}, s}, {{18, 10}, s},
                                 {{15, 11}, s}, {{16, 11}, s}, {{17, 11}, s}, {{18, 11}, h}, {{19, 11}, h},
                                 {{16, 12}, s}, {{17, 12}, h}, {{18, 12}, h}, {{17, 13}, h}});
+}
+
+TEST(ButtonGlyph, AWrappedCaptionTakesMoreLinesWhereTheRoomEnds) {
+    TButtonGlyph glyph;
+    auto inkRows = [&](bool wrap) {
+        Drawn d;
+        glyph.Draw(&d.canvas, Rect(0, 0, 50, 30), 0, false, true, "Buscar ficheros", wrap, blGlyphLeft, -1, 4,
+                   false, vsUp);
+        int first = -1, last = -1;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 60; ++x)
+                if (d.pic.At(x, y) == RGB(0, 0, 0)) {
+                    if (first < 0) first = y;
+                    last = y;
+                }
+        return last - first + 1;
+    };
+    const int oneLine = inkRows(false);
+    EXPECT_GT(inkRows(true), oneLine + oneLine / 2);
 }
 
 TEST(ButtonGlyph, ADisabledCaptionIsShadowWithAHighlightCopyOnePixelRightAndDown) {

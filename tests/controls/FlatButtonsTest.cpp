@@ -616,10 +616,15 @@ TEST_F(FlatButtonTest, ASplitButtonsArrowSitsInItsMenuPart) {
     TFlatButton* b = AddButton("split", 10, 10, 60, 40);
     b->SetColor(static_cast<TColor>(kButton));
     b->GetFont()->SetColor(static_cast<TColor>(ink));
+    b->SetGlyph(TestStrip().get());
     b->SetDropdownMenu(menu);
     b->SetDropdownCombo(true);
     ASSERT_EQ(b->GetWidth(), 71);
     auto pic = Picture();
+    // The picture is centred in the part left of the menu part:
+    // 1 + (58 - 16 + 1) / 2 = 22 from the left.
+    EXPECT_EQ(pic->At(10 + 22, 10 + 12), RGB(255, 0, 0));
+    EXPECT_EQ(pic->At(10 + 21, 10 + 12), kButton);
     std::vector<POINT> expected;
     const int x = 10 + 71 - 13, y = 10 + 40 / 2 - 1;
     for (int i = 4; i <= 8; ++i) expected.push_back({x + i, y});
@@ -748,6 +753,26 @@ TEST_F(FlatButtonTest, NewSystemColoursReachTheCheckerboardAndThePictures) {
     auto back = Picture();
     EXPECT_EQ(back->At(11, 11), ::GetSysColor(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(back->At(12, 11), ::GetSysColor(COLOR_BTNFACE));
+}
+
+// The old disabled style embosses the black pixels only: switching it
+// makes the disabled picture anew.
+TEST_F(FlatButtonTest, SwitchingTheDisabledStyleMakesTheDisabledPictureAnew) {
+    std::unique_ptr<TBitmap> strip = OnePictureStrip();
+    strip->GetCanvas()->GetBrush()->SetColor(clRed);
+    strip->GetCanvas()->FillRect(Rect(8, 8, 12, 12));
+    TFlatButton* b = AddButton("b", 10, 10, 40, 30);
+    b->SetColor(static_cast<TColor>(kButton));
+    b->SetGlyph(strip.get());
+    b->SetEnabled(false);
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    auto embossed = Picture();  // the picture's top-left at (12, 7) of the button
+    EXPECT_EQ(embossed->At(10 + 12, 10 + 7), shadow);
+    EXPECT_EQ(embossed->At(10 + 12 + 9, 10 + 7 + 9), shadow);
+    b->SetOldDisabledStyle(true);
+    auto old = Picture();
+    EXPECT_EQ(old->At(10 + 12, 10 + 7), shadow);
+    EXPECT_EQ(old->At(10 + 12 + 9, 10 + 7 + 9), kButton);
 }
 
 TEST_F(FlatButtonTest, TheLastButtonToGoGivesBackTheSharedPictures) {

@@ -366,8 +366,18 @@ TEST(GradientCaption, DroppedOnAFormInADesignerItStartsWithSampleTexts) {
     EXPECT_EQ(gc->GetCompanyText()->GetFontKind(), fkSystemBI);
     EXPECT_EQ(gc->GetAppNameText()->GetFontKind(), fkSystemB);
     EXPECT_EQ(gc->GetCaptionText()->GetFontKind(), fkSystem);
-    // A designer shows every form with a sizeable frame.
+    // A designer shows every form with a sizeable frame, and the icon.
     EXPECT_EQ(gc->GetButtonSet(), TCaptionButtons({cbClose, cbMinimize, cbMaximize}));
+    gc->GetCompanyText()->SetVisible(false);
+    gc->GetAppNameText()->SetVisible(false);
+    gc->GetCaptionText()->SetVisible(false);
+    gc->SetEnabled(geNever);
+    test::Canvas32 pic(420, 40);
+    const TRect bar = gc->GetCaptionRect();
+    gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
+    const int m = ::GetSystemMetrics(SM_CXSMICON);
+    const TRect icon = Rect(bar.left + 2, bar.top + 1, bar.left + 2 + m, bar.bottom - 1);
+    EXPECT_LT(CountColor(pic, icon, Plain(clActiveCaption)), RectWidth(icon) * RectHeight(icon));
 }
 
 TEST(GradientCaption, InADesignerBadNumColorsAreReportedInMessageBoxes) {
@@ -408,6 +418,7 @@ TEST(GradientCaption, InADesignerEveryChangeRedrawsTheFrame) {
             {"ColorInactive", [&] { gc->GetCompanyText()->SetColorInactive(clLime); }},
             {"FontKind", [&] { gc->GetAppNameText()->SetFontKind(fkSystemI); }},
             {"Visible", [&] { gc->GetAppNameText()->SetVisible(false); }},
+            {"Font", [&] { gc->GetCaptionText()->SetFont(gc->GetSystemFont()); }},
         };
         for (const auto& change : changes) {
             heard.clear();
