@@ -256,7 +256,10 @@ TEST_F(FlatButtonTest, ReEnabledAButtonFindsTheCursorGone) {
     MoveOnto(b);
     b->SetEnabled(false);
     test::MouseMoveTo(kAway.x, kAway.y);
-    test::Pump(200);
+    ASSERT_TRUE(test::PumpUntil([] {
+        POINT p{};
+        return ::GetCursorPos(&p) && p.x == kAway.x && p.y == kAway.y;
+    }));
     b->SetEnabled(true);
     EXPECT_EQ(events, (Events{"b:enter", "b:exit"}));
     EXPECT_FALSE(b->GetMouseInside());
