@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/BtChkBox.h"
@@ -315,6 +317,53 @@ TEST_F(BitCheckBoxTest, ADisabledCaptionIsEmbossed) {
             }
         }
     EXPECT_GT(inked, 20);
+
+    // Enabled again, the caption has its own colour back.
+    box->SetEnabled(true);
+    auto again = Print();
+    for (int y = 10; y < 27; ++y)
+        for (int x = 10 + 23; x < 10 + 90; ++x) EXPECT_EQ(again->At(x, y), enabled->At(x, y)) << x << "," << y;
+}
+
+// A new caption or a change of state, enabled or picture shows without
+// anything else asking for it.
+TEST_F(BitCheckBoxTest, ChangesAskForTheBoxToBePaintedAgain) {
+    form->Show();
+    test::Pump();
+    const TRect bounds = box->GetBoundsRect();
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"Caption", [&] { box->SetCaption("Buscar"); }},
+        {"Enabled", [&] { box->SetEnabled(false); }},
+        {"State", [&] { box->SetState(cbGrayed); }},
+        {"Alignment", [&] { box->SetAlignment(taLeftJustify); }},
+    };
+    for (const auto& change : changes) {
+        ::UpdateWindow(form->GetHandle());
+        change.second();
+        RECT update{};
+        ASSERT_TRUE(::GetUpdateRect(form->GetHandle(), &update, FALSE)) << change.first;
+        RECT both{};
+        EXPECT_TRUE(::IntersectRect(&both, &update, &bounds)) << change.first;
+    }
+}
+
+// A font set after the box was made, as the options window makes its
+// captions bold, is the one the caption is drawn in.
+TEST_F(BitCheckBoxTest, TheCaptionIsDrawnInTheBoxsFontAsItIsNow) {
+    box->SetCaption("Buscar");
+    const COLORREF navy = RGB(0, 0, 128);
+    auto ink = [&](const test::Canvas32& pic) {
+        int n = 0;
+        for (int y = 10; y < 27; ++y)
+            for (int x = 10 + 23; x < 10 + 97; ++x) n += pic.At(x, y) == navy;
+        return n;
+    };
+    box->GetFont()->SetColor(clNavy);
+    const int plain = ink(*Print());
+    box->GetFont()->SetStyle({fsBold});
+    const int bold = ink(*Print());
+    EXPECT_GT(plain, 20);
+    EXPECT_GT(bold, plain + plain / 4);
 }
 
 TEST_F(BitCheckBoxTest, AnAmpersandUnderlinesTheNextLetterAndIsNotDrawn) {

@@ -183,6 +183,12 @@ TEST_F(ExtraLabelTest, SettersColourTheFontsOnlyWhenTheyTurnSomethingOn) {
     EXPECT_EQ(Point(other->GetShadowPosX(), other->GetShadowPosY()), Point(0, -7));
     other->SetShadowPosY(20);
     EXPECT_EQ(other->GetShadowPosY(), 7);
+    other->SetShadowPosX(-20);
+    EXPECT_EQ(other->GetShadowPosX(), -7);
+    other->SetShadowDepth(12);
+    EXPECT_EQ(other->GetShadowDepth(), 7);
+    other->SetShadowDepth(-3);
+    EXPECT_EQ(other->GetShadowDepth(), 0);
 }
 
 TEST_F(ExtraLabelTest, AHeadingDrawsItsShadowFiveDownAndRightOfTheText) {
@@ -301,6 +307,38 @@ TEST_F(ExtraLabelTest, AutoSizeAddsTheOffsetsEvenWhenTheyAreNegative) {
     const TSize shadow = Extent(label->GetShadowFont(), "Opciones varias");
     EXPECT_EQ(label->GetWidth(), std::max(text.cx, shadow.cx - 3));
     EXPECT_EQ(label->GetHeight(), std::max(text.cy, shadow.cy - 2));
+}
+
+// A change to the shadow's font or the first letter's font resizes and
+// repaints the label at once, as a change of its own font does.
+TEST_F(ExtraLabelTest, ChangingTheShadowOrFirstLetterFontShowsAtOnce) {
+    label->SetCaption("Opciones varias");
+    label->SetShadow(ssCustom);
+    label->SetRemarkFirstLetter(true);
+    form->Show();
+    test::Pump();
+    auto onScreen = [this](int x, int y) {
+        ui::WindowDc dc(form->GetHandle());
+        return ::GetPixel(dc.get(), x, y);
+    };
+    auto inkOnScreen = [&](COLORREF colour) {
+        const TRect r = label->GetBoundsRect();
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += onScreen(x, y) == colour;
+        return n;
+    };
+
+    label->GetShadowFont()->SetHeight(-24);
+    EXPECT_EQ(label->GetHeight(), Extent(label->GetShadowFont(), "Opciones varias").cy + 5);
+    label->GetShadowFont()->SetColor(clLime);
+    EXPECT_GT(inkOnScreen(RGB(0, 255, 0)), 20);
+
+    label->SetShadow(ssNone);
+    label->GetRemarkFont()->SetHeight(-40);
+    EXPECT_EQ(label->GetHeight(), Extent(label->GetRemarkFont(), "O").cy);
+    label->GetRemarkFont()->SetColor(clBlue);
+    EXPECT_GT(inkOnScreen(RGB(0, 0, 255)), 20);
 }
 
 TEST_F(ExtraLabelTest, AnOpaqueLabelPaintsItsBackground) {

@@ -82,6 +82,65 @@ TEST(CalcLayout, AWrappedCaptionBesideAGlyphIsMeasuredAgainstTheRoomLeft) {
     EXPECT_EQ(offered, 100 - 9 - (16 + 4) - 2 * 2);
 }
 
+// Picture, caption and arrow in a 100 x 40 client, by layout, margin and
+// spacing: a 16 x 16 picture and a 30 x 13 caption, worked out by hand.
+TEST(CalcLayout, AutomaticMarginsAndSpacingsAndEveryLayout) {
+    struct Case {
+        const char* what;
+        TButtonLayout layout;
+        int margin, spacing;
+        bool arrow;
+        TPoint glyph;
+        TRect caption;
+        TPoint arrowAt;
+    };
+    const Case cases[] = {
+        // Both automatic: the room left split in three, (100 - 46) / 3 and (40 - 29) / 3.
+        {"left, both automatic", blGlyphLeft, -1, -1, false, {18, 12}, {52, 14, 82, 27}, {82, 0}},
+        {"top, both automatic", blGlyphTop, -1, -1, false, {42, 3}, {35, 22, 65, 35}, {58, 0}},
+        // Margin automatic: half of what is left, rounded up.
+        {"left, margin automatic", blGlyphLeft, -1, 4, false, {25, 12}, {45, 14, 75, 27}, {75, 0}},
+        {"top, margin automatic", blGlyphTop, -1, 4, false, {42, 4}, {35, 24, 65, 37}, {58, 0}},
+        // Spacing automatic: half of what the margin leaves beside the caption.
+        {"left, spacing automatic", blGlyphLeft, 5, -1, false, {5, 12}, {45, 14, 75, 27}, {75, 0}},
+        {"top, spacing automatic", blGlyphTop, 5, -1, false, {42, 5}, {35, 24, 65, 37}, {58, 0}},
+        // At the right the arrow's 9-pixel box comes last, then the picture.
+        {"right with an arrow", blGlyphRight, 5, 4, true, {70, 12}, {36, 14, 66, 27}, {86, 18}},
+        {"bottom", blGlyphBottom, 5, 4, false, {42, 19}, {35, 2, 65, 15}, {58, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TButtonLayoutParams p;
+        p.Client = Rect(0, 0, 100, 40);
+        p.Glyph = TSize{16, 16};
+        p.Layout = c.layout;
+        p.Margin = c.margin;
+        p.Spacing = c.spacing;
+        p.DropArrow = c.arrow;
+        TButtonLayoutResult r = CalcLayout(p, [](int) { return TSize{30, 13}; });
+        EXPECT_EQ(r.Glyph, c.glyph);
+        EXPECT_EQ(r.Caption, c.caption);
+        if (c.arrow) {
+            EXPECT_EQ(r.Arrow, c.arrowAt);
+        }
+    }
+
+    // Without a picture the arrow is centred on the caption; without a
+    // caption the picture has no spacing beside it.
+    TButtonLayoutParams p;
+    p.Client = Rect(0, 0, 100, 41);
+    p.DropArrow = true;
+    TButtonLayoutResult r = CalcLayout(p, [](int) { return TSize{30, 13}; });
+    EXPECT_EQ(r.Caption, Rect(31, 14, 61, 27));
+    EXPECT_EQ(r.Arrow, Point(61, 14 + 5));
+    p.Client = Rect(0, 0, 100, 40);
+    p.DropArrow = false;
+    p.Glyph = TSize{16, 16};
+    p.ShowText = false;
+    r = CalcLayout(p, [](int) { return TSize{30, 13}; });
+    EXPECT_EQ(r.Glyph, Point(42, 12));
+}
+
 // ---------------------------------------------------------------- pictures
 
 // A strip of the given size on olive, the usual transparent colour.
@@ -140,6 +199,19 @@ TEST(ButtonGlyph, SquarePicturesSetTheirCountAndTheCellIsOneLargerEachWay) {
     EXPECT_EQ(glyph.GetNumGlyphs(), 3);
     glyph.SetNumGlyphs(0);  // ignored
     EXPECT_EQ(glyph.GetNumGlyphs(), 3);
+    glyph.SetNumGlyphs(9);  // one for each look at most
+    EXPECT_EQ(glyph.GetNumGlyphs(), 5);
+
+    // A strip changed in place is cut again, its pictures made anew.
+    auto red = OliveStrip(16, 16);
+    red->GetCanvas()->SetPixel(3, 3, clRed);
+    glyph.SetGlyph(red.get());
+    ASSERT_TRUE(Finished(glyph, vsUp));
+    EXPECT_EQ(Finished(glyph, vsUp)->At(3, 3), RGB(255, 0, 0));
+    auto blue = OliveStrip(16, 16);
+    blue->GetCanvas()->SetPixel(3, 3, clBlue);
+    glyph.GetGlyph()->Assign(blue.get());
+    EXPECT_EQ(Finished(glyph, vsUp)->At(3, 3), RGB(0, 0, 255));
 
     glyph.SetGlyph(nullptr);
     EXPECT_EQ(glyph.GetStateImage(vsUp), -1);
@@ -253,6 +325,77 @@ TEST(ButtonGlyph, TheProgramsOwnStripsKeyOutTheirBackgroundAndNothingElse) {
         }
         EXPECT_GT(shown, 20);  // a picture, not an empty cell
     }
+}
+
+// ---------------------------------------------------------------- drawing
+
+// A caption or an arrow drawn by the glyph object on kBack in black.
+struct Drawn {
+    Drawn() : pic(60, 30, kBack) {
+        canvas.SetHandle(pic.dc());
+        canvas.GetFont()->SetColor(clBlack);
+    }
+    ~Drawn() { canvas.SetHandle(nullptr); }
+    test::Canvas32 pic;
+    TCanvas canvas;
+};
+
+TEST(ButtonGlyph, TheDropArrowIsFiveByThreeAndDisabledItIsEmbossed) {
+    test::Unusual3DColors colors;
+    TButtonGlyph glyph;
+    Drawn up, disabled;
+    glyph.DrawDropArrow(&up.canvas, 10, 10, vsUp);
+    glyph.DrawDropArrow(&disabled.canvas, 10, 10, vsDisabled);
+    const COLORREF black = RGB(0, 0, 0), s = Shadow(), h = Highlight();
+    // 4 pixels into its box: rows of 5, 3 and 1.
+    ExpectPixels(up.pic, {{{14, 10}, black}, {{15, 10}, black}, {{16, 10}, black}, {{17, 10}, black},
+                          {{18, 10}, black}, {{15, 11}, black}, {{16, 11}, black}, {{17, 11}, black},
+                          {{16, 12}, black}});
+    // The shadow's triangle over a highlight copy one pixel right and down.
+    ExpectPixels(disabled.pic, {{{14, 10}, s}, {{15, 10}, s}, {{16, 10}, s}, {{17, 10}, s}, {{18, 10}, s},
+                                {{15, 11}, s}, {{16, 11}, s}, {{17, 11}, s}, {{18, 11}, h}, {{19, 11}, h},
+                                {{16, 12}, s}, {{17, 12}, h}, {{18, 12}, h}, {{17, 13}, h}});
+}
+
+TEST(ButtonGlyph, AWrappedCaptionTakesMoreLinesWhereTheRoomEnds) {
+    TButtonGlyph glyph;
+    auto inkRows = [&](bool wrap) {
+        Drawn d;
+        glyph.Draw(&d.canvas, Rect(0, 0, 50, 30), 0, false, true, "Buscar ficheros", wrap, blGlyphLeft, -1, 4,
+                   false, vsUp);
+        int first = -1, last = -1;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 60; ++x)
+                if (d.pic.At(x, y) == RGB(0, 0, 0)) {
+                    if (first < 0) first = y;
+                    last = y;
+                }
+        return last - first + 1;
+    };
+    const int oneLine = inkRows(false);
+    EXPECT_GT(inkRows(true), oneLine + oneLine / 2);
+}
+
+TEST(ButtonGlyph, ADisabledCaptionIsShadowWithAHighlightCopyOnePixelRightAndDown) {
+    test::Unusual3DColors colors;
+    TButtonGlyph glyph;
+    Drawn up, disabled;
+    const TRect client = Rect(0, 0, 60, 30);
+    glyph.Draw(&up.canvas, client, 0, false, true, "Borrar", false, blGlyphLeft, -1, 4, false, vsUp);
+    glyph.Draw(&disabled.canvas, client, 0, false, true, "Borrar", false, blGlyphLeft, -1, 4, false, vsDisabled);
+    int inked = 0, lit = 0;
+    for (int y = 0; y + 1 < 30; ++y)
+        for (int x = 0; x + 1 < 60; ++x) {
+            if (up.pic.At(x, y) != RGB(0, 0, 0)) continue;
+            ++inked;
+            EXPECT_EQ(disabled.pic.At(x, y), Shadow()) << x << "," << y;
+            if (up.pic.At(x + 1, y + 1) == kBack) {
+                EXPECT_EQ(disabled.pic.At(x + 1, y + 1), Highlight()) << x + 1 << "," << y + 1;
+                ++lit;
+            }
+        }
+    EXPECT_GT(inked, 20);
+    EXPECT_GT(lit, 5);
 }
 
 // ---------------------------------------------------------------- sharing

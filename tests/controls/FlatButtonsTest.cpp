@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/FlatButtons.h"
-#include "support/Unusual3DColors.h"
+#include "support/SystemCalls.h"
 #include "support/TestSupport.h"
+#include "support/Unusual3DColors.h"
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
 #include "ui/Timer.h"
@@ -161,6 +163,35 @@ TEST_F(FlatButtonTest, ADownMemberWithoutAllUpStaysDownButStillClicks) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(FlatButtonTest, AllowAllUpSetOnOneMemberLetsTheOthersBeReleasedToo) {
+    TFlatButton* a = AddButton("a", 8);
+    TFlatButton* b = AddButton("b", 136);
+    for (TFlatButton* x : {a, b}) x->SetGroupIndex(3);
+    b->SetDown(true);
+    a->SetAllowAllUp(true);
+    EXPECT_TRUE(b->GetAllowAllUp());
+    events.clear();
+    Click(b);
+    EXPECT_EQ(events, (Events{"b:enter", "b:up", "b:exit", "b:click", "b:enter"}));
+    EXPECT_FALSE(a->GetDown() || b->GetDown());
+}
+
+TEST_F(FlatButtonTest, AGroupLeavesTheButtonsOfOtherGroupsAlone) {
+    TFlatButton* a = AddButton("a", 8);
+    TFlatButton* b = AddButton("b", 136);
+    TFlatButton* c = AddButton("c", 264);
+    a->SetGroupIndex(1);
+    c->SetGroupIndex(1);
+    b->SetGroupIndex(2);
+    a->SetDown(true);
+    b->SetDown(true);
+    c->SetAllowAllUp(true);
+    EXPECT_TRUE(a->GetDown());
+    EXPECT_TRUE(a->GetAllowAllUp());
+    EXPECT_FALSE(b->GetAllowAllUp());
+    EXPECT_EQ(events, (Events{"a:down", "b:down"}));
+}
+
 // ---------------------------------------------------------------- pressing
 
 TEST_F(FlatButtonTest, DraggingOutAndBackShowsThePressAndReleasingOutsideDoesNotClick) {
@@ -205,6 +236,82 @@ TEST_F(FlatButtonTest, APressWhoseMouseIsTakenAwayEndsWithoutAClick) {
     EXPECT_EQ(std::count(events.begin(), events.end(), "b:click"), 0);
 }
 
+TEST_F(FlatButtonTest, ADisabledButtonIgnoresTheMouseHoweverItArrives) {
+    TFlatButton* b = AddButton("b", 8);
+    b->SetEnabled(false);
+    b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    Click(b);
+    b->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(12, 12));  // the cursor is on it
+    b->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(12, 12));
+    b->Perform(WM_RBUTTONUP, 0, MAKELPARAM(12, 12));
+    EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(b->GetMouseInside());
+}
+
+// Disabled while hot, the button cannot follow the mouse; enabled again, it
+// looks where the cursor is.
+TEST_F(FlatButtonTest, ReEnabledAButtonFindsTheCursorGone) {
+    TFlatButton* b = AddButton("b", 8);
+    MoveOnto(b);
+    b->SetEnabled(false);
+    test::MouseMoveTo(kAway.x, kAway.y);
+    ASSERT_TRUE(test::PumpUntil([] {
+        POINT p{};
+        return ::GetCursorPos(&p) && p.x == kAway.x && p.y == kAway.y;
+    }));
+    b->SetEnabled(true);
+    EXPECT_EQ(events, (Events{"b:enter", "b:exit"}));
+    EXPECT_FALSE(b->GetMouseInside());
+}
+
+// A right press lights up a button that the moving mouse did not (its form
+// was not active then); its release puts it out again.
+TEST_F(FlatButtonTest, ARightPressLightsTheButtonUpUntilItsRelease) {
+    TFlatButton* b = AddButton("b", 8);
+    b->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    EXPECT_TRUE(b->GetMouseInside());
+    b->Perform(WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(events, (Events{"b:enter", "b:exit"}));
+}
+
+// A release reported outside the button with no move seen before it: no
+// click, and the pressed look goes.
+TEST_F(FlatButtonTest, AReleaseOutsideWithoutAMoveLeavesNoPressedLook) {
+    TFlatButton* b = AddButton("b", 8);
+    MoveOnto(b);
+    b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ASSERT_EQ(b->GetVisualState(), vsPressed);
+    b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(200, 200));
+    EXPECT_EQ(b->GetVisualState(), vsHot);  // the cursor is still on it
+    EXPECT_EQ(std::count(events.begin(), events.end(), "b:click"), 0);
+}
+
+TEST_F(FlatButtonTest, ADoubleClickIsReportedOnlyOnAButtonThatIsDown) {
+    TFlatButton* plain = AddButton("plain", 8);
+    TFlatButton* member = AddButton("member", 136);
+    member->SetGroupIndex(1);
+    member->SetDown(true);
+    for (TFlatButton* b : {plain, member}) {
+        const std::string n = b->GetName();
+        b->OnDblClick = [this, n](TObject*) { events.push_back(n + ":dblclick"); };
+    }
+    for (TFlatButton* b : {plain, member}) {
+        MoveOnto(b);
+        events.clear();
+        POINT p = At(b, 10, 10);
+        test::DoubleClickAt(p.x, p.y);
+        test::Pump();
+        const std::string n = b->GetName();
+        const Events clicks{n + ":exit", n + ":click", n + ":enter"};
+        Events expected = clicks;
+        if (b == member) expected.push_back(n + ":dblclick");
+        expected.insert(expected.end(), clicks.begin(), clicks.end());
+        EXPECT_EQ(events, expected);
+    }
+    EXPECT_TRUE(member->GetDown());
+}
+
 // ---------------------------------------------------------------- hot tracking
 
 TEST_F(FlatButtonTest, MovingFromOneButtonToTheNextLeavesTheFirstBeforeEnteringTheSecond) {
@@ -230,14 +337,17 @@ TEST_F(FlatButtonTest, TheTimerNoticesTheCursorLeavingTheWindow) {
     TFlatButton* b = AddButton("b", 8);
     HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, DropMouseLeave, nullptr, ::GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
+    // The button that turns hot starts the check, every 125 ms.
+    test::TimerRequests timers;
+    ASSERT_TRUE(timers.Active());
     MoveOnto(b);
-    const DWORD left = ::GetTickCount();
+    std::vector<UINT> intervals;
+    for (const test::TimerRequests::Request& r : timers.Requests()) intervals.push_back(r.interval);
+    EXPECT_EQ(std::count(intervals.begin(), intervals.end(), 125u), 1) << "timers started: " << intervals.size();
     test::MouseMoveTo(kAway.x, kAway.y);
     const bool noticed = test::PumpUntil([b] { return !b->GetMouseInside(); }, 2000);
-    const DWORD took = ::GetTickCount() - left;
     ::UnhookWindowsHookEx(hook);
     EXPECT_TRUE(noticed);
-    EXPECT_LE(took, 125u + 250u);  // one tick, and slack for a loaded machine
     EXPECT_EQ(events, (Events{"b:enter", "b:exit"}));
     EXPECT_EQ(b->GetVisualState(), vsUp);
 }
@@ -255,6 +365,24 @@ TEST_F(FlatButtonTest, SwitchingToAnotherProgramClearsTheHotButtonAndNoneLightsU
     ::SendMessageW(Application->GetHandle(), WM_ACTIVATEAPP, TRUE, 0);
     MoveOnto(b, 20, 20);
     EXPECT_EQ(events, (Events{"a:enter", "a:exit", "b:enter"}));
+}
+
+TEST_F(FlatButtonTest, OnlyTheActiveFormsButtonsLightUp) {
+    TFlatButton* b = AddButton("b", 8);
+    TForm* other = new TForm(Application);
+    other->SetBounds(600, 400, 200, 150);
+    other->Show();
+    ASSERT_TRUE(test::PumpUntil([other] { return other->GetActive(); }));
+    POINT p = At(b, 10, 10);
+    test::MouseMoveTo(p.x, p.y);
+    POINT q = At(b, 20, 20);
+    test::MouseMoveTo(q.x, q.y);
+    test::Pump();
+    EXPECT_FALSE(b->GetMouseInside());
+    delete other;
+    ASSERT_TRUE(test::PumpUntil([this] { return form->GetActive(); }));
+    MoveOnto(b);
+    EXPECT_EQ(events, (Events{"b:enter"}));
 }
 
 // ---------------------------------------------------------------- keyboard
@@ -275,6 +403,14 @@ TEST_F(FlatButtonTest, TheCaptionsAcceleratorClicksAnEnabledVisibleButton) {
     b->Hide();
     test::TypeText("s");
     EXPECT_TRUE(events.empty());
+
+    // A hot button shows itself pressed while its click runs.
+    b->Show();
+    MoveOnto(b);
+    TButtonVisualState during = vsUp;
+    b->OnClick = [&](TObject*) { during = b->GetVisualState(); };
+    test::TypeText("s");
+    EXPECT_EQ(during, vsPressed);
 }
 
 // ---------------------------------------------------------------- drop-down menu
@@ -439,6 +575,22 @@ TEST_F(FlatButtonTest, EachLookPaintsItsFrameBackgroundAndPictureOffset) {
     EXPECT_EQ(latched->At(10 + 13, 10 + 8), red);
     EXPECT_EQ(latched->At(10 + 13 + 5, 10 + 8 + 5), latched->At(10 + 13 + 5 + 2, 10 + 8 + 5));
 
+    // Under the mouse a latched flat button shows its face; a raised one
+    // keeps the checkerboard inside its 2-pixel edge.
+    MoveOnto(b, 30, 25);
+    auto latchedHot = Picture();
+    EXPECT_EQ(latchedHot->At(10, 10), shadow);
+    EXPECT_EQ(latchedHot->At(11, 11), kButton);
+    EXPECT_EQ(latchedHot->At(12, 11), kButton);
+    b->SetFlat(false);
+    auto raisedHot = Picture();
+    EXPECT_NE(raisedHot->At(11, 11), highlight);  // the edge's inner line
+    EXPECT_EQ(raisedHot->At(12, 12), highlight);
+    EXPECT_EQ(raisedHot->At(13, 12), face);
+    b->SetFlat(true);
+    test::MouseMoveTo(kAway.x, kAway.y);
+    ASSERT_TRUE(test::PumpUntil([b] { return !b->GetMouseInside(); }, 1000));
+
     b->SetOpaque(false);
     auto seeThrough = Picture();  // sunken, the parent showing, no offset
     EXPECT_EQ(seeThrough->At(10, 10), shadow);
@@ -457,6 +609,113 @@ TEST_F(FlatButtonTest, EachLookPaintsItsFrameBackgroundAndPictureOffset) {
     auto disabled = Picture();
     EXPECT_EQ(disabled->At(10, 10), kButton);
     EXPECT_EQ(disabled->At(10 + 12, 10 + 7), RGB(0, 0, 255));
+}
+
+// The arrow of a split button: 13 pixels from its right edge, its 5-pixel
+// top row one above the middle, in the font's colour, enabled or not.
+TEST_F(FlatButtonTest, ASplitButtonsArrowSitsInItsMenuPart) {
+    const COLORREF ink = RGB(200, 0, 150);
+    auto* menu = new TPopupMenu(form);
+    TFlatButton* b = AddButton("split", 10, 10, 60, 40);
+    b->SetColor(static_cast<TColor>(kButton));
+    b->GetFont()->SetColor(static_cast<TColor>(ink));
+    b->SetGlyph(TestStrip().get());
+    b->SetDropdownMenu(menu);
+    b->SetDropdownCombo(true);
+    ASSERT_EQ(b->GetWidth(), 71);
+    auto pic = Picture();
+    // The picture is centred in the part left of the menu part:
+    // 1 + (58 - 16 + 1) / 2 = 22 from the left.
+    EXPECT_EQ(pic->At(10 + 22, 10 + 12), RGB(255, 0, 0));
+    EXPECT_EQ(pic->At(10 + 21, 10 + 12), kButton);
+    std::vector<POINT> expected;
+    const int x = 10 + 71 - 13, y = 10 + 40 / 2 - 1;
+    for (int i = 4; i <= 8; ++i) expected.push_back({x + i, y});
+    for (int i = 5; i <= 7; ++i) expected.push_back({x + i, y + 1});
+    expected.push_back({x + 6, y + 2});
+    std::vector<POINT> found;
+    for (int py = 10; py < 50; ++py)
+        for (int px = 10; px < 81; ++px)
+            if (pic->At(px, py) == ink) found.push_back({px, py});
+    ASSERT_EQ(found.size(), expected.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(found[i].x, expected[i].x) << i;
+        EXPECT_EQ(found[i].y, expected[i].y) << i;
+    }
+}
+
+// Properties keep their ranges, and a value the button has already paints nothing.
+class CountingButton : public TFlatButton {
+public:
+    using TFlatButton::TFlatButton;
+    int paints = 0;
+
+protected:
+    void Paint() override {
+        ++paints;
+        TFlatButton::Paint();
+    }
+};
+
+TEST_F(FlatButtonTest, PropertiesKeepTheirRangesAndAnUnchangedValuePaintsNothing) {
+    auto* b = new CountingButton(form);
+    b->SetBounds(10, 10, 60, 40);
+    b->SetParent(form);
+    std::unique_ptr<TBitmap> five(new TBitmap);
+    five->SetSize(80, 16);
+    b->SetGlyph(five.get());
+    ASSERT_EQ(b->GetNumGlyphs(), 5);
+    b->SetMargin(3);
+    ::UpdateWindow(form->GetHandle());
+    b->paints = 0;
+    b->SetNumGlyphs(5);
+    b->SetNumGlyphs(9);  // no more than the five looks
+    EXPECT_EQ(b->GetNumGlyphs(), 5);
+    b->SetMargin(-2);  // -1 is automatic, and the least
+    EXPECT_EQ(b->GetMargin(), 3);
+    EXPECT_EQ(b->paints, 0);
+    b->SetMargin(-1);
+    EXPECT_EQ(b->GetMargin(), -1);
+    EXPECT_EQ(b->paints, 1);
+
+    // Turning the menu part off gives its 11 pixels back, down to a width of 1.
+    auto* menu = new TPopupMenu(form);
+    b->SetDropdownMenu(menu);
+    b->SetDropdownCombo(true);
+    EXPECT_EQ(b->GetWidth(), 71);
+    b->SetWidth(5);
+    b->SetDropdownCombo(false);
+    EXPECT_EQ(b->GetWidth(), 1);
+
+    // A button being read from a window definition has its stored width,
+    // which includes the menu part.
+    auto* read = new TFlatButton(form);
+    read->BeginLoading();
+    read->SetBounds(10, 60, 71, 40);
+    read->SetDropdownMenu(menu);
+    read->SetDropdownCombo(true);
+    read->EndLoading();
+    EXPECT_EQ(read->GetWidth(), 71);
+}
+
+TEST_F(FlatButtonTest, DisplayModesLeaveOutThePictureOrTheCaption) {
+    const COLORREF red = RGB(255, 0, 0), ink = RGB(0, 0, 200);
+    TFlatButton* b = AddButton("b", 10, 10, 80, 40);
+    b->SetGlyph(TestStrip().get());
+    b->SetCaption("Ir");
+    b->GetFont()->SetColor(static_cast<TColor>(ink));
+    auto count = [](const test::Canvas32& pic, COLORREF c) {
+        int n = 0;
+        for (int y = 10; y < 50; ++y)
+            for (int x = 10; x < 90; ++x) n += pic.At(x, y) == c;
+        return n;
+    };
+    for (TButtonDisplayMode mode : {dmBoth, dmTextOnly, dmGlyphOnly}) {
+        b->SetDisplayMode(mode);
+        auto pic = Picture();
+        EXPECT_EQ(count(*pic, red) > 0, mode != dmTextOnly) << mode;
+        EXPECT_EQ(count(*pic, ink) > 0, mode != dmGlyphOnly) << mode;
+    }
 }
 
 TEST_F(FlatButtonTest, ASeeThroughButtonGoingUpLetsTheBackgroundShowWhereItsFrameWas) {
@@ -497,6 +756,26 @@ TEST_F(FlatButtonTest, NewSystemColoursReachTheCheckerboardAndThePictures) {
     auto back = Picture();
     EXPECT_EQ(back->At(11, 11), ::GetSysColor(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(back->At(12, 11), ::GetSysColor(COLOR_BTNFACE));
+}
+
+// The old disabled style embosses the black pixels only: switching it
+// makes the disabled picture anew.
+TEST_F(FlatButtonTest, SwitchingTheDisabledStyleMakesTheDisabledPictureAnew) {
+    std::unique_ptr<TBitmap> strip = OnePictureStrip();
+    strip->GetCanvas()->GetBrush()->SetColor(clRed);
+    strip->GetCanvas()->FillRect(Rect(8, 8, 12, 12));
+    TFlatButton* b = AddButton("b", 10, 10, 40, 30);
+    b->SetColor(static_cast<TColor>(kButton));
+    b->SetGlyph(strip.get());
+    b->SetEnabled(false);
+    const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    auto embossed = Picture();  // the picture's top-left at (12, 7) of the button
+    EXPECT_EQ(embossed->At(10 + 12, 10 + 7), shadow);
+    EXPECT_EQ(embossed->At(10 + 12 + 9, 10 + 7 + 9), shadow);
+    b->SetOldDisabledStyle(true);
+    auto old = Picture();
+    EXPECT_EQ(old->At(10 + 12, 10 + 7), shadow);
+    EXPECT_EQ(old->At(10 + 12 + 9, 10 + 7 + 9), kButton);
 }
 
 TEST_F(FlatButtonTest, TheLastButtonToGoGivesBackTheSharedPictures) {

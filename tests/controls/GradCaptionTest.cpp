@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/GradCaption.h"
@@ -76,11 +78,11 @@ public:
         ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 0, &saved_, 0);
     }
     ~CaptionFontRestorer() { ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved_, &saved_, 0); }
-    void SetCaptionFont(const wchar_t* face, int height) {
+    void SetCaptionFont(const wchar_t* face, int height, LONG weight = FW_NORMAL) {
         NONCLIENTMETRICSW m = saved_;
         lstrcpynW(m.lfCaptionFont.lfFaceName, face, LF_FACESIZE);
         m.lfCaptionFont.lfHeight = height;
-        m.lfCaptionFont.lfWeight = FW_NORMAL;
+        m.lfCaptionFont.lfWeight = weight;
         m.lfCaptionFont.lfItalic = FALSE;
         ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof m, &m, 0);
     }
@@ -97,6 +99,30 @@ int CharHeight(TFont* font) {
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     return tm.tmHeight - tm.tmInternalLeading;
+}
+
+// What reaches the system's own window procedure under the bar: the
+// messages of activation, frame and settings, with their wParam.
+using Heard = std::vector<std::pair<UINT, WPARAM>>;
+Heard* systemHears = nullptr;
+
+LRESULT CALLBACK UnderTheBar(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (msg) {
+        case WM_NCACTIVATE:
+        case WM_NCCALCSIZE:
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+        case WM_DISPLAYCHANGE:
+            if (systemHears) systemHears->push_back({msg, wParam});
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+int Count(const Heard& heard, UINT msg) {
+    return static_cast<int>(std::count_if(heard.begin(), heard.end(), [msg](const auto& m) { return m.first == msg; }));
 }
 
 // ---------------------------------------------------------------- window text
@@ -297,6 +323,26 @@ TEST(GradientCaption, ASettingChangeBringsTheNewCaptionFontToTheSystemKinds) {
     EXPECT_EQ(::GetActiveWindow(), other.GetHandle());
 }
 
+// Each system kind is the system's caption font with its own styles added
+// to the system's.
+TEST(GradientCaption, TheSystemKindsAddTheirStylesToTheSystemFonts) {
+    CaptionFontRestorer restorer;
+    restorer.SetCaptionFont(L"Liberation Sans", -14, FW_BOLD);
+    CaptionForm form(Application);
+    auto* gc = new TGradientCaption(&form);
+    TCompanyText* text = gc->GetCompanyText();
+    const struct {
+        TFontKind kind;
+        TFontStyles style;
+    } kinds[] = {{fkSystem, {fsBold}}, {fkSystemI, {fsBold, fsItalic}}, {fkSystemB, {fsBold}},
+                 {fkSystemBI, {fsBold, fsItalic}}};
+    for (const auto& k : kinds) {
+        text->SetFontKind(k.kind);
+        EXPECT_EQ(text->GetFont()->GetName(), "Liberation Sans");
+        EXPECT_EQ(text->GetFont()->GetStyle(), k.style) << "kind " << k.kind;
+    }
+}
+
 TEST(GradientCaption, NumColorsOutOfRangeAtRunTimeIsKeptOrClampedSilently) {
     CaptionForm form(Application);
     auto* gc = new TGradientCaption(&form);
@@ -320,8 +366,18 @@ TEST(GradientCaption, DroppedOnAFormInADesignerItStartsWithSampleTexts) {
     EXPECT_EQ(gc->GetCompanyText()->GetFontKind(), fkSystemBI);
     EXPECT_EQ(gc->GetAppNameText()->GetFontKind(), fkSystemB);
     EXPECT_EQ(gc->GetCaptionText()->GetFontKind(), fkSystem);
-    // A designer shows every form with a sizeable frame.
+    // A designer shows every form with a sizeable frame, and the icon.
     EXPECT_EQ(gc->GetButtonSet(), TCaptionButtons({cbClose, cbMinimize, cbMaximize}));
+    gc->GetCompanyText()->SetVisible(false);
+    gc->GetAppNameText()->SetVisible(false);
+    gc->GetCaptionText()->SetVisible(false);
+    gc->SetEnabled(geNever);
+    test::Canvas32 pic(420, 40);
+    const TRect bar = gc->GetCaptionRect();
+    gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
+    const int m = ::GetSystemMetrics(SM_CXSMICON);
+    const TRect icon = Rect(bar.left + 2, bar.top + 1, bar.left + 2 + m, bar.bottom - 1);
+    EXPECT_LT(CountColor(pic, icon, Plain(clActiveCaption)), RectWidth(icon) * RectHeight(icon));
 }
 
 TEST(GradientCaption, InADesignerBadNumColorsAreReportedInMessageBoxes) {
@@ -340,6 +396,38 @@ TEST(GradientCaption, InADesignerBadNumColorsAreReportedInMessageBoxes) {
     EXPECT_EQ(boxes.LastText(), "The highest number of gradient colors possible is 256");
     EXPECT_EQ(boxes.Boxes()[1].buttons, 1);
     EXPECT_EQ(gc->GetNumColors(), 256);
+}
+
+// In a designer every change of a property shows at once: the frame is
+// made anew. At run time the next painting shows it.
+TEST(GradientCaption, InADesignerEveryChangeRedrawsTheFrame) {
+    Heard heard;
+    for (bool designing : {true, false}) {
+        SCOPED_TRACE(designing ? "designing" : "running");
+        CaptionForm form(Application);
+        form.SetDesigning(designing);
+        ASSERT_TRUE(::SetWindowSubclass(form.GetHandle(), UnderTheBar, 1, 0));
+        auto* gc = new TGradientCaption(&form);
+        systemHears = &heard;
+        const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+            {"Color", [&] { gc->SetColor(clRed); }},
+            {"Enabled", [&] { gc->SetEnabled(geNever); }},
+            {"NumColors", [&] { gc->SetNumColors(12); }},
+            {"Caption", [&] { gc->GetCompanyText()->SetCaption("Tallowmere"); }},
+            {"ColorActive", [&] { gc->GetCompanyText()->SetColorActive(clLime); }},
+            {"ColorInactive", [&] { gc->GetCompanyText()->SetColorInactive(clLime); }},
+            {"FontKind", [&] { gc->GetAppNameText()->SetFontKind(fkSystemI); }},
+            {"Visible", [&] { gc->GetAppNameText()->SetVisible(false); }},
+            {"Font", [&] { gc->GetCaptionText()->SetFont(gc->GetSystemFont()); }},
+        };
+        for (const auto& change : changes) {
+            heard.clear();
+            change.second();
+            EXPECT_EQ(Count(heard, WM_NCCALCSIZE), designing ? 1 : 0) << change.first;
+        }
+        systemHears = nullptr;
+        ::RemoveWindowSubclass(form.GetHandle(), UnderTheBar, 1);
+    }
 }
 
 // ---------------------------------------------------------------- gradient
@@ -429,6 +517,14 @@ TEST(CaptionRules, MainWindowStyleLeavesRoomForThreeButtons) {
     EXPECT_EQ(faces[0].rect, Rect(bar.right - 2 - 16, bar.top + 2, bar.right - 2, bar.bottom - 2));
     EXPECT_EQ(faces[1].rect.right, faces[0].rect.left - 2);
     EXPECT_EQ(faces[2].rect.right, faces[1].rect.left);
+
+    // Zoomed, maximize shows restore; iconic, minimize does.
+    faces = ButtonFaces(bar, ButtonSet(f.style, f.icons, true), f.icons, 16, true, false);
+    EXPECT_EQ(faces[1].state, UINT(DFCS_CAPTIONRESTORE | DFCS_INACTIVE));
+    EXPECT_EQ(faces[2].state, UINT(DFCS_CAPTIONMIN));
+    faces = ButtonFaces(bar, ButtonSet(f.style, f.icons, true), f.icons, 16, false, true);
+    EXPECT_EQ(faces[1].state, UINT(DFCS_CAPTIONMAX | DFCS_INACTIVE));
+    EXPECT_EQ(faces[2].state, UINT(DFCS_CAPTIONRESTORE));
 
     // Old-style: a system-menu box at the left and only the buttons asked for.
     f.newStyle = false;
@@ -610,6 +706,99 @@ TEST(GradientCaption, ANarrowWindowDropsTheCompanyFirstThenCutsTheCaption) {
     }
 }
 
+// Where a text's full pixels begin, from the point where it is drawn, and
+// its width, both as DrawText gives them in the text's font.
+struct TextMetrics {
+    int inkOffset, width;
+};
+
+int FirstColumn(const test::Canvas32& pic, const TRect& r, COLORREF color) {
+    for (int x = r.left; x < r.right; ++x)
+        for (int y = r.top; y < r.bottom; ++y)
+            if (pic.At(x, y) == color) return x;
+    return -1;
+}
+
+TextMetrics MeasureText(const TCompanyText* text, COLORREF color) {
+    test::Canvas32 pic(400, 40, RGB(0, 0, 0));
+    HGDIOBJ old = ::SelectObject(pic.dc(), text->GetFont()->GetHandle());
+    const std::wstring caption = ui::Wide(text->StoredCaption());
+    RECT r = {10, 0, 400, 40};
+    ::SetBkMode(pic.dc(), TRANSPARENT);
+    ::SetTextColor(pic.dc(), color);
+    ::DrawTextW(pic.dc(), caption.data(), static_cast<int>(caption.size()), &r, DT_SINGLELINE | DT_VCENTER);
+    RECT m = {0, 0, 400, 40};
+    ::DrawTextW(pic.dc(), caption.data(), static_cast<int>(caption.size()), &m,
+                DT_SINGLELINE | DT_VCENTER | DT_CALCRECT);
+    ::SelectObject(pic.dc(), old);
+    return {FirstColumn(pic, Rect(0, 0, 400, 40), color) - 10, m.right - m.left};
+}
+
+// On a new-style bar the texts start at the left, after the icon (its small
+// width and a pixel either side), three pixels before each; a hidden or empty
+// company or application text takes no room.
+TEST(GradientCaption, TextsStartAtTheLeftAfterTheIconThreePixelsApart) {
+    struct Case {
+        const char* what;
+        std::string company, appName;
+        bool companyVisible;
+    };
+    for (const Case& c : {Case{"all three", "Tallowmere", "Sweepfield -", true},
+                          Case{"company hidden", "Tallowmere", "Sweepfield -", false},
+                          Case{"company empty", "", "Sweepfield -", true},
+                          Case{"application empty", "Tallowmere", "", true}}) {
+        SCOPED_TRACE(c.what);
+        CaptionForm form(Application, bsSingle, {biSystemMenu, biMinimize}, 600);
+        TGradientCaption* gc = MakeCaption(form, c.company, c.appName, "Ayuda");
+        gc->GetCompanyText()->SetVisible(c.companyVisible);
+        ColouredTexts colours(gc);
+        test::Canvas32 pic(600, 40);
+        const TRect bar = gc->GetCaptionRect();
+        gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
+
+        int x = gc->GetTextRect().left + 1 + ::GetSystemMetrics(SM_CXSMICON) + 1;
+        const TRect texts = Rect(x, bar.top, bar.right, bar.bottom);
+        const struct {
+            const TCompanyText* text;
+            COLORREF color;
+        } parts[] = {{gc->GetCompanyText(), ColouredTexts::company},
+                     {gc->GetAppNameText(), ColouredTexts::app},
+                     {gc->GetCaptionText(), ColouredTexts::caption}};
+        for (const auto& part : parts) {
+            const bool shown = part.text->GetVisible() && !part.text->StoredCaption().empty();
+            if (!shown) {
+                EXPECT_EQ(CountColor(pic, bar, part.color), 0) << part.text->StoredCaption();
+                continue;
+            }
+            const TextMetrics m = MeasureText(part.text, part.color);
+            x += 3;
+            EXPECT_EQ(FirstColumn(pic, texts, part.color), x + m.inkOffset) << part.text->StoredCaption();
+            x += m.width;
+        }
+    }
+}
+
+// The texts fit when the room is more than their widths with 3 pixels each.
+TEST(GradientCaption, EachTextTakesItsWidthAndThreePixels) {
+    CaptionForm form(Application, bsSingle, {biSystemMenu, biMinimize}, 600);
+    TGradientCaption* gc = MakeCaption(form);
+    ColouredTexts colours(gc);
+    const int icon = ::GetSystemMetrics(SM_CXSMICON) + 2;
+    const int overhead = 600 - (RectWidth(gc->GetTextRect()) - icon);
+    const int needed = MeasureText(gc->GetCompanyText(), ColouredTexts::company).width + 3 +
+                       MeasureText(gc->GetAppNameText(), ColouredTexts::app).width + 3 +
+                       MeasureText(gc->GetCaptionText(), ColouredTexts::caption).width + 3;
+    for (int room : {needed, needed + 1}) {
+        form.SetWidth(overhead + room);
+        ASSERT_EQ(RectWidth(gc->GetTextRect()) - icon, room);
+        test::Canvas32 pic(form.GetWidth(), 40);
+        const TRect bar = gc->GetCaptionRect();
+        gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
+        EXPECT_EQ(CountColor(pic, bar, ColouredTexts::company) > 0, room > needed) << room << " for " << needed;
+        EXPECT_GT(CountColor(pic, bar, ColouredTexts::app), 0);
+    }
+}
+
 // ---------------------------------------------------------------- the real frame
 
 TEST(GradientCaption, PaintsTheTitleBarOfARealWindowAndLeavesTheRestToTheSystem) {
@@ -679,6 +868,56 @@ TEST(GradientCaption, FollowsActivationWithTheInactiveColours) {
     EXPECT_EQ(px.At(bar.left, bar.top), Plain(clInactiveCaption));
     EXPECT_EQ(px.At(bar.right - 1, bar.top), Plain(clInactiveCaption));
     EXPECT_GT(px.Count(bar, Plain(clYellow)), 10);
+}
+
+// The bar keeps the activation changes from the system (its own caption
+// would flash over the bar); a settings change goes on to the system and
+// then the frame is made anew; a bar that goes tells the system the state it
+// missed and has the frame made anew, for the system's own caption.
+TEST(GradientCaption, TellsTheSystemOnlyWhatItMustHear) {
+    Heard heard;
+    CaptionForm form(Application);
+    ASSERT_TRUE(::SetWindowSubclass(form.GetHandle(), UnderTheBar, 1, 0));
+    systemHears = &heard;
+    TGradientCaption* gc = MakeCaption(form);
+    form.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return gc->IsFormActive(); }));
+    CaptionForm other(Application);
+    other.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return !gc->IsFormActive(); }));
+    EXPECT_EQ(Count(heard, WM_NCACTIVATE), 0);
+    // Taken, so the system goes on with the change.
+    EXPECT_EQ(::SendMessageW(form.GetHandle(), WM_NCACTIVATE, FALSE, 0), TRUE);
+
+    for (UINT change : {WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_DISPLAYCHANGE}) {
+        heard.clear();
+        ::SendMessageW(form.GetHandle(), change, 0, 0);
+        EXPECT_EQ(heard, (Heard{{change, 0}, {WM_NCCALCSIZE, TRUE}})) << std::hex << change;
+    }
+
+    heard.clear();
+    delete gc;
+    EXPECT_EQ(heard, (Heard{{WM_NCACTIVATE, FALSE}, {WM_NCCALCSIZE, TRUE}}));
+    systemHears = nullptr;
+    ::RemoveWindowSubclass(form.GetHandle(), UnderTheBar, 1);
+}
+
+// A settings change repaints the bar at once, with what it holds now.
+TEST(GradientCaption, ASettingsChangeRepaintsTheBar) {
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form);
+    gc->SetEnabled(geAlways);
+    gc->SetColor(clRed);
+    form.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return gc->IsFormActive(); }));
+    const TRect bar = gc->GetCaptionRect();
+    auto corner = [&] { return WindowPixels(form.GetHandle()).At(bar.left, bar.top); };
+    ASSERT_EQ(corner(), Plain(clRed));
+    gc->SetColor(clBlue);  // at run time a colour shows at the next painting
+    test::Pump();
+    ASSERT_EQ(corner(), Plain(clRed));
+    ::SendMessageW(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    EXPECT_TRUE(test::PumpUntil([&] { return corner() == Plain(clBlue); }, 1000));
 }
 
 TEST(GradientCaption, ABorderlessFormIsLeftToTheSystem) {

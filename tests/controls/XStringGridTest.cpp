@@ -103,6 +103,23 @@ TEST_F(XStringGridTest, ColumnsWidenToTheWidestPaintedTextPlusTenAndNeverShrink)
     EXPECT_EQ(grid->GetColWidths(2), 10);
 }
 
+// The pass that widens a column draws the cell at its new width: a cell cut
+// at the old width would show until the repaint that the widening asks for.
+TEST_F(XStringGridTest, AWidenedCellIsDrawnWholeInThePassThatWidensIt) {
+    const std::string path = "C:\\Archivos de programa\\Sweepfield\\";
+    grid->SetCells(1, 1, path);
+    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    const int oldRight = 41 + 40;
+    const int newRight = 41 + grid->GetColWidths(1);
+    ASSERT_GT(newRight, oldRight + 20);
+    const COLORREF blue = RGB(0, 0, 255);
+    EXPECT_GT(Ink(oldRight + 1, kStride, newRight, kStride + kRowHeight, blue), 20);
+    int last = -1;
+    for (int x = oldRight; x < newRight; ++x)
+        if (Ink(x, kStride, x + 1, kStride + kRowHeight, blue)) last = x;
+    EXPECT_GT(last, (oldRight + newRight) / 2);
+}
+
 TEST_F(XStringGridTest, RowsOutOfViewWidenNothingUntilTheyAreShown) {
     AddRows(100, "x");
     const std::string longName = "un nombre de fichero bastante largo.txt";

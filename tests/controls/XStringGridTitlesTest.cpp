@@ -70,6 +70,14 @@ TEST_F(GridTitles, AClickNeedsThePressAndTheReleaseOnTheSameTitle) {
     EXPECT_EQ(clicks, (std::vector<int>{1, 2, 2}));
 }
 
+TEST_F(GridTitles, WithoutAFixedRowTheFirstRowHasNoTitles) {
+    grid->SetFixedRows(0);
+    const POINT first = Title(1);
+    test::ClickAt(first.x, first.y);
+    test::Pump(100);
+    EXPECT_TRUE(clicks.empty());
+}
+
 TEST_F(GridTitles, TheSortedColumnShowsATrianglePointingItsWay) {
     test::Canvas32 pic(400, 200, RGB(1, 2, 3));
     auto paint = [&] {
@@ -112,6 +120,14 @@ TEST_F(GridTitles, TheSortedColumnShowsATrianglePointingItsWay) {
     EXPECT_TRUE(redRows(1).empty());
     grid->SetSortMark(3, TSortMark::smNone);
     EXPECT_EQ(grid->GetSortColumn(), -1);
+
+    // A new mark asks for the title row to be painted again.
+    ::UpdateWindow(grid->GetHandle());
+    grid->SetSortMark(2, TSortMark::smDescending);
+    RECT update{};
+    ASSERT_TRUE(::GetUpdateRect(grid->GetHandle(), &update, FALSE));
+    EXPECT_EQ(update.top, 0);
+    EXPECT_GE(update.bottom, kRowHeight);
 }
 
 }  // namespace

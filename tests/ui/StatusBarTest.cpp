@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/SystemCalls.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/StatusBar.h"
@@ -136,25 +137,39 @@ TEST_F(StatusBarTest, WithATextIntervalTheLatestTextsStillArriveAlsoFromABusyPro
     TStatusPanel* folder = bar->GetPanels()->GetItem(4);
 
     // A burst of changes, as a search makes them: the first goes at once,
-    // the last once messages are handled.
+    // the last once messages are handled. The clock is held for the burst,
+    // so that it is one burst however slowly this process runs.
     setTexts = 0;
-    for (int i = 1; i <= 1000; ++i) count->SetText(std::to_string(i));
+    {
+        test::HeldClock clock(::GetTickCount() + 100000);
+        ASSERT_TRUE(clock.Active());
+        for (int i = 1; i <= 1000; ++i) count->SetText(std::to_string(i));
+    }
     EXPECT_EQ(count->GetText(), "1000");
     EXPECT_EQ(setTexts, 1);
     EXPECT_EQ(WindowText(0), "\t\t1");
     EXPECT_TRUE(test::PumpUntil([&] { return WindowText(0) == "\t\t1000"; }, 1000));
     EXPECT_EQ(setTexts, 2);
 
-    // A program that handles no messages still shows a text every interval.
-    setTexts = 0;
+    // A program that handles no messages still shows a text once per
+    // interval: the change that comes first after it goes at once, carrying
+    // the latest text. The clock moves one millisecond a change.
     std::string last;
-    const DWORD start = ::GetTickCount();
-    for (int i = 0; ::GetTickCount() - start < 350; ++i) {
-        last = "C:\\carpeta" + std::to_string(i) + "\\";
-        folder->SetText(last);
+    {
+        test::HeldClock clock(::GetTickCount() + 100000);
+        ASSERT_TRUE(clock.Active());
+        folder->SetText("C:\\");  // long after the last text: at once
+        setTexts = 0;
+        std::vector<std::string> shown;
+        for (int ms = 1; ms <= 350; ++ms) {
+            clock.Advance(1);
+            last = "C:\\carpeta" + std::to_string(ms) + "\\";
+            folder->SetText(last);
+            if (setTexts > static_cast<int>(shown.size())) shown.push_back(WindowText(4));
+        }
+        EXPECT_EQ(shown, (std::vector<std::string>{"C:\\carpeta100\\", "C:\\carpeta200\\", "C:\\carpeta300\\"}));
+        EXPECT_EQ(setTexts, 3);
     }
-    EXPECT_GE(setTexts, 2);  // about one per 100 ms; fewer if this process was held up
-    EXPECT_LE(setTexts, 5);
 
     // Without an interval every change goes at once again.
     bar->SetTextInterval(0);
