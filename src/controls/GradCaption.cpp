@@ -283,7 +283,12 @@ LRESULT CALLBACK TGradientCaption::SubclassProc(HWND wnd, UINT msg, WPARAM wPara
     auto* self = reinterpret_cast<TGradientCaption*>(data);
     if (msg == WM_NCDESTROY) {
         ::RemoveWindowSubclass(wnd, SubclassProc, kCaptionSubclassId);
-        if (self->wnd_ == wnd) self->wnd_ = nullptr;
+        if (self->wnd_ == wnd) {
+            self->wnd_ = nullptr;
+            // What the bar heard of this window's activation says nothing of
+            // the form's next window.
+            self->activeKnown_ = false;
+        }
         return ::DefSubclassProc(wnd, msg, wParam, lParam);
     }
     TMessage m{msg, wParam, lParam, 0};

@@ -957,6 +957,32 @@ TEST(GradientCaption, IsHookedAgainWhenTheFormsWindowWasMadeAnewWhileLoading) {
     EXPECT_EQ(barColour(), Plain(clRed));
 }
 
+LRESULT CALLBACK ListenForActivation(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR told) {
+    if (msg == WM_NCACTIVATE) reinterpret_cast<std::vector<WPARAM>*>(told)->push_back(wParam);
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+TEST(GradientCaption, GoingTellsTheFormsNewWindowItsOwnActivation) {
+    // The form's window is made anew at run time; the old one's going told
+    // the bar "inactive", and the new one is the active window.
+    auto* form = new CaptionForm(Application);
+    auto* gc = NewComponent<TGradientCaption>(form, "GradientCaption1");
+    gc->EndLoading();
+    form->Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return ::GetActiveWindow() == form->GetHandle(); }));
+    form->RecreateWnd();
+    HWND wnd = form->GetHandle();
+    ::SetForegroundWindow(wnd);
+    ASSERT_TRUE(test::PumpUntil([&] { return ::GetActiveWindow() == wnd; }));
+    // What the bar says to the system as it goes.
+    std::vector<WPARAM> told;
+    ::SetWindowSubclass(wnd, ListenForActivation, 0x7E57, reinterpret_cast<DWORD_PTR>(&told));
+    delete gc;
+    ::RemoveWindowSubclass(wnd, ListenForActivation, 0x7E57);
+    EXPECT_EQ(told, std::vector<WPARAM>{TRUE});
+    delete form;
+}
+
 TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
     CaptionForm form(Application);
     TGradientCaption* gc = MakeCaption(form);
