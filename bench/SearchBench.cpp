@@ -247,13 +247,15 @@ std::uint64_t HeapBytes() {
 }
 
 // How long the window's thread takes to handle a message posted to it: a
-// thread posts one every 5 ms with the time it was posted.
+// thread posts one every 5 ms with the time it was posted. Only messages
+// posted while the search runs (until Stop) count.
 class PostedLatency {
 public:
     PostedLatency()
         : window_(ui::UtilityWindow::MessageOnly, [this](UINT msg, WPARAM, LPARAM) {
               if (msg != WM_APP) return false;
-              latencies_.push_back(Now() - posted_[handled_++ % kSlots]);
+              const double posted = posted_[handled_++ % kSlots];
+              if (posted < stopped_) latencies_.push_back(Now() - posted);
               return true;
           }) {}
     void Start() {
@@ -268,6 +270,7 @@ public:
         });
     }
     void Stop() {
+        stopped_ = Now();
         stop_ = true;
         poster_.join();
         while (handled_ < sent_) Application->HandleMessage();
@@ -286,6 +289,7 @@ private:
     std::atomic<std::size_t> sent_{0};
     std::size_t handled_ = 0;
     double posted_[kSlots] = {};
+    double stopped_ = 1e300;
     std::vector<double> latencies_;
 };
 
@@ -356,10 +360,10 @@ int main() {
             takeIn(sender);
             longestTick = std::max(longestTick, Now() - start);
             ++ticks;
+            if (!Main->Busy()) latency.Stop();  // the search is over
         };
         latency.Start();
         TimedSearch(tree);
-        latency.Stop();
         Main->WorkTimer->OnTimer = takeIn;
         std::printf("%-44s %9.1f ms   (%d ticks)\n", "  longest intake of results", longestTick * 1e3, ticks);
         const double p99 = latency.Percentile(0.99), worst = latency.Percentile(1.0);

@@ -88,8 +88,11 @@ void TMain::WorkTimerTimer(TObject*) {
 }
 
 void TMain::SearchProgress() {
+    // A bounded share each time, so the window never waits long for its
+    // turn; the ticks come often enough to keep up with the search.
+    constexpr std::size_t kRowsPerTick = 3000;
     std::vector<sweep::FoundRow> found;
-    const bool over = search_->Collect(found);
+    const bool over = search_->Collect(found, kRowsPerTick);
     ShowFound(found);
     SetPanel(pnActivity, search_->CurrentFolder());
     if (!over) return;
@@ -114,7 +117,8 @@ void TMain::ShowFound(std::vector<sweep::FoundRow>& found) {
         totalBytes_ += r.file.size;
         listed_.push_back(Listed{std::move(r.file), r.pattern, nextSeq_++});
         TGridRow row;
-        row.Cells = {std::move(r.name), std::move(r.folder), std::move(r.size), std::move(r.modified)};
+        row.Cells.reserve(4);
+        for (std::string* text : {&r.name, &r.folder, &r.size, &r.modified}) row.Cells.push_back(std::move(*text));
         row.Data = &listed_.back();
         byPattern[static_cast<std::size_t>(r.pattern)].push_back(std::move(row));
     }

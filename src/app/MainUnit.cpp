@@ -291,7 +291,7 @@ void DefineMain(TMain& f) {
 
     f.WorkTimer = NewComponent<TTimer>(&f, "WorkTimer");
     f.WorkTimer->SetEnabled(false);
-    f.WorkTimer->SetInterval(100);
+    f.WorkTimer->SetInterval(40);
     f.WorkTimer->OnTimer = Bind(&f, &TMain::WorkTimerTimer);
 
     f.GradientCaption1 = NewComponent<TGradientCaption>(&f, "GradientCaption1");

@@ -28,11 +28,16 @@ struct Search::Node {
     std::string text;                          // the path as the rows show it
     std::vector<std::unique_ptr<Node>> children;
     std::vector<FoundRow> results;
+    std::size_t resultsOut = 0;  // handed out so far
     bool read = false;
     bool handedOut = false;
 };
 
 namespace {
+
+// How long the one who collects may go without collecting before the search
+// leaves it more of the machine.
+constexpr std::chrono::milliseconds kWindowLate{60};
 
 bool HasWildcard(std::wstring_view s) { return s.find_first_of(L"*?") != std::wstring_view::npos; }
 
@@ -122,6 +127,8 @@ std::size_t Search::FoldersRead() const {
 }
 
 void Search::Work() {
+    // The window's thread goes first: the search only ever waits for it.
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     for (;;) {
         Node* node;
         {
@@ -135,6 +142,9 @@ void Search::Work() {
             currentFolder_ = node->text;
         }
         Read(*node);
+        // A window that has not taken what was found for a while is short of
+        // time: the search gives it some before the next folder.
+        if (std::chrono::steady_clock::now() - lastCollect_.load() > kWindowLate) ::Sleep(2);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             node->read = true;
@@ -247,13 +257,21 @@ void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& 
     }
 }
 
-bool Search::Collect(std::vector<FoundRow>& out) {
+bool Search::Collect(std::vector<FoundRow>& out, std::size_t most) {
+    lastCollect_ = std::chrono::steady_clock::now();
     std::lock_guard<std::mutex> lock(mutex_);
-    while (!cursor_.empty()) {
+    std::size_t room = most;
+    while (!cursor_.empty() && room) {
         auto& [node, next] = cursor_.back();
         if (!node->handedOut) {
             if (!node->read) break;
-            std::move(node->results.begin(), node->results.end(), std::back_inserter(out));
+            // A folder's rows may go out over several calls.
+            const std::size_t count = std::min(room, node->results.size() - node->resultsOut);
+            const auto from = node->results.begin() + static_cast<std::ptrdiff_t>(node->resultsOut);
+            std::move(from, from + static_cast<std::ptrdiff_t>(count), std::back_inserter(out));
+            node->resultsOut += count;
+            room -= count;
+            if (node->resultsOut < node->results.size()) break;
             node->results.clear();
             node->results.shrink_to_fit();
             node->handedOut = true;
@@ -265,6 +283,7 @@ bool Search::Collect(std::vector<FoundRow>& out) {
             cursor_.pop_back();
         }
     }
+    if (!room && !cursor_.empty()) return false;  // more to hand out at once
     // Stopped: the folders not read by now never will be.
     return cursor_.empty() || (stop_ && reading_ == 0);
 }

@@ -16,8 +16,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -59,9 +61,9 @@ public:
     // in order are still handed out.
     void Stop();
     // Appends the results that are now in their final place, in walk order
-    // (group them by pattern to get the rows' order). True once the walk is
-    // over and everything has been handed out.
-    bool Collect(std::vector<FoundRow>& out);
+    // (group them by pattern to get the rows' order), at most `most` of
+    // them. True once the walk is over and everything has been handed out.
+    bool Collect(std::vector<FoundRow>& out, std::size_t most = SIZE_MAX);
     // The folder read most recently, as text.
     std::string CurrentFolder() const;
     // How many folders have been read so far.
@@ -92,6 +94,7 @@ private:
     std::vector<std::pair<Node*, std::size_t>> cursor_;  // where the hand-out stands in the walk
     std::string currentFolder_;
     std::atomic<bool> stop_{false};
+    std::atomic<std::chrono::steady_clock::time_point> lastCollect_{std::chrono::steady_clock::now()};
     std::vector<std::thread> threads_;
 };
 

@@ -15,7 +15,7 @@ constexpr UINT kDragScrollMs = 60;
 // most this often. A search appends rows all the time, and every
 // SetScrollInfo draws the bar at once (some 2 ms each under Wine).
 constexpr UINT_PTR kScrollBarTimer = 2;
-constexpr UINT kScrollBarMs = 100;
+constexpr UINT kScrollBarMs = 250;
 constexpr int kHorzLine = 16;  // pixels per horizontal scroll-bar line
 
 // Where a cell's text lies in its row's texts: [begin, end), or begin past

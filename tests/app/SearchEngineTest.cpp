@@ -62,8 +62,8 @@ void MakeTree(const std::wstring& root, unsigned seed) {
 // Every row of a search, in the order the window shows them: pattern by
 // pattern, each pattern's rows in the order handed out.
 std::vector<OracleRow> RowsOf(sweep::Search& search, std::vector<std::vector<OracleRow>>* byPattern = nullptr,
-                              std::vector<sweep::FoundRow> found = {}) {
-    while (!search.Collect(found)) ::Sleep(1);
+                              std::vector<sweep::FoundRow> found = {}, std::size_t most = SIZE_MAX) {
+    while (!search.Collect(found, most)) ::Sleep(most == SIZE_MAX ? 1 : 0);
     std::vector<std::vector<OracleRow>> buckets;
     for (const sweep::FoundRow& r : found) {
         if (buckets.size() <= static_cast<std::size_t>(r.pattern)) buckets.resize(static_cast<std::size_t>(r.pattern) + 1);
@@ -106,6 +106,9 @@ TEST_F(OneWalk, GivesTheRowsOfOneWalkPerPatternRowForRow) {
             r.threads = threads;
             sweep::Search search(r);
             EXPECT_EQ(RowsOf(search), expected) << threads << " threads";
+            // Taken a few at a time, as the window takes them.
+            sweep::Search again(r);
+            EXPECT_EQ(RowsOf(again, nullptr, {}, 7), expected) << threads << " threads, 7 at a time";
         }
     }
 }

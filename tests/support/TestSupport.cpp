@@ -174,6 +174,20 @@ void PressAltKey(WORD vk) {
     Pump(20);
 }
 
+void PressKeys(std::initializer_list<WORD> vks) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : vks)
+        for (bool up : {false, true}) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(in);
+        }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Pump(20);
+}
+
 void TypeText(const std::string& text) {
     for (wchar_t c : ui::Wide(text)) {
         SHORT vk = ::VkKeyScanW(c);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -62,6 +63,9 @@ void ShiftClickAt(int x, int y);
 void PressKey(WORD vk, bool shift = false, bool ctrl = false);
 // A key pressed with Alt held (Alt+F4).
 void PressAltKey(WORD vk);
+// Several keys pressed one after another, queued all at once: the program
+// sees the later ones only after it has handled the first.
+void PressKeys(std::initializer_list<WORD> vks);
 void TypeText(const std::string& text);
 // Screen coordinates of a point of a control's client area.
 POINT ScreenPointOf(const TControl* control, int x, int y);
