@@ -68,7 +68,9 @@ void TMain::StartButtonClick(TObject*) {
 }
 
 void TMain::ClearResults() {
-    xgFoundFiles->SetRowCount(2);
+    // The old rows are freed on a thread of their own.
+    release_.Release(xgFoundFiles->CutRows(2), std::move(listed_));
+    listed_.clear();
     for (int col = 0; col < 4; ++col) xgFoundFiles->SetCells(col, 1, "");
     xgFoundFiles->SetRowData(1, nullptr);
     xgFoundFiles->SetSortMark(-1, TSortMark::smNone);
@@ -76,7 +78,6 @@ void TMain::ClearResults() {
     xgFoundFiles->SetRow(1);
     xgFoundFiles->ClearSelection();
     xgFoundFiles->ScrollToTopLeft();
-    listed_.clear();
     rowsPerPattern_.clear();
     nextSeq_ = 0;
     totalBytes_ = 0;

@@ -18,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/BackgroundRelease.h"
 #include "app/DeletionJob.h"
 #include "app/FoundFile.h"
 #include "app/SearchEngine.h"
@@ -155,6 +156,7 @@ private:
     std::uint32_t nextSeq_ = 0;
     std::int64_t totalBytes_ = 0;      // of the files listed
     std::unique_ptr<sweep::Search> search_;
+    sweep::BackgroundRelease release_;  // the rows of the last search, going
 
     std::unique_ptr<sweep::DeletionJob> deletion_;
     std::vector<Listed*> removing_;    // the files of the job, in its order

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "ui/SysUtils.h"
@@ -237,16 +238,25 @@ void TStringGrid::SetColCount(int count) {
 void TStringGrid::SetRowCount(int count) {
     count = std::max(count, fixedRows_ + 1);
     const int old = GetRowCount();
-    if (count == old) return;
-    rows_.resize(static_cast<std::size_t>(count));
     if (count < old) {
-        ClampSelection();
-        ClampView();
-        InvalidateFromRow(count);
-    } else {
+        CutRows(count);
+    } else if (count > old) {
+        rows_.resize(static_cast<std::size_t>(count));
         InvalidateRows(old, count - 1);
+        RequestScrollBarUpdate();
     }
+}
+
+std::vector<TStringGrid::Row> TStringGrid::CutRows(int first) {
+    first = std::max(first, fixedRows_ + 1);
+    if (first >= GetRowCount()) return {};
+    std::vector<Row> cut(std::make_move_iterator(rows_.begin() + first), std::make_move_iterator(rows_.end()));
+    rows_.erase(rows_.begin() + first, rows_.end());
+    ClampSelection();
+    ClampView();
+    InvalidateFromRow(first);
     RequestScrollBarUpdate();
+    return cut;
 }
 
 void TStringGrid::SetFixedCols(int count) {

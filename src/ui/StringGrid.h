@@ -81,6 +81,12 @@ int GridRowAfterRemoval(int row, int first, int count);
 
 class TStringGrid : public TCustomControl {
 public:
+    // A row as the grid keeps it.
+    struct Row {
+        std::string texts;  // each cell's text followed by a zero; missing cells read as empty
+        const void* data = nullptr;
+    };
+
     explicit TStringGrid(TComponent* owner);
     ~TStringGrid() override;
 
@@ -89,6 +95,10 @@ public:
     // Never below FixedRows + 1: there is always a row that is not fixed.
     int GetRowCount() const { return static_cast<int>(rows_.size()); }
     void SetRowCount(int count);
+    // Takes the rows from `first` on out of the grid, as SetRowCount(first)
+    // drops them, and hands them over: freeing 100,000 rows takes a while,
+    // which the caller may spend elsewhere.
+    std::vector<Row> CutRows(int first);
     int GetFixedCols() const { return fixedCols_; }
     void SetFixedCols(int count);
     int GetFixedRows() const { return fixedRows_; }
@@ -202,10 +212,6 @@ protected:
     void ColorChanged() override;
 
 private:
-    struct Row {
-        std::string texts;  // each cell's text followed by a zero; missing cells read as empty
-        const void* data = nullptr;
-    };
     struct Cell {
         int col, row;
         bool operator==(const Cell& o) const { return col == o.col && row == o.row; }

@@ -86,6 +86,17 @@ TEST_F(GridRows, NothingOfTheRowsThatWentStaysOnTheScreen) {
     ASSERT_GT(DarkPixelsBelowRow(3), 0);
     grid->DeleteRow(2);
     EXPECT_EQ(DarkPixelsBelowRow(3), 0) << "DeleteRow";
+
+    // Rows cut out are handed over whole, in order.
+    Fill(12);
+    ASSERT_GT(DarkPixelsBelowRow(6), 0);
+    const std::vector<TStringGrid::Row> cut = grid->CutRows(7);
+    EXPECT_EQ(DarkPixelsBelowRow(7), 0) << "CutRows";
+    ASSERT_EQ(cut.size(), 6u);
+    EXPECT_EQ(cut.front().data, Tag(7));
+    EXPECT_EQ(cut.back().data, Tag(12));
+    EXPECT_EQ(cut.back().texts.substr(0, 14), "WWWWWWWWWWWW12");
+    EXPECT_EQ(grid->GetRowCount(), 7);
 }
 
 TEST_F(GridRows, DataMovesWithItsRowAndTheSelectionStaysOnItsRows) {
