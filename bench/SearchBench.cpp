@@ -4,8 +4,8 @@
 // the best of a few runs, since on a shared machine everything else only
 // ever adds time. The figures and their targets:
 //   default list - a search with the pattern list the program ships, over a
-//                  generated tree of 60,000 entries in 3,000 folders, from the
-//                  click to the end, against one bare single-threaded walk
+//                  generated tree of 60,000 entries in 3,000 folders, from
+//                  "Seguir" in the folder chooser to the end, against one bare single-threaded walk
 //                  with FindFirstFileW ("*" for the entries, then "*" again
 //                  for the sub-folders of each folder) that makes the four
 //                  texts of a row for every entry: at most 0.6;
@@ -213,20 +213,21 @@ std::vector<std::string> DefaultPatterns() {
 }
 
 // A click on "Comenzar búsqueda"; the chooser, shown because
-// "Seleccionar directorio de inicio" is checked, is answered at once. Returns
-// once the search is over.
+// "Seleccionar directorio de inicio" is checked, is answered at once with
+// "Seguir". Returns once the search is over, with the time from "Seguir" to
+// the end: what the user waits for.
 std::wstring startFolder;
+double seguirAt = 0;
 
 double TimedSearch(const std::wstring& folder) {
     startFolder = folder;
     TControl* b = Main->StartButton;
     const LPARAM at = MAKELPARAM(b->GetLeft() + b->GetWidth() / 2, b->GetTop() + b->GetHeight() / 2);
     HWND panel = Main->Panel1->GetHandle();
-    const double start = Now();
     ::SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::SendMessageW(panel, WM_LBUTTONUP, 0, at);
     while (Main->Busy()) Application->HandleMessage();
-    return Now() - start;
+    return Now() - seguirAt;
 }
 
 int ResultCount() { return Main->xgFoundFiles->GetRowCount() - 2; }
@@ -305,6 +306,7 @@ int main() {
     Main->SelectHomeDir->SetChecked(true);
     ChooseDir->OnShow = [](TObject*) {
         ChooseDir->DirectoryListBox1->SetDirectory(ui::Utf8(startFolder));
+        seguirAt = Now();
         ChooseDir->FlatButton1Click(ChooseDir->FlatButton1);
     };
     Application->ProcessMessages();
@@ -360,12 +362,12 @@ int main() {
             takeIn(sender);
             longestTick = std::max(longestTick, Now() - start);
             ++ticks;
-            if (!Main->Busy()) latency.Stop();  // the search is over
         };
         latency.Start();
         TimedSearch(tree);
+        latency.Stop();  // the search is over
         Main->WorkTimer->OnTimer = takeIn;
-        std::printf("%-44s %9.1f ms   (%d ticks)\n", "  longest intake of results", longestTick * 1e3, ticks);
+        std::printf("%-44s %9.1f ms   (%d ticks)\n", "  longest intake of results at a tick", longestTick * 1e3, ticks);
         const double p99 = latency.Percentile(0.99), worst = latency.Percentile(1.0);
         std::printf("window's thread during a search: %zu posted messages\n", latency.Count());
         std::printf("%-44s %9.1f ms   target 50    %s\n", "  99 % handled within", p99 * 1e3, p99 <= 0.05 ? "met" : "MISSED");

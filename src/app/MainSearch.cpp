@@ -62,7 +62,8 @@ void TMain::StartButtonClick(TObject*) {
     SetPanel(pnTotal, "0");
     SetPanel(pnActivity, "");
     Screen->SetCursor(crAppStart);
-    search_ = std::make_unique<sweep::Search>(std::move(request));
+    search_ = std::make_unique<sweep::Search>(std::move(request),
+                                              [over = searchOver_.Handle()] { ::PostMessageW(over, WM_APP, 0, 0); });
     idle.searching = true;
     WorkTimer->SetEnabled(true);
 }

@@ -41,6 +41,7 @@
 #include "ui/StatusBar.h"
 #include "ui/StringGrid.h"
 #include "ui/Timer.h"
+#include "ui/UtilityWindow.h"
 
 class TMain : public TForm {
 public:
@@ -155,6 +156,14 @@ private:
     std::vector<int> rowsPerPattern_;  // rows shown so far, pattern by pattern
     std::uint32_t nextSeq_ = 0;
     std::int64_t totalBytes_ = 0;      // of the files listed
+    // Takes in the end of a search as soon as it comes, not at the next
+    // tick; but keys and clicks already waiting go first (an Esc pressed
+    // before then still stops the search), and the tick takes the end in.
+    ui::UtilityWindow searchOver_{ui::UtilityWindow::MessageOnly, [this](UINT msg, WPARAM, LPARAM) {
+                                      if (msg != WM_APP) return false;
+                                      if (search_ && !HIWORD(::GetQueueStatus(QS_INPUT))) SearchProgress();
+                                      return true;
+                                  }};
     std::unique_ptr<sweep::Search> search_;
     sweep::BackgroundRelease release_;  // the rows of the last search, going
 

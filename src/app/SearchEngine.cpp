@@ -64,7 +64,8 @@ FILETIME AsFileTime(std::uint64_t ticks) {
 
 }  // namespace
 
-Search::Search(SearchRequest request) : request_(std::move(request)) {
+Search::Search(SearchRequest request, std::function<void()> over)
+    : request_(std::move(request)), over_(std::move(over)) {
     for (std::size_t i = 0; i < request_.patterns.size(); ++i) {
         const std::wstring& pattern = request_.patterns[i];
         const std::size_t slash = pattern.find_last_of(L"\\/");
@@ -100,7 +101,12 @@ Search::Search(SearchRequest request) : request_(std::move(request)) {
     cursor_.emplace_back(root_.get(), 0);
 
     const int threads = std::max(1, request_.threads);
-    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    working_ = threads;
+    for (int i = 0; i < threads; ++i)
+        threads_.emplace_back([this] {
+            Work();
+            if (--working_ == 0 && over_) over_();
+        });
 }
 
 Search::~Search() {

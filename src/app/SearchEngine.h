@@ -20,6 +20,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -51,7 +52,10 @@ struct FoundRow {
 
 class Search {
 public:
-    explicit Search(SearchRequest request);
+    // `over`, if given, is called once, on a search thread, when the walk is
+    // over (or stopped) and no folder is being read any more: from then on
+    // Collect hands out everything that is left.
+    explicit Search(SearchRequest request, std::function<void()> over = {});
     // Stops the walk and waits for the folders being read.
     ~Search();
     Search(const Search&) = delete;
@@ -95,6 +99,8 @@ private:
     std::string currentFolder_;
     std::atomic<bool> stop_{false};
     std::atomic<std::chrono::steady_clock::time_point> lastCollect_{std::chrono::steady_clock::now()};
+    std::function<void()> over_;
+    std::atomic<int> working_{0};  // threads not yet done
     std::vector<std::thread> threads_;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 #include <set>
 #include <map>
@@ -166,6 +167,21 @@ TEST_F(OneWalk, AStoppedSearchKeepsAPrefixOfEachPatternsRows) {
         EXPECT_TRUE(std::equal(some[p].begin(), some[p].end(), all[p].begin())) << "pattern " << p;
     }
     EXPECT_TRUE(search.Stopped());
+}
+
+TEST_F(OneWalk, TheEndIsToldOnceWhenEverythingCanBeHandedOut) {
+    MakeTree(root, 3);
+    for (bool stop : {false, true}) {
+        std::atomic<int> told{0};
+        {
+            sweep::Search search(Request({L"*"}, 3), [&] { ++told; });
+            if (stop) search.Stop();
+            while (told == 0) ::Sleep(1);
+            std::vector<sweep::FoundRow> found;
+            EXPECT_TRUE(search.Collect(found)) << (stop ? "stopped" : "the whole walk");
+        }
+        EXPECT_EQ(told, 1);
+    }
 }
 
 TEST_F(OneWalk, FoldersAreReadDepthFirstSoWhatIsReadCanBeShown) {
