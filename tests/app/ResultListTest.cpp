@@ -175,6 +175,20 @@ TEST_F(ResultList, EscStopsASearchAndKeepsWhatItFoundInOrder) {
     ExpectIdleButtons();
 }
 
+TEST_F(ResultList, AnEscPressedBeforeTheWindowTakesInTheEndStillStops) {
+    tree.MakeFile("a.bin", 1);
+    UsePatterns({"*.bin"});
+    StartSearchIn(tree.path());
+    // The walk is over and has told the window, which has not looked yet;
+    // then the user presses Esc.
+    MSG told;
+    for (int i = 0; i < 5000 && !::PeekMessageW(&told, nullptr, WM_APP, WM_APP, PM_NOREMOVE); ++i) ::Sleep(1);
+    test::PressKey(VK_ESCAPE);
+    WaitUntilIdle();
+    EXPECT_EQ(Panel(4), "Detenido");
+    EXPECT_EQ(ResultNames(), Texts{"a.bin"});
+}
+
 TEST_F(ResultList, EscStopsADeletionAfterTheFileInHand) {
     FindFiles(200);
     const Texts names = ResultNames();
