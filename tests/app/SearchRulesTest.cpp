@@ -5,13 +5,9 @@
 #include <fstream>
 
 #include "app/SearchRules.h"
+#include "support/PatternRows.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
-
-namespace sweep {
-bool operator==(const PatternRow& a, const PatternRow& b) { return a.pattern == b.pattern && a.mode == b.mode; }
-std::ostream& operator<<(std::ostream& o, const PatternRow& r) { return o << "{" << r.pattern << "|" << r.mode << "}"; }
-}  // namespace sweep
 
 using namespace sweep;
 
