@@ -46,7 +46,7 @@ elif [ -z "${DISPLAY:-}" ]; then
     sf_start_xvfb 88
 fi
 
-sf_prefix_version=2   # raise when the settings below change; old prefixes are updated
+sf_prefix_version=3   # raise when the settings below change; old prefixes are updated
 
 sf_make_prefix() {
     local stamp="$WINEPREFIX/.sweepfield-ready"
@@ -73,6 +73,11 @@ sf_make_prefix() {
     # start their gradient at black, where Wine's default black text is lost.
     wine reg add 'HKCU\Control Panel\Colors' /v TitleText /t REG_SZ /d "255 255 255" /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Colors' /v InactiveTitleText /t REG_SZ /d "212 208 200" /f >/dev/null 2>&1
+    if [ "$sf_kind" = test ]; then
+        # A test that crashes ends at once with its backtrace on its output,
+        # instead of waiting behind the crash dialog for ctest's timeout.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    fi
     wineserver -k 2>/dev/null || true   # writes the registry out; a persistent server never ends by itself
     echo "$sf_prefix_version" >"$stamp"
 }

@@ -1,6 +1,7 @@
 #include "app/FolderListing.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace sweep {
 
@@ -15,11 +16,38 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 std::uint64_t Ticks(const LARGE_INTEGER& t) { return static_cast<std::uint64_t>(t.QuadPart); }
 
-struct ThreadBuffer {
-    std::unique_ptr<char[]> data{new char[kBufferSize]};
-    bool inUse = false;
+// The listing buffers not in use. A fresh 64 KB block costs a trip to the
+// system under Wine, every folder of a walk would pay it. (Not a
+// thread_local buffer: MinGW's emulated thread storage may be freed before
+// its objects' destructors run at thread exit.)
+class BufferPool {
+public:
+    std::unique_ptr<char[]> Take() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!free_.empty()) {
+                std::unique_ptr<char[]> buffer = std::move(free_.back());
+                free_.pop_back();
+                return buffer;
+            }
+        }
+        return std::unique_ptr<char[]>(new char[kBufferSize]);
+    }
+    void Give(std::unique_ptr<char[]> buffer) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (buffer && free_.size() < kKept) free_.push_back(std::move(buffer));
+    }
+
+private:
+    static constexpr std::size_t kKept = 16;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<char[]>> free_;
 };
-thread_local ThreadBuffer threadBuffer;
+
+BufferPool& Buffers() {
+    static BufferPool& pool = *new BufferPool;  // never destroyed: readers may outlive the statics
+    return pool;
+}
 
 }  // namespace
 
@@ -46,7 +74,8 @@ FolderReader::FolderReader(std::wstring_view folder) {
 }
 
 FolderReader::~FolderReader() {
-    if (ownsThreadBuffer_) threadBuffer.inUse = false;
+    Buffers().Give(std::move(buffer_));
+    for (std::unique_ptr<char[]>& batch : kept_) Buffers().Give(std::move(batch));
 }
 
 std::wstring FolderReader::FinalPath() const { return handle_ ? FinalPathOf(handle_.get()) : std::wstring(); }
@@ -58,17 +87,9 @@ DWORD FolderReader::VolumeSerial() const {
 
 bool FolderReader::ReadBatch(bool restart, char* into) {
     if (!handle_) return false;
-    if (!buffer_) {
-        if (!threadBuffer.inUse) {
-            threadBuffer.inUse = ownsThreadBuffer_ = true;
-            buffer_ = threadBuffer.data.get();
-        } else {
-            ownBuffer_.reset(new char[kBufferSize]);
-            buffer_ = ownBuffer_.get();
-        }
-    }
+    if (!buffer_) buffer_ = Buffers().Take();
     if (::GetFileInformationByHandleEx(handle_.get(), restart ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo,
-                                       into ? into : buffer_, static_cast<DWORD>(kBufferSize))) {
+                                       into ? into : buffer_.get(), static_cast<DWORD>(kBufferSize))) {
         error_ = ERROR_SUCCESS;
         return true;
     }
@@ -102,16 +123,19 @@ bool FolderReader::ReadAll(std::vector<DirEntryView>& entries) {
     for (bool restart = true;; restart = false) {
         char* into = nullptr;
         if (!restart) {
-            kept_.emplace_back(new char[kBufferSize]);
+            kept_.push_back(Buffers().Take());
             into = kept_.back().get();
         }
         if (!ReadBatch(restart, into)) {
-            if (into) kept_.pop_back();
+            if (into) {
+                Buffers().Give(std::move(kept_.back()));
+                kept_.pop_back();
+            }
             break;
         }
         for (std::size_t at = 0;;) {
             DirEntryView e;
-            const std::size_t next = Decode(into ? into : buffer_, at, e);
+            const std::size_t next = Decode(into ? into : buffer_.get(), at, e);
             entries.push_back(e);
             if (!next) break;
             at += next;

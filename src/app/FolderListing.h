@@ -68,7 +68,7 @@ public:
             restart = false;
             for (std::size_t at = 0;;) {
                 DirEntryView e;
-                std::size_t next = Decode(buffer_, at, e);
+                std::size_t next = Decode(buffer_.get(), at, e);
                 onEntry(static_cast<const DirEntryView&>(e));
                 if (!next) break;
                 at += next;
@@ -92,13 +92,10 @@ private:
 
     ui::KernelHandle handle_;
     DWORD error_ = ERROR_SUCCESS;
-    // A listing is read into the thread's own buffer, reused from folder to
-    // folder; a reader made while another one of the thread holds it gets
-    // a buffer of its own.
-    char* buffer_ = nullptr;
-    bool ownsThreadBuffer_ = false;
-    std::unique_ptr<char[]> ownBuffer_;
-    std::vector<std::unique_ptr<char[]>> kept_;  // earlier batches, for ReadAll's views
+    // Listing buffers come from a pool and go back to it, reused from folder
+    // to folder.
+    std::unique_ptr<char[]> buffer_;
+    std::vector<std::unique_ptr<char[]>> kept_;  // later batches, for ReadAll's views
 };
 
 // The path an open file or folder has now, as the system resolves it (plain

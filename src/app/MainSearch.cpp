@@ -119,7 +119,7 @@ void TMain::ShowFound(std::vector<sweep::FoundRow>& found) {
         totalBytes_ += r.file.size;
         listed_.push_back(Listed{std::move(r.file), r.pattern, nextSeq_++});
         TGridRow row;
-        row.Cells.reserve(4);
+        row.Cells.reserve(4);  // the texts moved in; a braced list would copy them
         for (std::string* text : {&r.name, &r.folder, &r.size, &r.modified}) row.Cells.push_back(std::move(*text));
         row.Data = &listed_.back();
         byPattern[static_cast<std::size_t>(r.pattern)].push_back(std::move(row));

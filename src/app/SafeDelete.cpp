@@ -39,8 +39,9 @@ struct OpenFileFacts {
     std::wstring volumePath;  // within its volume, as the system tells it for the handle
 };
 
-bool FactsOf(HANDLE handle, OpenFileFacts& facts) {
-    static thread_local std::vector<char> buffer(sizeof(FILE_ALL_INFORMATION) + 32768 * sizeof(wchar_t));
+// `buffer` is kept from call to call: room for the longest path.
+bool FactsOf(HANDLE handle, OpenFileFacts& facts, std::vector<char>& buffer) {
+    if (buffer.empty()) buffer.resize(sizeof(FILE_ALL_INFORMATION) + 32768 * sizeof(wchar_t));
     IO_STATUS_BLOCK io{};
     if (!NT_SUCCESS(::NtQueryInformationFile(handle, &io, buffer.data(), static_cast<ULONG>(buffer.size()),
                                              FileAllInformation)))
@@ -124,7 +125,7 @@ std::optional<RemovalOutcome> Remover::Start(const FoundFile& file) {
     ui::KernelHandle handle = OpenListed(path);
     if (!handle) return OutcomeOfFailedOpen(::GetLastError());
     OpenFileFacts now;
-    if (!FactsOf(handle.get(), now)) return RemovalOutcome::Refused;
+    if (!FactsOf(handle.get(), now, factsBuffer_)) return RemovalOutcome::Refused;
     if (!IsSameFile(file, now) || !OnTheRecordedVolume(file)) return RemovalOutcome::Changed;
     if (!ReachedTheListedName(now, file, path)) return RemovalOutcome::Link;
 
@@ -177,7 +178,7 @@ std::vector<RemovalOutcome> Remover::Confirm() {
         if (s.cleared) {
             ui::KernelHandle again = OpenListed(s.file.Path());
             OpenFileFacts now;
-            if (again && FactsOf(again.get(), now) && IsSameFile(s.file, now)) SetAttributes(again.get(), s.attributes);
+            if (again && FactsOf(again.get(), now, factsBuffer_) && IsSameFile(s.file, now)) SetAttributes(again.get(), s.attributes);
         }
         outcomes.push_back(RemovalOutcome::StillThere);
     }

@@ -68,6 +68,7 @@ private:
     bool OnTheRecordedVolume(const FoundFile& file);
 
     RemovalKind kind_;
+    std::vector<char> factsBuffer_;  // what the system tells of a file, reused
     std::vector<Started> started_;
     const std::wstring* checkedFolder_ = nullptr;
     bool checkedFolderOnVolume_ = false;
