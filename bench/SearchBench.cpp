@@ -13,8 +13,10 @@
 //   growth       - the default list's cost per entry on trees of 15,000,
 //                  60,000 and 240,000 entries: within 1.3 times of each other;
 //   window       - the window's thread while the default list searches the
-//                  60,000 entries: 99 % of the messages posted to it handled
-//                  within 50 ms, none later than 250 ms;
+//                  60,000 entries, from "Seguir" to the end: 99 % of the
+//                  messages posted to it handled within 50 ms, none later
+//                  than 250 ms (the click before, as the chooser opens, is
+//                  shown apart);
 //   deletion     - "Eliminar" on 10,000 selected rows, to the end, against a
 //                  bare loop of SetFileAttributesW and DeleteFileW over the
 //                  same files: at most 1.5;
@@ -248,17 +250,22 @@ std::uint64_t HeapBytes() {
 }
 
 // How long the window's thread takes to handle a message posted to it: a
-// thread posts one every 5 ms with the time it was posted. Only messages
-// posted while the search runs (until Stop) count.
+// thread posts one every 5 ms with the time it was posted. The messages
+// posted from "Seguir" until Stop count for the search; those posted before,
+// from the click on while the chooser opened, count apart.
 class PostedLatency {
 public:
     PostedLatency()
         : window_(ui::UtilityWindow::MessageOnly, [this](UINT msg, WPARAM, LPARAM) {
               if (msg != WM_APP) return false;
               const double posted = posted_[handled_++ % kSlots];
-              if (posted < stopped_) latencies_.push_back(Now() - posted);
+              if (posted >= stopped_) return true;
+              if (posted >= seguirAt) latencies_.push_back(Now() - posted);
+              else beforeSeguir_ = std::max(beforeSeguir_, Now() - posted);
               return true;
           }) {}
+    // The latest of the messages posted before "Seguir".
+    double LatestBeforeSeguir() const { return beforeSeguir_; }
     void Start() {
         stop_ = false;
         poster_ = std::thread([this] {
@@ -291,6 +298,7 @@ private:
     std::size_t handled_ = 0;
     double posted_[kSlots] = {};
     double stopped_ = 1e300;
+    double beforeSeguir_ = 0;
     std::vector<double> latencies_;
 };
 
@@ -369,7 +377,8 @@ int main() {
         Main->WorkTimer->OnTimer = takeIn;
         std::printf("%-44s %9.1f ms   (%d ticks)\n", "  longest intake of results at a tick", longestTick * 1e3, ticks);
         const double p99 = latency.Percentile(0.99), worst = latency.Percentile(1.0);
-        std::printf("window's thread during a search: %zu posted messages\n", latency.Count());
+        std::printf("%-44s %9.1f ms\n", "  the click, as the chooser opens: the latest", latency.LatestBeforeSeguir() * 1e3);
+        std::printf("window's thread during a search, from \"Seguir\": %zu posted messages\n", latency.Count());
         std::printf("%-44s %9.1f ms   target 50    %s\n", "  99 % handled within", p99 * 1e3, p99 <= 0.05 ? "met" : "MISSED");
         std::printf("%-44s %9.1f ms   target 250   %s\n\n", "  the latest", worst * 1e3,
                     worst <= 0.25 ? "met" : "MISSED");
