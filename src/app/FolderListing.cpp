@@ -16,10 +16,10 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 std::uint64_t Ticks(const LARGE_INTEGER& t) { return static_cast<std::uint64_t>(t.QuadPart); }
 
-// The listing buffers not in use. A fresh 64 KB block costs a trip to the
-// system under Wine, every folder of a walk would pay it. (Not a
-// thread_local buffer: MinGW's emulated thread storage may be freed before
-// its objects' destructors run at thread exit.)
+// The listing buffers not in use, kept for the next reader: under Wine a
+// fresh 64 KB block costs a trip to the system, which every folder of a
+// walk would pay. (Not a thread_local buffer: MinGW's emulated thread
+// storage may be freed before its objects' destructors run at thread exit.)
 class BufferPool {
 public:
     std::unique_ptr<char[]> Take() {
