@@ -32,7 +32,7 @@ std::pair<std::size_t, std::size_t> CellSpan(const std::string& texts, int col) 
     return {begin, texts.find('\0', begin)};
 }
 
-std::string JoinTexts(std::vector<std::string>& cells, int count) {
+std::string JoinTexts(const std::vector<std::string>& cells, int count) {
     std::string texts;
     std::size_t length = 0;
     for (int c = 0; c < count && c < static_cast<int>(cells.size()); ++c) length += cells[static_cast<std::size_t>(c)].size() + 1;

@@ -217,18 +217,6 @@ TEST(Application, ControlsWithAHintGetATooltip) {
     EXPECT_EQ(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), before - 1);
 }
 
-// Alt and a letter together, as an accelerator is typed.
-void PressAltWith(WORD vk) {
-    INPUT in[4] = {};
-    const WORD keys[4] = {VK_MENU, vk, vk, VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        in[i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = keys[i];
-        in[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-    }
-    ::SendInput(4, in, sizeof in[0]);
-}
-
 // Clicked into a field with the mouse left resting on it, the user types:
 // the field's hint must not come up over the fields around it, nor stay.
 TEST(Application, AKeyPressTakesTheHintDownUntilTheMouseMoves) {
@@ -261,7 +249,7 @@ TEST(Application, AKeyPressTakesTheHintDownUntilTheMouseMoves) {
 
     test::MouseMoveTo(p.x, p.y);
     ASSERT_TRUE(test::PumpUntil(tipShown, 4000));
-    PressAltWith('B');
+    test::PressAltKey('B');
     EXPECT_TRUE(test::PumpUntil([&] { return !tipShown(); }));
     test::MouseMoveTo(0, 0);
 }
