@@ -24,6 +24,38 @@ bool MakeExactFile(const std::wstring& path, std::uint64_t size) {
     return ok;
 }
 
+bool WriteExactFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = ::CreateFileW(sweep::ExactPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    ::CloseHandle(h);
+    return ok;
+}
+
+std::string ExactContents(const std::wstring& path) {
+    HANDLE h = ::CreateFileW(sweep::ExactPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got) bytes.append(chunk, got);
+    ::CloseHandle(h);
+    return bytes;
+}
+
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    sweep::FolderReader(folder).ForEachEntry([&](const sweep::DirEntryView& e) {
+        if (!sweep::IsDotEntry(e.name)) names.emplace_back(e.name);
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool MakeExactFolder(const std::wstring& path) {
     return ::CreateDirectoryW(sweep::ExactPath(path).c_str(), nullptr) != FALSE;
 }
@@ -129,19 +161,45 @@ bool CanAddTo(const std::wstring& folder) {
 }
 }  // namespace
 
-ImmutableFolder::ImmutableFolder(const std::wstring& path) : path_(path) {
-    const std::string unixPath = UnixPath(path);
-    if (unixPath.empty() || !RunUnix("/usr/bin/chattr", "+i \"" + unixPath + "\"")) return;
-    immutable_ = PumpUntil([&] { return !CanAddTo(path_); });
+ClosedFolder::ClosedFolder(const std::wstring& path, How how) : path_(path), how_(how) {
+    const std::string unixPath = "\"" + UnixPath(path) + "\"";
+    if (unixPath.size() == 2) return;
+    if (how == Immutable) {
+        closed_ = RunUnix("/usr/bin/chattr", "+i " + unixPath) && PumpUntil([&] { return !CanAddTo(path_); });
+        return;
+    }
+    // Wine shows a folder nobody may write to as read-only; root writes there all the same.
+    closed_ = RunUnix("/bin/chmod", "555 " + unixPath) &&
+              PumpUntil([&] { return (::GetFileAttributesW(sweep::ExactPath(path_).c_str()) & FILE_ATTRIBUTE_READONLY) != 0; });
+    if (closed_ && CanAddTo(path_)) closed_ = !Open();
 }
 
-ImmutableFolder::~ImmutableFolder() {
-    if (!immutable_) return;
+bool ClosedFolder::Open() {
     // The folder is removed after this; it must be open to changes again by then.
-    if (RunUnix("/usr/bin/chattr", "-i \"" + UnixPath(path_) + "\"")) PumpUntil([&] { return CanAddTo(path_); });
+    const std::string unixPath = "\"" + UnixPath(path_) + "\"";
+    if (how_ == Immutable) return RunUnix("/usr/bin/chattr", "-i " + unixPath) && PumpUntil([&] { return CanAddTo(path_); });
+    return RunUnix("/bin/chmod", "755 " + unixPath) &&
+           PumpUntil([&] { return !(::GetFileAttributesW(sweep::ExactPath(path_).c_str()) & FILE_ATTRIBUTE_READONLY); });
 }
 
-FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path) {
+ClosedFolder::~ClosedFolder() {
+    if (closed_) Open();
+}
+
+MountedFolder::MountedFolder(const std::wstring& path, int kilobytes) : path_(path), marker_(path + L"\\.unmounted") {
+    // The folder's own files hide under the mount: the marker shows which is there.
+    const std::string unixPath = UnixPath(path);
+    if (unixPath.empty() || !MakeExactFile(marker_)) return;
+    mounted_ = RunUnix("/bin/mount", "-t tmpfs -o size=" + std::to_string(kilobytes) + "k sweepfield \"" + unixPath + "\"") &&
+               PumpUntil([&] { return !ExactExists(marker_); });
+}
+
+MountedFolder::~MountedFolder() {
+    if (mounted_ && RunUnix("/bin/umount", "\"" + UnixPath(path_) + "\"")) PumpUntil([&] { return ExactExists(marker_); });
+    ::DeleteFileW(sweep::ExactPath(marker_).c_str());
+}
+
+FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path, Sharing sharing) {
     wchar_t event[64];
     static unsigned counter = 0;
     wsprintfW(event, L"SweepfieldHold_%lu_%u", ::GetCurrentProcessId(), ++counter);
@@ -150,7 +208,8 @@ FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path) {
     DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring program(self, n);
     program = program.substr(0, program.rfind(L'\\') + 1) + L"HoldFile.exe";
-    std::wstring command = L"\"" + program + L"\" \"" + sweep::ExactPath(path) + L"\" " + event;
+    std::wstring command = L"\"" + program + L"\" \"" + sweep::ExactPath(path) + L"\" " + event +
+                           (sharing == Everything ? L" everything" : L"");
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
