@@ -251,6 +251,8 @@ const BinCase kBins[] = {
     {"OtherDiskWithRoom", Bin::OtherDisk, RemovalOutcome::Removed},
 };
 
+void PrintTo(const BinCase& c, std::ostream* out) { *out << c.name; }
+
 class RecyclingInto : public SafeDeleting, public ::testing::WithParamInterface<BinCase> {};
 
 TEST_P(RecyclingInto, EveryFileIsInTheBinWholeOrWhereItWasWholeAndNothingElseIsLeft) {
@@ -276,9 +278,9 @@ TEST_P(RecyclingInto, EveryFileIsInTheBinWholeOrWhereItWasWholeAndNothingElseIsL
     ASSERT_TRUE(::SetEnvironmentVariableW(L"XDG_DATA_HOME", ui::Wide(UnixPath(root) + "/data").c_str()));
 
     // Each one bigger than the small disk, each with bytes of its own.
-    auto bytes = [](std::size_t size, int seed) {
+    auto bytes = [](std::size_t size, std::size_t seed) {
         std::string b(size, '\0');
-        for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<char>((i * 31 + static_cast<std::size_t>(seed)) % 251);
+        for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<char>((i * 31 + seed) % 251);
         return b;
     };
     const std::pair<std::wstring, std::string> files[] = {{L"big.tmp", bytes(300000, 1)},

@@ -29,8 +29,8 @@ bool WriteExactFile(const std::wstring& path, const std::string& bytes) {
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
     ::CloseHandle(h);
     return ok;
 }
@@ -152,50 +152,61 @@ bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
 }
 
 namespace {
-// Whether a file can be added to a folder now.
+// Whether a file can be added to a folder now. A new name each time: a
+// probe made just before the folder closed cannot be deleted any more.
 bool CanAddTo(const std::wstring& folder) {
-    const std::wstring probe = folder + L"\\.probe";
-    if (!MakeExactFile(probe)) return false;
-    ::DeleteFileW(sweep::ExactPath(probe).c_str());
+    static unsigned counter = 0;
+    const std::wstring probe = sweep::ExactPath(folder + L"\\.probe" + std::to_wstring(++counter));
+    HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(h);
+    ::DeleteFileW(probe.c_str());
     return true;
 }
+
+bool IsReadOnly(const std::wstring& path) {
+    return (::GetFileAttributesW(sweep::ExactPath(path).c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 }  // namespace
 
 ClosedFolder::ClosedFolder(const std::wstring& path, How how) : path_(path), how_(how) {
-    const std::string unixPath = "\"" + UnixPath(path) + "\"";
+    const std::string unixPath = Quoted(UnixPath(path));
     if (unixPath.size() == 2) return;
     if (how == Immutable) {
-        closed_ = RunUnix("/usr/bin/chattr", "+i " + unixPath) && PumpUntil([&] { return !CanAddTo(path_); });
+        changed_ = RunUnix("/usr/bin/chattr", "+i " + unixPath);
+        closed_ = changed_ && PumpUntil([&] { return !CanAddTo(path_); });
         return;
     }
     // Wine shows a folder nobody may write to as read-only; root writes there all the same.
-    closed_ = RunUnix("/bin/chmod", "555 " + unixPath) &&
-              PumpUntil([&] { return (::GetFileAttributesW(sweep::ExactPath(path_).c_str()) & FILE_ATTRIBUTE_READONLY) != 0; });
-    if (closed_ && CanAddTo(path_)) closed_ = !Open();
+    changed_ = RunUnix("/bin/chmod", "555 " + unixPath);
+    closed_ = changed_ && PumpUntil([&] { return IsReadOnly(path_); }) && !CanAddTo(path_);
 }
 
 bool ClosedFolder::Open() {
     // The folder is removed after this; it must be open to changes again by then.
-    const std::string unixPath = "\"" + UnixPath(path_) + "\"";
-    if (how_ == Immutable) return RunUnix("/usr/bin/chattr", "-i " + unixPath) && PumpUntil([&] { return CanAddTo(path_); });
-    return RunUnix("/bin/chmod", "755 " + unixPath) &&
-           PumpUntil([&] { return !(::GetFileAttributesW(sweep::ExactPath(path_).c_str()) & FILE_ATTRIBUTE_READONLY); });
+    const std::string unixPath = Quoted(UnixPath(path_));
+    if (how_ == Immutable)
+        return RunUnix("/usr/bin/chattr", "-i " + unixPath) && PumpUntil([&] { return CanAddTo(path_); });
+    return RunUnix("/bin/chmod", "755 " + unixPath) && PumpUntil([&] { return !IsReadOnly(path_); });
 }
 
 ClosedFolder::~ClosedFolder() {
-    if (closed_) Open();
+    if (changed_) Open();
 }
 
 MountedFolder::MountedFolder(const std::wstring& path, int kilobytes) : path_(path), marker_(path + L"\\.unmounted") {
     // The folder's own files hide under the mount: the marker shows which is there.
     const std::string unixPath = UnixPath(path);
     if (unixPath.empty() || !MakeExactFile(marker_)) return;
-    mounted_ = RunUnix("/bin/mount", "-t tmpfs -o size=" + std::to_string(kilobytes) + "k sweepfield \"" + unixPath + "\"") &&
+    const std::string size = "size=" + std::to_string(kilobytes) + "k";
+    mounted_ = RunUnix("/bin/mount", "-t tmpfs -o " + size + " sweepfield " + Quoted(unixPath)) &&
                PumpUntil([&] { return !ExactExists(marker_); });
 }
 
 MountedFolder::~MountedFolder() {
-    if (mounted_ && RunUnix("/bin/umount", "\"" + UnixPath(path_) + "\"")) PumpUntil([&] { return ExactExists(marker_); });
+    if (mounted_ && RunUnix("/bin/umount", Quoted(UnixPath(path_)))) PumpUntil([&] { return ExactExists(marker_); });
     ::DeleteFileW(sweep::ExactPath(marker_).c_str());
 }
 

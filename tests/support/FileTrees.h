@@ -59,6 +59,7 @@ private:
     bool Open();
     std::wstring path_;
     How how_;
+    bool changed_ = false;  // the command that closes it ran
     bool closed_ = false;
 };
 
