@@ -22,17 +22,17 @@ void DeletionJob::Work() {
     // The shell's file operations want COM on the thread that calls them.
     const bool com = kind_ == RemovalKind::Recycle && SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     Remover remover(kind_);
-    // Outcomes are known out of step (a folder's files are confirmed
+    // Results are known out of step (a folder's files are confirmed
     // together) and handed out in order.
-    std::vector<std::optional<RemovalOutcome>> results(files_.size());
+    std::vector<std::optional<RemovalResult>> results(files_.size());
     std::vector<std::size_t> pending;
     std::size_t handedOut = 0;
     auto handOut = [&] {
         std::lock_guard<std::mutex> lock(mutex_);
-        while (handedOut < results.size() && results[handedOut]) outcomes_.push_back(*results[handedOut++]);
+        while (handedOut < results.size() && results[handedOut]) results_.push_back(*results[handedOut++]);
     };
     auto confirm = [&] {
-        const std::vector<RemovalOutcome> confirmed = remover.Confirm();
+        const std::vector<RemovalResult> confirmed = remover.Confirm();
         for (std::size_t k = 0; k < pending.size(); ++k) results[pending[k]] = confirmed[k];
         pending.clear();
         handOut();
@@ -44,8 +44,8 @@ void DeletionJob::Work() {
             std::lock_guard<std::mutex> lock(mutex_);
             current_ = ui::Utf8(file.Path());
         }
-        if (std::optional<RemovalOutcome> outcome = remover.Start(file))
-            results[i] = *outcome;
+        if (std::optional<RemovalResult> result = remover.Start(file))
+            results[i] = *result;
         else
             pending.push_back(i);
         handOut();
@@ -57,10 +57,10 @@ void DeletionJob::Work() {
     over_ = true;
 }
 
-bool DeletionJob::Collect(std::vector<RemovalOutcome>& out) {
+bool DeletionJob::Collect(std::vector<RemovalResult>& out) {
     std::lock_guard<std::mutex> lock(mutex_);
-    out.insert(out.end(), outcomes_.begin() + static_cast<std::ptrdiff_t>(collected_), outcomes_.end());
-    collected_ = outcomes_.size();
+    out.insert(out.end(), results_.begin() + static_cast<std::ptrdiff_t>(collected_), results_.end());
+    collected_ = results_.size();
     return over_;
 }
 

@@ -26,9 +26,9 @@ public:
 
     void Stop();
     bool Stopped() const { return stop_; }
-    // Appends the outcomes of the files done since the last call, in the
-    // files' order (outcome i is the file i). True once the job is over.
-    bool Collect(std::vector<RemovalOutcome>& out);
+    // Appends the results of the files done since the last call, in the
+    // files' order (result i is the file i). True once the job is over.
+    bool Collect(std::vector<RemovalResult>& out);
     // The file in hand now, as text; empty when none is.
     std::string CurrentFile() const;
 
@@ -38,7 +38,7 @@ private:
     const std::vector<FoundFile> files_;
     const RemovalKind kind_;
     mutable std::mutex mutex_;
-    std::vector<RemovalOutcome> outcomes_;  // handed out in the files' order
+    std::vector<RemovalResult> results_;  // handed out in the files' order
     std::size_t collected_ = 0;
     std::string current_;
     bool over_ = false;

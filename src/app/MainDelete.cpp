@@ -35,12 +35,14 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
 }
 
 void TMain::DeletionProgress() {
-    std::vector<sweep::RemovalOutcome> outcomes;
-    const bool over = deletion_->Collect(outcomes);
+    std::vector<sweep::RemovalResult> results;
+    const bool over = deletion_->Collect(results);
     bool anyGone = false;
-    for (sweep::RemovalOutcome outcome : outcomes) {
+    for (const sweep::RemovalResult& result : results) {
         Listed* listed = removing_[removalsDone_++];
-        if (outcome != sweep::RemovalOutcome::Removed) continue;
+        // A file someone else removed meanwhile goes from the list as well.
+        if (result.outcome != sweep::RemovalOutcome::Removed && result.outcome != sweep::RemovalOutcome::Missing)
+            continue;
         listed->gone = true;
         goneNames_.insert(listed->file.name);
         gonePaths_.insert(listed->file.Path());

@@ -1,7 +1,11 @@
 // Deleting a found file by its identity, on real folders: look-alike names
 // next to their twins, names the Win32 path parser would rewrite, long paths,
-// links, files in use, and files changed or replaced since they were found.
+// links, files in use, files changed or replaced since they were found, and
+// recycle bins that cannot take a file.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
 
 #include "app/FolderListing.h"
 #include "app/SafeDelete.h"
@@ -51,11 +55,11 @@ TEST_F(SafeDeleting, OnlyTheListedFileGoesNeverALookAlikeOrARewrittenName) {
         SCOPED_TRACE(ui::Utf8(p.first));
         sweep::FoundFile listed = FoundFileOf(At(p.first));
         ASSERT_EQ(listed.size, 7);
-        EXPECT_EQ(DeleteFoundFile(listed), RemovalOutcome::Removed);
+        EXPECT_EQ(DeleteFoundFile(listed).outcome, RemovalOutcome::Removed);
         EXPECT_FALSE(ExactExists(At(p.first)));
         EXPECT_TRUE(ExactExists(At(p.second)));
         // Gone is gone: a second attempt finds nothing and deletes nothing.
-        EXPECT_EQ(DeleteFoundFile(listed), RemovalOutcome::Missing);
+        EXPECT_EQ(DeleteFoundFile(listed).outcome, RemovalOutcome::Missing);
         EXPECT_TRUE(ExactExists(At(p.second)));
     }
 }
@@ -64,7 +68,7 @@ TEST_F(SafeDeleting, ReadOnlyHiddenAndDeepFilesGo) {
     ASSERT_TRUE(MakeExactFile(At(L"ro.tmp"), 1));
     ASSERT_TRUE(::SetFileAttributesW(sweep::ExactPath(At(L"ro.tmp")).c_str(),
                                      FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(L"ro.tmp"))), RemovalOutcome::Removed);
+    EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(L"ro.tmp"))).outcome, RemovalOutcome::Removed);
     EXPECT_FALSE(ExactExists(At(L"ro.tmp")));
 
     // A path of more than 300 characters.
@@ -76,7 +80,7 @@ TEST_F(SafeDeleting, ReadOnlyHiddenAndDeepFilesGo) {
     deep += L"\\deep.tmp";
     ASSERT_GT(deep.size(), 300u);
     ASSERT_TRUE(MakeExactFile(deep, 3));
-    EXPECT_EQ(DeleteFoundFile(FoundFileOf(deep)), RemovalOutcome::Removed);
+    EXPECT_EQ(DeleteFoundFile(FoundFileOf(deep)).outcome, RemovalOutcome::Removed);
     EXPECT_FALSE(ExactExists(deep));
 }
 
@@ -93,15 +97,15 @@ TEST_F(SafeDeleting, AFileThatChangedOrWasReplacedStays) {
     ASSERT_TRUE(::MoveFileExW(sweep::ExactPath(At(L"new.tmp")).c_str(), sweep::ExactPath(At(L"replaced.tmp")).c_str(),
                               MOVEFILE_REPLACE_EXISTING));
 
-    EXPECT_EQ(DeleteFoundFile(grown), RemovalOutcome::Changed);
-    EXPECT_EQ(DeleteFoundFile(touched), RemovalOutcome::Changed);
-    EXPECT_EQ(DeleteFoundFile(replaced), RemovalOutcome::Changed);
+    EXPECT_EQ(DeleteFoundFile(grown).outcome, RemovalOutcome::Changed);
+    EXPECT_EQ(DeleteFoundFile(touched).outcome, RemovalOutcome::Changed);
+    EXPECT_EQ(DeleteFoundFile(replaced).outcome, RemovalOutcome::Changed);
     for (const wchar_t* name : {L"grown.tmp", L"touched.tmp", L"replaced.tmp"}) EXPECT_TRUE(ExactExists(At(name)));
 
     MakeTwins({L"folder.tmp"});
     sweep::FoundFile folder = FoundFileOf(At(L"folder.tmp"));
     folder.attributes |= FILE_ATTRIBUTE_DIRECTORY;
-    EXPECT_EQ(DeleteFoundFile(folder), RemovalOutcome::Folder);
+    EXPECT_EQ(DeleteFoundFile(folder).outcome, RemovalOutcome::Folder);
     EXPECT_TRUE(ExactExists(At(L"folder.tmp")));
 }
 
@@ -121,11 +125,11 @@ TEST_F(SafeDeleting, EveryPartOfTheRecordedIdentityIsCompared) {
     for (const auto& change : changes) {
         sweep::FoundFile other = listed;
         change.second(other);
-        EXPECT_EQ(DeleteFoundFile(other), RemovalOutcome::Changed) << change.first;
-        EXPECT_EQ(RecycleFoundFile(other), RemovalOutcome::Changed) << change.first;
+        EXPECT_EQ(DeleteFoundFile(other).outcome, RemovalOutcome::Changed) << change.first;
+        EXPECT_EQ(RecycleFoundFile(other).outcome, RemovalOutcome::Changed) << change.first;
         ASSERT_TRUE(ExactExists(At(L"same.tmp"))) << change.first;
     }
-    EXPECT_EQ(DeleteFoundFile(listed), RemovalOutcome::Removed);
+    EXPECT_EQ(DeleteFoundFile(listed).outcome, RemovalOutcome::Removed);
 }
 
 TEST_F(SafeDeleting, ALinkIsNeverDeletedThroughAndItsTargetStays) {
@@ -135,11 +139,11 @@ TEST_F(SafeDeleting, ALinkIsNeverDeletedThroughAndItsTargetStays) {
 
     const sweep::FoundFile link = FoundFileOf(At(L"link.tmp"));
     ASSERT_EQ(link.size, 5) << "Wine shows a file link as its target";
-    EXPECT_EQ(DeleteFoundFile(link), RemovalOutcome::Link);
+    EXPECT_EQ(DeleteFoundFile(link).outcome, RemovalOutcome::Link);
     EXPECT_TRUE(ExactExists(At(L"outside\\thesis.doc")));
     EXPECT_TRUE(ExactExists(At(L"link.tmp")));
     // The target itself, found where it is, can go.
-    EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(L"outside\\thesis.doc"))), RemovalOutcome::Removed);
+    EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(L"outside\\thesis.doc"))).outcome, RemovalOutcome::Removed);
 }
 
 TEST_F(SafeDeleting, ALinkToATwinWhoseNameDiffersOnlyByATrailingDotIsALinkToo) {
@@ -151,7 +155,7 @@ TEST_F(SafeDeleting, ALinkToATwinWhoseNameDiffersOnlyByATrailingDotIsALinkToo) {
     ASSERT_TRUE(MakeUnixLink(At(L"v.tmp."), At(L"v.tmp ")));
     for (const wchar_t* link : {L"x.tmp.", L"w.tmp", L"v.tmp."}) {
         SCOPED_TRACE(ui::Utf8(link));
-        EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(link))), RemovalOutcome::Link);
+        EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(link))).outcome, RemovalOutcome::Link);
     }
     for (const wchar_t* name : {L"x.tmp", L"w.tmp.", L"v.tmp ", L"x.tmp.", L"w.tmp", L"v.tmp."})
         EXPECT_TRUE(ExactExists(At(name))) << ui::Utf8(name);
@@ -171,21 +175,33 @@ TEST_F(SafeDeleting, FilesTheSearchFoundAreCheckedTheSameWay) {
     ASSERT_EQ(found.size(), 2u);
     for (const sweep::FoundRow& row : found)
         if (row.file.name == L"x.tmp.") {
-            EXPECT_EQ(DeleteFoundFile(row.file), RemovalOutcome::Link);
+            EXPECT_EQ(DeleteFoundFile(row.file).outcome, RemovalOutcome::Link);
         }
     EXPECT_TRUE(ExactExists(At(L"x.tmp")));
 }
 
-TEST_F(SafeDeleting, AFileInUseStaysWithItsAttributes) {
-    ASSERT_TRUE(MakeExactFile(At(L"busy.tmp"), 2));
-    const std::wstring exact = sweep::ExactPath(At(L"busy.tmp"));
-    ASSERT_TRUE(::SetFileAttributesW(exact.c_str(), FILE_ATTRIBUTE_READONLY));
-    const DWORD attributes = ::GetFileAttributesW(exact.c_str());
-    FileHeldByAnotherProcess holder(At(L"busy.tmp"));
-    ASSERT_TRUE(holder.Held());
-    EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(L"busy.tmp"))), RemovalOutcome::Refused);
-    EXPECT_TRUE(ExactExists(At(L"busy.tmp")));
-    EXPECT_EQ(::GetFileAttributesW(exact.c_str()), attributes);
+TEST_F(SafeDeleting, AFileInUseStaysWithItsAttributesAndIsNotDeletedWhenLetGo) {
+    // Held by a program that lets others only read it, and by one that lets
+    // them read, write and delete it: a deletion mark would take effect when
+    // that program lets go. (Windows 10 would delete the second at once, the
+    // POSIX way; Wine cannot.)
+    for (const auto sharing : {FileHeldByAnotherProcess::ReadOnly, FileHeldByAnotherProcess::Everything}) {
+        const std::wstring busy = At(L"busy" + std::to_wstring(sharing) + L".tmp");
+        SCOPED_TRACE(ui::Utf8(busy));
+        ASSERT_TRUE(MakeExactFile(busy, 2));
+        const std::wstring exact = sweep::ExactPath(busy);
+        ASSERT_TRUE(::SetFileAttributesW(exact.c_str(), FILE_ATTRIBUTE_READONLY));
+        const DWORD attributes = ::GetFileAttributesW(exact.c_str());
+        {
+            FileHeldByAnotherProcess holder(busy, sharing);
+            ASSERT_TRUE(holder.Held());
+            const sweep::RemovalResult result = DeleteFoundFile(FoundFileOf(busy));
+            EXPECT_EQ(result.outcome, RemovalOutcome::InUse);
+            EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        }
+        EXPECT_TRUE(ExactExists(busy));
+        EXPECT_EQ(::GetFileAttributesW(exact.c_str()), attributes);
+    }
 }
 
 TEST_F(SafeDeleting, AFileTheSystemCannotUnlinkIsReportedAsStillThere) {
@@ -196,27 +212,105 @@ TEST_F(SafeDeleting, AFileTheSystemCannotUnlinkIsReportedAsStillThere) {
     ASSERT_TRUE(MakeExactFile(stuck, 4));
     ASSERT_TRUE(::SetFileAttributesW(sweep::ExactPath(stuck).c_str(), FILE_ATTRIBUTE_READONLY));
     const DWORD attributes = ::GetFileAttributesW(sweep::ExactPath(stuck).c_str());
-    ImmutableFolder frozen(At(L"frozen"));
-    if (!frozen.Immutable()) GTEST_SKIP() << "no immutable files here (chattr, or not root)";
-    EXPECT_EQ(DeleteFoundFile(FoundFileOf(stuck)), RemovalOutcome::StillThere);
+    ClosedFolder frozen(At(L"frozen"));
+    if (!frozen.Closed()) GTEST_SKIP() << "no immutable files here (chattr, or not root)";
+    EXPECT_EQ(DeleteFoundFile(FoundFileOf(stuck)).outcome, RemovalOutcome::StillThere);
     EXPECT_TRUE(ExactExists(stuck));
     // It keeps the read-only mark the deletion took off.
     EXPECT_EQ(::GetFileAttributesW(sweep::ExactPath(stuck).c_str()), attributes);
 }
 
-TEST_F(SafeDeleting, WithoutARecycleBinAFileIsKeptNotDeletedForGood) {
-    // Wine looks for its trash once per program; without one it deletes for good.
+// Recycle bins that cannot take a file, and one on another disk that can.
+// Each case runs in a program of its own with a bin of its own (Wine looks
+// for its trash once per program, through XDG_DATA_HOME).
+enum class Bin { None, FilesImmutable, FilesReadOnly, FilesAFile, DiskFull, OtherDisk };
+struct BinCase {
+    const char* name;
+    Bin bin;
+    RemovalOutcome expected;
+};
+const BinCase kBins[] = {
+    {"NoTrashFolder", Bin::None, RemovalOutcome::BinRefused},
+    {"FilesImmutable", Bin::FilesImmutable, RemovalOutcome::BinRefused},
+    {"FilesReadOnly", Bin::FilesReadOnly, RemovalOutcome::BinRefused},
+    {"FilesIsAFile", Bin::FilesAFile, RemovalOutcome::BinRefused},
+    {"DiskFull", Bin::DiskFull, RemovalOutcome::BinRefused},
+    {"OtherDiskWithRoom", Bin::OtherDisk, RemovalOutcome::Removed},
+};
+
+void PrintTo(const BinCase& c, std::ostream* out) { *out << c.name; }
+
+class RecyclingInto : public SafeDeleting, public ::testing::WithParamInterface<BinCase> {};
+
+TEST_P(RecyclingInto, EveryFileIsInTheBinWholeOrWhereItWasWholeAndNothingElseIsLeft) {
     if (!InItsOwnProcess()) return RunInItsOwnProcess();
-    const std::wstring trash = TrashFolder();
-    if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
-    ASSERT_TRUE(MakeExactFile(At(L"kept.tmp"), 1));
-    // Without the folder that holds the trash, Wine cannot make one.
-    const std::wstring home = trash.substr(0, trash.rfind(L'\\'));
-    ASSERT_TRUE(::MoveFileW(sweep::ExactPath(home).c_str(), sweep::ExactPath(home + L".away").c_str()));
-    const RemovalOutcome outcome = RecycleFoundFile(FoundFileOf(At(L"kept.tmp")));
-    ASSERT_TRUE(::MoveFileW(sweep::ExactPath(home + L".away").c_str(), sweep::ExactPath(home).c_str()));
-    EXPECT_NE(outcome, RemovalOutcome::Removed);
-    EXPECT_TRUE(ExactExists(At(L"kept.tmp")));
+    const Bin bin = GetParam().bin;
+    const std::wstring data = At(L"data"), trash = data + L"\\Trash";
+    std::optional<MountedFolder> disk;
+    std::optional<ClosedFolder> closed;
+    if (bin != Bin::None) {
+        ASSERT_TRUE(MakeExactFolder(data) && MakeExactFolder(trash));
+        if (bin == Bin::DiskFull || bin == Bin::OtherDisk) {
+            disk.emplace(trash, bin == Bin::DiskFull ? 256 : 2048);
+            if (!disk->Mounted()) GTEST_SKIP() << "a small disk for the bin needs root to mount it";
+        }
+        ASSERT_TRUE(MakeExactFolder(trash + L"\\info"));
+        ASSERT_TRUE(bin == Bin::FilesAFile ? MakeExactFile(trash + L"\\files") : MakeExactFolder(trash + L"\\files"));
+        if (bin == Bin::FilesImmutable) closed.emplace(trash + L"\\files", ClosedFolder::Immutable);
+        if (bin == Bin::FilesReadOnly) closed.emplace(trash + L"\\files", ClosedFolder::ModeReadOnly);
+        if (closed && !closed->Closed())
+            GTEST_SKIP() << (bin == Bin::FilesImmutable ? "no immutable folders here (chattr, or not root)"
+                                                        : "mode 555 keeps out every user but root, and this is root");
+    }
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"XDG_DATA_HOME", ui::Wide(UnixPath(root) + "/data").c_str()));
+
+    // Each one bigger than the small disk, each with bytes of its own.
+    auto bytes = [](std::size_t size, std::size_t seed) {
+        std::string b(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<char>((i * 31 + seed) % 251);
+        return b;
+    };
+    const std::pair<std::wstring, std::string> files[] = {{L"big.tmp", bytes(300000, 1)},
+                                                          {L"bigger.tmp", bytes(280000, 2)}};
+    for (const auto& f : files) ASSERT_TRUE(WriteExactFile(At(f.first), f.second));
+    for (const auto& f : files)
+        EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(f.first))).outcome, GetParam().expected) << ui::Utf8(f.first);
+    closed.reset();
+
+    // In the bin whole, with the record that gives it back, or where it was, whole.
+    const bool recycled = GetParam().expected == RemovalOutcome::Removed;
+    std::vector<std::wstring> left;
+    for (const auto& f : files) {
+        EXPECT_TRUE(ExactContents(recycled ? trash + L"\\files\\" + f.first : At(f.first)) == f.second)
+            << ui::Utf8(f.first);
+        if (recycled) {
+            EXPECT_TRUE(ExactExists(trash + L"\\info\\" + f.first + L".trashinfo"));
+        } else {
+            left.push_back(f.first);
+        }
+    }
+    // And no second name left behind.
+    if (bin != Bin::None) left.push_back(L"data");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(NamesIn(root), left);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bins, RecyclingInto, ::testing::ValuesIn(kBins),
+                         [](const ::testing::TestParamInfo<BinCase>& c) { return std::string(c.param.name); });
+
+TEST(RecycleBinTotals, OnlyOneMoreItemOfTheFilesSizeIsACopyOfIt) {
+    const struct {
+        sweep::BinTotals after;
+        std::int64_t size;
+        bool copied;
+    } cases[] = {
+        {{11, 1300}, 300, true},
+        {{10, 1000}, 0, false},   // an empty file the bin did not take
+        {{11, 1100}, 300, false},  // a copy cut short
+        {{12, 1600}, 300, false},  // another program's file came in too
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sweep::BinTookACopy({10, 1000}, c.after, c.size), c.copied) << c.after.items << " " << c.after.bytes;
 }
 
 TEST_F(SafeDeleting, ARecycledFileLandsInTheRecycleBinAndCanBeRestored) {
@@ -225,9 +319,11 @@ TEST_F(SafeDeleting, ARecycledFileLandsInTheRecycleBinAndCanBeRestored) {
     // A unique name, and its twin that the Win32 path parser would reach.
     const std::wstring name = L"recycled" + std::to_wstring(::GetTickCount()) + L".tmp";
     MakeTwins({(name + L".").c_str(), name.c_str()});
-    EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(name + L"."))), RemovalOutcome::Removed);
-    EXPECT_FALSE(ExactExists(At(name + L".")));
-    EXPECT_TRUE(ExactExists(At(name)));
+    const sweep::FoundFile listed = FoundFileOf(At(name + L"."));
+    EXPECT_EQ(RecycleFoundFile(listed).outcome, RemovalOutcome::Removed);
+    // Only its twin is left: no second name either.
+    EXPECT_EQ(NamesIn(root), std::vector<std::wstring>{name});
+    EXPECT_EQ(RecycleFoundFile(listed).outcome, RemovalOutcome::Missing);
     // In the bin with where it came from, and back from there.
     const std::wstring binned = trash + L"\\files\\" + name + L".";
     ASSERT_TRUE(ExactExists(binned));
@@ -239,12 +335,12 @@ TEST_F(SafeDeleting, ARecycledFileLandsInTheRecycleBinAndCanBeRestored) {
     // The same checks as a deletion.
     ASSERT_TRUE(MakeExactFile(At(L"target.doc"), 3));
     if (MakeUnixLink(At(L"link.tmp"), At(L"target.doc"))) {
-        EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(L"link.tmp"))), RemovalOutcome::Link);
+        EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(L"link.tmp"))).outcome, RemovalOutcome::Link);
         EXPECT_TRUE(ExactExists(At(L"target.doc")));
     }
     const sweep::FoundFile grown = FoundFileOf(At(name));
     ASSERT_TRUE(MakeExactFile(At(name), 8));
-    EXPECT_EQ(RecycleFoundFile(grown), RemovalOutcome::Changed);
+    EXPECT_EQ(RecycleFoundFile(grown).outcome, RemovalOutcome::Changed);
 }
 
 }  // namespace

@@ -24,6 +24,38 @@ bool MakeExactFile(const std::wstring& path, std::uint64_t size) {
     return ok;
 }
 
+bool WriteExactFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = ::CreateFileW(sweep::ExactPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok =
+        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    ::CloseHandle(h);
+    return ok;
+}
+
+std::string ExactContents(const std::wstring& path) {
+    HANDLE h = ::CreateFileW(sweep::ExactPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got) bytes.append(chunk, got);
+    ::CloseHandle(h);
+    return bytes;
+}
+
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    sweep::FolderReader(folder).ForEachEntry([&](const sweep::DirEntryView& e) {
+        if (!sweep::IsDotEntry(e.name)) names.emplace_back(e.name);
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool MakeExactFolder(const std::wstring& path) {
     return ::CreateDirectoryW(sweep::ExactPath(path).c_str(), nullptr) != FALSE;
 }
@@ -120,28 +152,65 @@ bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
 }
 
 namespace {
-// Whether a file can be added to a folder now.
+// Whether a file can be added to a folder now. A new name each time: a
+// probe made just before the folder closed cannot be deleted any more.
 bool CanAddTo(const std::wstring& folder) {
-    const std::wstring probe = folder + L"\\.probe";
-    if (!MakeExactFile(probe)) return false;
-    ::DeleteFileW(sweep::ExactPath(probe).c_str());
+    static unsigned counter = 0;
+    const std::wstring probe = sweep::ExactPath(folder + L"\\.probe" + std::to_wstring(++counter));
+    HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(h);
+    ::DeleteFileW(probe.c_str());
     return true;
 }
+
+bool IsReadOnly(const std::wstring& path) {
+    return (::GetFileAttributesW(sweep::ExactPath(path).c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 }  // namespace
 
-ImmutableFolder::ImmutableFolder(const std::wstring& path) : path_(path) {
-    const std::string unixPath = UnixPath(path);
-    if (unixPath.empty() || !RunUnix("/usr/bin/chattr", "+i \"" + unixPath + "\"")) return;
-    immutable_ = PumpUntil([&] { return !CanAddTo(path_); });
+ClosedFolder::ClosedFolder(const std::wstring& path, How how) : path_(path), how_(how) {
+    const std::string unixPath = Quoted(UnixPath(path));
+    if (unixPath.size() == 2) return;
+    if (how == Immutable) {
+        changed_ = RunUnix("/usr/bin/chattr", "+i " + unixPath);
+        closed_ = changed_ && PumpUntil([&] { return !CanAddTo(path_); });
+        return;
+    }
+    // Wine shows a folder nobody may write to as read-only; root writes there all the same.
+    changed_ = RunUnix("/bin/chmod", "555 " + unixPath);
+    closed_ = changed_ && PumpUntil([&] { return IsReadOnly(path_); }) && !CanAddTo(path_);
 }
 
-ImmutableFolder::~ImmutableFolder() {
-    if (!immutable_) return;
+bool ClosedFolder::Open() {
     // The folder is removed after this; it must be open to changes again by then.
-    if (RunUnix("/usr/bin/chattr", "-i \"" + UnixPath(path_) + "\"")) PumpUntil([&] { return CanAddTo(path_); });
+    const std::string unixPath = Quoted(UnixPath(path_));
+    if (how_ == Immutable)
+        return RunUnix("/usr/bin/chattr", "-i " + unixPath) && PumpUntil([&] { return CanAddTo(path_); });
+    return RunUnix("/bin/chmod", "755 " + unixPath) && PumpUntil([&] { return !IsReadOnly(path_); });
 }
 
-FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path) {
+ClosedFolder::~ClosedFolder() {
+    if (changed_) Open();
+}
+
+MountedFolder::MountedFolder(const std::wstring& path, int kilobytes) : path_(path), marker_(path + L"\\.unmounted") {
+    // The folder's own files hide under the mount: the marker shows which is there.
+    const std::string unixPath = UnixPath(path);
+    if (unixPath.empty() || !MakeExactFile(marker_)) return;
+    const std::string size = "size=" + std::to_string(kilobytes) + "k";
+    mounted_ = RunUnix("/bin/mount", "-t tmpfs -o " + size + " sweepfield " + Quoted(unixPath)) &&
+               PumpUntil([&] { return !ExactExists(marker_); });
+}
+
+MountedFolder::~MountedFolder() {
+    if (mounted_ && RunUnix("/bin/umount", Quoted(UnixPath(path_)))) PumpUntil([&] { return ExactExists(marker_); });
+    ::DeleteFileW(sweep::ExactPath(marker_).c_str());
+}
+
+FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path, Sharing sharing) {
     wchar_t event[64];
     static unsigned counter = 0;
     wsprintfW(event, L"SweepfieldHold_%lu_%u", ::GetCurrentProcessId(), ++counter);
@@ -150,7 +219,8 @@ FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path) {
     DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring program(self, n);
     program = program.substr(0, program.rfind(L'\\') + 1) + L"HoldFile.exe";
-    std::wstring command = L"\"" + program + L"\" \"" + sweep::ExactPath(path) + L"\" " + event;
+    std::wstring command = L"\"" + program + L"\" \"" + sweep::ExactPath(path) + L"\" " + event +
+                           (sharing == Everything ? L" everything" : L"");
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
