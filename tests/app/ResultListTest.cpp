@@ -329,12 +329,17 @@ TEST_F(ResultList, TheBlankRowTheButtonAndTheListsKeys) {
     test::PressKey('A', false, true);
     EXPECT_EQ(Selected(), std::make_pair(1, 4));
     EXPECT_TRUE(Main->DeleteButton->GetEnabled());
+    const TRect title = Grid()->CellRect(TMain::colSize, 0);  // sorting leaves nothing selected
+    const POINT t = test::ScreenPointOf(Grid(), title.left + 5, (title.top + title.bottom) / 2);
+    test::ClickAt(t.x, t.y);
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());
+    test::PressKey('A', false, true);
     Answer yes(SayYes);
     test::PressKey(VK_DELETE, true);
     EXPECT_NE(yes.Asked(), "");
     WaitUntilIdle();
     for (const std::string& name : names) EXPECT_FALSE(OnDisk(name)) << name;
-    test::PressKey('A', false, true);
+    test::PressKey(VK_DOWN);
     EXPECT_FALSE(Main->xgFoundFiles->HasSelection());
 }
 

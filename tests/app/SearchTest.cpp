@@ -353,6 +353,7 @@ TEST_F(Searching, AStartFolderThatIsGoneGivesAnEmptyResult) {
     EXPECT_EQ(Panel(0), "0");
     EXPECT_EQ(Panel(2), "0");
     EXPECT_EQ(Panel(4), "Hecho");
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());  // nothing to delete
     ExpectIdleButtons();
 }
 

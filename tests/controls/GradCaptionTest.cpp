@@ -1056,6 +1056,13 @@ TEST(GradientCaption, TextsStayReadableWithWindows10sStockColours) {
     const TRect bar = gc->GetCaptionRect(), text = gc->GetTextRect();
     const TRect texts = Rect(text.left + ::GetSystemMetrics(SM_CXSMICON) + 2, bar.top, text.right, bar.bottom);
     EXPECT_GT(WindowPixels(form.GetHandle()).Count(texts, RGB(255, 255, 255)), 100);
+    // On a flat bar texts of the bar's own colour would vanish: black.
+    gc->SetEnabled(geNever);
+    for (TCompanyText* t : {gc->GetCompanyText(), static_cast<TCompanyText*>(gc->GetAppNameText()),
+                            static_cast<TCompanyText*>(gc->GetCaptionText())})
+        t->SetColorActive(clActiveCaption);
+    gc->PaintCaption(true);
+    EXPECT_GT(WindowPixels(form.GetHandle()).Count(texts, RGB(0, 0, 0)), 100);
 }
 
 }  // namespace
