@@ -1010,7 +1010,6 @@ TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
     EXPECT_LE(ui::LiveHandleCount(), before);
 }
 
-
 // ---------------------------------------------------------------- readable texts
 
 // A text keeps its declared colour where it stands out from every band under
