@@ -95,7 +95,7 @@ case "$what" in
     results)
         start_search
         sleep 0.3
-        click_client "$chooser" 297 194 255 16   # "Seguir"
+        click_client "$chooser" 297 214 255 16   # "Seguir"
         wait_gone 'Selecciona directorio'
         sleep 1
         target="$main" ;;

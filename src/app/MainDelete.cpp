@@ -1,8 +1,12 @@
-// Deletion, as the window runs it: "Eliminar" deletes the files of the
-// selected rows for good, "Enviar a la Papelera" sends them to the recycle
-// bin. Each file is checked against what the search found before anything
-// happens to it (SafeDelete.h); a row goes only when its file is gone.
+// Deletion, as the window runs it: "Eliminar" (Mayús+Supr) deletes the
+// files of the selected rows for good once the user has said yes, "Enviar a
+// la Papelera" (Supr) sends them to the recycle bin, from where they can be
+// restored. Each file is checked against what the search found before
+// anything happens to it (SafeDelete.h); a row goes only when its file is gone.
 #include "app/MainUnit.h"
+
+#include <commctrl.h>
+
 #include "app/SearchRules.h"
 #include "ui/SysUtils.h"
 #include "ui/Unicode.h"
@@ -10,28 +14,73 @@
 void TMain::Eliminar1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Delete); }
 void TMain::EnviaralaPapelera1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Recycle); }
 
+void TMain::xgFoundFilesKeyDown(TObject*, WORD& Key, TShiftState Shift) {
+    if (Busy()) return;
+    const TShortCut pressed = ShortCut(Key, Shift);
+    if (pressed == ShortCut('A', {ssCtrl})) {
+        if (xgFoundFiles->GetRowCount() > 2)
+            xgFoundFiles->SetSelection(TGridRect{0, 1, xgFoundFiles->GetColCount() - 1, xgFoundFiles->GetRowCount() - 2},
+                                       false);
+    } else if (pressed == Eliminar1->GetShortCut()) {
+        RemoveSelected(sweep::RemovalKind::Delete);
+    } else if (pressed == EnviaralaPapelera1->GetShortCut()) {
+        RemoveSelected(sweep::RemovalKind::Recycle);
+    } else {
+        return;
+    }
+    Key = 0;
+}
+
+void TMain::xgFoundFilesSelectionChange(TObject*) { UpdateDeleteButton(); }
+
 void TMain::RemoveSelected(sweep::RemovalKind kind) {
     // After a deletion nothing may be selected: then nothing is done until
     // the user selects again.
     if (Busy() || !xgFoundFiles->HasSelection()) return;
     const TGridRect selection = xgFoundFiles->GetSelection();
+    std::vector<Listed*> block;
     std::vector<sweep::FoundFile> files;
-    removing_.clear();
     for (int row = selection.Top; row <= selection.Bottom; ++row) {
         auto* listed = const_cast<Listed*>(static_cast<const Listed*>(xgFoundFiles->GetRowData(row)));
         if (!listed) continue;  // the blank last row
-        removing_.push_back(listed);
+        block.push_back(listed);
         files.push_back(listed->file);
     }
     if (files.empty()) return;
+    if (kind == sweep::RemovalKind::Delete) {
+        // Nothing deleted for good can be had back: the user says yes to the
+        // files and space first (a file found by two patterns counts once).
+        std::unordered_set<std::wstring> paths;
+        std::int64_t bytes = 0;
+        for (const sweep::FoundFile& file : files)
+            if (paths.insert(file.Path()).second) bytes += file.size;
+        const std::wstring question =
+            ui::Wide(sweep::DeleteForGoodQuestion(static_cast<std::int64_t>(paths.size()), bytes));
+        const std::wstring title = ui::Wide(Application->GetTitle());
+        if (::MessageBoxW(GetHandle(), question.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) !=
+            IDYES)
+            return;
+    }
+    removing_ = std::move(block);
     removalsDone_ = 0;
     goneNames_.clear();
     gonePaths_.clear();
     BeginWork();
     Screen->SetCursor(crAppStart);
-    SetPanel(pnActivity, "Eliminando " + ui::Utf8(files.front().Path()));
+    ShowRemoving(ui::Utf8(files.front().Path()));
     deletion_ = std::make_unique<sweep::DeletionJob>(std::move(files), kind);
     WorkTimer->SetEnabled(true);
+}
+
+void TMain::ShowRemoving(const std::string& path) {
+    // The bar's own font and the panel's width, less its edges and the few
+    // pixels the control leaves before the text.
+    constexpr int kTextInset = 8;
+    HWND bar = StatusBar->GetHandle();
+    RECT part{};
+    ::SendMessageW(bar, SB_GETRECT, pnActivity, reinterpret_cast<LPARAM>(&part));
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(bar, WM_GETFONT, 0, 0));
+    SetPanel(pnActivity, ui::FitPath("Eliminando " + path, font, part.right - part.left - kTextInset));
 }
 
 void TMain::DeletionProgress() {
@@ -48,9 +97,14 @@ void TMain::DeletionProgress() {
         gonePaths_.insert(listed->file.Path());
         anyGone = true;
     }
-    if (anyGone) RemoveGoneRows();
+    if (anyGone) {
+        // The count and the total follow the rows as they go.
+        RemoveGoneRows();
+        SetPanel(pnCount, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
+        ShowTotal();
+    }
     const std::string current = deletion_->CurrentFile();
-    if (!current.empty()) SetPanel(pnActivity, "Eliminando " + current);
+    if (!current.empty()) ShowRemoving(current);
     if (!over) return;
 
     const bool stopped = deletion_->Stopped();

@@ -2,6 +2,7 @@
 // and the options, the rows taken in while the search's threads walk the
 // tree, the totals, and the order of the rows when the user sorts them.
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,17 +13,19 @@
 #include "ui/Unicode.h"
 
 void TMain::BeginWork() {
+    working_ = true;
     StartButton->SetEnabled(false);
     DeleteButton->SetEnabled(false);
     ConfigButton->SetEnabled(false);
 }
 
 void TMain::EndWork() {
+    working_ = false;
     WorkTimer->SetEnabled(false);
     StatusBar->FlushTexts();
     Screen->SetCursor(crDefault);
     StartButton->SetEnabled(true);
-    DeleteButton->SetEnabled(true);
+    UpdateDeleteButton();
     ConfigButton->SetEnabled(true);
 }
 
@@ -40,6 +43,17 @@ void TMain::StartButtonClick(TObject*) {
         }
     } idle{this};
 
+    // The size limits first: limits that no size can pass make no search,
+    // and the status bar says why.
+    std::optional<std::int64_t> belowKb, aboveKb;
+    if (SearchLesserThan->GetChecked()) belowKb = ui::StrToInt64(LesserThan->GetText());
+    if (SearchGreaterThan->GetChecked()) aboveKb = ui::StrToInt64(GreaterThan->GetText());
+    const std::string deadEnd = sweep::SizeLimitsDeadEnd(belowKb, aboveKb);
+    if (!deadEnd.empty()) {
+        SetPanel(pnActivity, deadEnd);
+        return;
+    }
+
     // The chooser stands three quarters of the way across and down this window.
     ChooseDir->SetBounds(GetLeft() + GetWidth() * 3 / 4, GetTop() + GetHeight() * 3 / 4, ChooseDir->GetWidth(),
                          ChooseDir->GetHeight());
@@ -52,15 +66,18 @@ void TMain::StartButtonClick(TObject*) {
     for (int i = 0; i < sgFiles->GetRowCount(); ++i) request.patterns.push_back(ui::Wide(sgFiles->GetCells(0, i)));
     request.subfolders = SearchSubdirs->GetChecked();
     // Kb in 64 bits: limits above 2,097,151 Kb still compare right.
-    if (SearchLesserThan->GetChecked()) request.below = ui::StrToInt64(LesserThan->GetText()) * 1024;
-    if (SearchGreaterThan->GetChecked()) request.above = ui::StrToInt64(GreaterThan->GetText()) * 1024;
+    if (belowKb) request.below = *belowKb * 1024;
+    if (aboveKb) request.above = *aboveKb * 1024;
 
+    // The search starts now: the list and the status bar start afresh
+    // together, the bar at once, not at its next update.
     ClearResults();
     rowsPerPattern_.assign(request.patterns.size(), 0);
     SetPanel(pnUnit, "bytes");
     SetPanel(pnCount, "0");
     SetPanel(pnTotal, "0");
     SetPanel(pnActivity, "");
+    StatusBar->FlushTexts();
     Screen->SetCursor(crAppStart);
     search_ = std::make_unique<sweep::Search>(std::move(request),
                                               [over = searchOver_.Handle()] { ::PostMessageW(over, WM_APP, 0, 0); });

@@ -84,13 +84,18 @@ void DefineMain(TMain& f) {
     // The delete button's menu comes first: the button refers to it.
     f.PopupMenu1 = NewComponent<TPopupMenu>(&f, "PopupMenu1");
     f.Eliminar1 = NewComponent<TMenuItem>(&f, "Eliminar1");
+    // The keys of the system's file manager, by their Spanish names whatever
+    // the keyboard: Mayús+Supr deletes for good, Supr recycles. The result
+    // list acts on them (xgFoundFilesKeyDown).
     f.Eliminar1->SetCaption("Eliminar");
-    f.Eliminar1->SetShortCut(ShortCut(VK_DELETE, {ssCtrl}));
+    f.Eliminar1->SetShortCut(ShortCut(VK_DELETE, {ssShift}));
+    f.Eliminar1->SetShortCutText("Mayús+Supr");
     f.Eliminar1->OnClick = Bind(&f, &TMain::Eliminar1Click);
     f.PopupMenu1->GetItems()->Add(f.Eliminar1);
     f.EnviaralaPapelera1 = NewComponent<TMenuItem>(&f, "EnviaralaPapelera1");
     f.EnviaralaPapelera1->SetCaption("Enviar a la Papelera");
-    f.EnviaralaPapelera1->SetShortCut(ShortCut(VK_DELETE, {ssShift}));
+    f.EnviaralaPapelera1->SetShortCut(ShortCut(VK_DELETE, {}));
+    f.EnviaralaPapelera1->SetShortCutText("Supr");
     f.EnviaralaPapelera1->OnClick = Bind(&f, &TMain::EnviaralaPapelera1Click);
     f.PopupMenu1->GetItems()->Add(f.EnviaralaPapelera1);
 
@@ -284,10 +289,13 @@ void DefineMain(TMain& f) {
     f.xgFoundFiles->SetDefaultRowHeight(16);
     f.xgFoundFiles->SetFixedCols(0);
     f.xgFoundFiles->SetRowCount(2);
+    f.xgFoundFiles->SetTrailingRows(1);  // the blank row after the results
     f.xgFoundFiles->SetOptions({goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goRowSelect});
     f.xgFoundFiles->SetSearchOptions({});
     f.xgFoundFiles->GetTitleFont()->SetStyle({fsBold});
     f.xgFoundFiles->OnTitleClick = Bind(&f, &TMain::xgFoundFilesTitleClick);
+    f.xgFoundFiles->OnKeyDown = Bind(&f, &TMain::xgFoundFilesKeyDown);
+    f.xgFoundFiles->OnSelectionChange = Bind(&f, &TMain::xgFoundFilesSelectionChange);
 
     f.WorkTimer = NewComponent<TTimer>(&f, "WorkTimer");
     f.WorkTimer->SetEnabled(false);
@@ -358,9 +366,14 @@ void TMain::ConfigButtonDownChange(TObject*) {
     const bool configuring = ConfigButton->GetDown();
     ConfigPanel->SetVisible(configuring);
     xgFoundFiles->SetVisible(!configuring);
+    UpdateDeleteButton();
 }
 
-void TMain::StartButtonDownChange(TObject*) { DeleteButton->SetEnabled(StartButton->GetDown()); }
+void TMain::StartButtonDownChange(TObject*) { UpdateDeleteButton(); }
+
+void TMain::UpdateDeleteButton() {
+    DeleteButton->SetEnabled(!working_ && xgFoundFiles->GetVisible() && xgFoundFiles->HasSelection());
+}
 
 void TMain::HelpButtonClick(TObject*) {
     if (!HelpForm->GetVisible()) HelpForm->Show();

@@ -118,9 +118,13 @@ public:
     // A search or a deletion is running.
     bool Busy() const { return search_ || deletion_; }
 
-    // Deletion (MainDelete.cpp).
+    // Deletion (MainDelete.cpp). Supr sends the selected rows' files to the
+    // recycle bin, Mayús+Supr deletes them for good (after a question),
+    // Ctrl+A selects every result, all in the result list only.
     void Eliminar1Click(TObject* Sender);
     void EnviaralaPapelera1Click(TObject* Sender);
+    void xgFoundFilesKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+    void xgFoundFilesSelectionChange(TObject* Sender);
 
     // The initialisation file: "Sweepfield.Ini" beside the executable.
     static std::string IniPath();
@@ -142,6 +146,9 @@ private:
     // Both jobs: the window busy, and back to idle.
     void BeginWork();
     void EndWork();
+    // "Borrar Selección" is there for a selection of the results in view,
+    // while no job runs.
+    void UpdateDeleteButton();
     // The search.
     void ClearResults();
     void ShowFound(std::vector<sweep::FoundRow>& found);
@@ -151,11 +158,14 @@ private:
     void RemoveSelected(sweep::RemovalKind kind);
     void DeletionProgress();
     void RemoveGoneRows();
+    // "Eliminando " and the path, shortened in its middle to fit the panel.
+    void ShowRemoving(const std::string& path);
 
     std::deque<Listed> listed_;        // every row's file; the blank last row has none
     std::vector<int> rowsPerPattern_;  // rows shown so far, pattern by pattern
     std::uint32_t nextSeq_ = 0;
     std::int64_t totalBytes_ = 0;      // of the files listed
+    bool working_ = false;             // from BeginWork to EndWork
     // Takes in the end of a search as soon as it comes, not at the next
     // tick; but keys and clicks already waiting go first (an Esc pressed
     // before then still stops the search), and the tick takes the end in.

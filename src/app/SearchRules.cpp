@@ -59,6 +59,31 @@ ScaledTotal ScaleTotal(std::int64_t totalBytes) {
     return {ui::IntToStr(totalBytes / 1048576), "Mbytes"};
 }
 
+std::string GroupedCount(std::int64_t count) {
+    const std::string digits = ui::IntToStr(count);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i && (digits.size() - i) % 3 == 0) text += '.';
+        text += digits[i];
+    }
+    return text;
+}
+
+std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes) {
+    const ScaledTotal space = ScaleTotal(bytes);
+    return "¿Eliminar definitivamente " + GroupedCount(files) + (files == 1 ? " fichero (" : " ficheros (") +
+           space.text + " " + space.unit + ")? No se podrán recuperar.";
+}
+
+std::string SizeLimitsDeadEnd(std::optional<std::int64_t> belowKb, std::optional<std::int64_t> aboveKb) {
+    // In bytes, a size s passes when above < s < below: no whole number lies
+    // strictly between them once below <= above + 1, nor below 0 bytes.
+    if (belowKb && aboveKb && *belowKb * 1024 <= *aboveKb * 1024 + 1)
+        return "Ningún tamaño cumple los dos límites";
+    if (belowKb && *belowKb * 1024 <= 0) return "Ningún fichero es menor que 0 Kb";
+    return std::string();
+}
+
 namespace {
 std::string DigitsOf(const std::string& text) {
     std::string digits;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +53,21 @@ struct ScaledTotal {
     std::string unit;
 };
 ScaledTotal ScaleTotal(std::int64_t totalBytes);
+
+// ---------------------------------------------------------------- questions and warnings
+
+// A count (not negative) with the Spanish thousands separator: "1.234",
+// "1.000.000".
+std::string GroupedCount(std::int64_t count);
+// The question asked before files are deleted for good: "¿Eliminar
+// definitivamente 1.234 ficheros (56 Mbytes)? No se podrán recuperar.", the
+// space scaled as the status bar's total is.
+std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes);
+// Why no file can pass the size limits that are ticked (in Kb; a limit not
+// ticked is std::nullopt), as the status bar says it; empty when some size
+// can pass. A file passes when its size in bytes is below `belowKb` × 1024
+// and above `aboveKb` × 1024, both strict.
+std::string SizeLimitsDeadEnd(std::optional<std::int64_t> belowKb, std::optional<std::int64_t> aboveKb);
 
 // ---------------------------------------------------------------- size fields
 

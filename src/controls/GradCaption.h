@@ -104,6 +104,20 @@ TTextChoice ChooseTexts(int available, int company, int appName, int caption, in
 // Where the texts start: centred in old-style bars, at the left in new-style ones.
 int TextsLeft(int left, int available, int total, bool newStyle);
 
+// The contrast ratio of two colours by their relative luminance (sRGB), from
+// 1 (the same lightness) to 21 (black and white).
+double ContrastRatio(COLORREF a, COLORREF b);
+// Whether a text colour stands out from a band colour: a clear difference
+// in lightness (a contrast ratio of 2 or more) or, between strong colours,
+// in hue (a CIE76 colour difference of 60 or more).
+bool StandsOut(COLORREF text, COLORREF band);
+// The colour a text is drawn in over the bands behind it: its declared
+// colour where that stands out from every one of them, otherwise whichever
+// of white and black has the better worst contrast with them. (The system's
+// caption text colour is black on today's Windows, and the gradient starts
+// at black.)
+COLORREF ReadableTextColor(COLORREF declared, const std::vector<COLORREF>& behind);
+
 struct TTextPart {
     std::string caption;
     bool visible;
@@ -234,7 +248,10 @@ public:
     void DrawFormIcon(HDC surface, TRect& textRect) const;
     void DrawCaptionButtons(HDC surface, const TRect& bar) const;
     static int MeasureCaptionPart(HDC surface, const TRect& textRect, const TCompanyText* text);
-    static void DrawCaptionPart(HDC surface, TRect& textRect, bool active, const TCompanyText* text);
+    // The text goes in its declared colour, or in black or white where that
+    // would not stand out from the `bands` under it (none: kept as declared).
+    static void DrawCaptionPart(HDC surface, TRect& textRect, bool active, const TCompanyText* text,
+                                const std::vector<gradcaption::TGradientBand>& bands = {});
     // Composes the whole bar (background, icon, buttons, texts) on a surface
     // whose origin is the window's.
     void ComposeCaption(HDC surface, bool active, const TRect& bar, TRect textRect);

@@ -3,6 +3,9 @@
 // texts, composed off-screen and copied to the window in one BitBlt.
 #include "controls/GradCaption.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "ui/SysUtils.h"
 #include "ui/Unicode.h"
 
@@ -158,6 +161,56 @@ int TextsLeft(int left, int available, int total, bool newStyle) {
     return left;
 }
 
+namespace {
+
+double Linear(int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(COLORREF c) {
+    return 0.2126 * Linear(GetRValue(c)) + 0.7152 * Linear(GetGValue(c)) + 0.0722 * Linear(GetBValue(c));
+}
+
+// CIE L*a*b* under D65.
+struct Lab {
+    double l, a, b;
+};
+Lab ToLab(COLORREF c) {
+    const double r = Linear(GetRValue(c)), g = Linear(GetGValue(c)), b = Linear(GetBValue(c));
+    auto f = [](double t) { return t > 0.008856 ? std::cbrt(t) : 7.787 * t + 16.0 / 116.0; };
+    const double x = f((0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047);
+    const double y = f(0.2126 * r + 0.7152 * g + 0.0722 * b);
+    const double z = f((0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883);
+    return {116 * y - 16, 500 * (x - y), 200 * (y - z)};
+}
+
+double WorstContrast(COLORREF text, const std::vector<COLORREF>& behind) {
+    double worst = 21;
+    for (COLORREF band : behind) worst = std::min(worst, ContrastRatio(text, band));
+    return worst;
+}
+
+}  // namespace
+
+double ContrastRatio(COLORREF a, COLORREF b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool StandsOut(COLORREF text, COLORREF band) {
+    if (ContrastRatio(text, band) >= 2) return true;
+    const Lab t = ToLab(text), b = ToLab(band);
+    return std::hypot(t.l - b.l, t.a - b.a, t.b - b.b) >= 60;
+}
+
+COLORREF ReadableTextColor(COLORREF declared, const std::vector<COLORREF>& behind) {
+    if (std::all_of(behind.begin(), behind.end(), [&](COLORREF band) { return StandsOut(declared, band); }))
+        return declared;
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+    return WorstContrast(white, behind) >= WorstContrast(black, behind) ? white : black;
+}
+
 }  // namespace gradcaption
 
 using namespace gradcaption;
@@ -245,25 +298,37 @@ int TGradientCaption::MeasureCaptionPart(HDC surface, const TRect& t, const TCom
     return m.right - m.left + 3;
 }
 
-void TGradientCaption::DrawCaptionPart(HDC surface, TRect& t, bool active, const TCompanyText* text) {
+void TGradientCaption::DrawCaptionPart(HDC surface, TRect& t, bool active, const TCompanyText* text,
+                                       const std::vector<TGradientBand>& bands) {
     t.left += 3;
     ui::DcStateGuard state(surface);  // text colour, background mode and font come back
-    ::SetTextColor(surface, ColorToRGB(active ? text->GetColorActive() : text->GetColorInactive()));
     ::SetBkMode(surface, TRANSPARENT);
     ::SelectObject(surface, text->GetFont()->GetHandle());
     const std::wstring caption = ui::Wide(text->StoredCaption());
     TRect m = t;
     ::DrawTextW(surface, caption.data(), static_cast<int>(caption.size()), &m, DT_CALCRECT | kTextFormat);
+    // The bands the text lies over, as far as it is drawn.
+    const int right = std::min(m.right, t.right);
+    std::vector<COLORREF> behind;
+    for (const TGradientBand& band : bands)
+        if (band.left < right && band.right > t.left) behind.push_back(band.color);
+    ::SetTextColor(surface, ReadableTextColor(ColorToPlainRGB(active ? text->GetColorActive() : text->GetColorInactive()),
+                                              behind));
     ::DrawTextW(surface, caption.data(), static_cast<int>(caption.size()), &t, DT_END_ELLIPSIS | kTextFormat);
     t.left = m.right;
 }
 
 void TGradientCaption::ComposeCaption(HDC surface, bool active, const TRect& bar, TRect t) {
     TColor base = active ? clActiveCaption : clInactiveCaption;
-    if (DrawsGradient(enabled_, active, ::GetDeviceCaps(surface, BITSPIXEL)))
+    // The bands behind the texts, whose colours the texts must stand out from.
+    std::vector<TGradientBand> bands;
+    if (DrawsGradient(enabled_, active, ::GetDeviceCaps(surface, BITSPIXEL))) {
         DrawGradient(surface, color_, bar, base);
-    else
+        bands = GradientBands(bar.left, bar.right, ColorToPlainRGB(color_), ColorToPlainRGB(base), numColors_);
+    } else {
         FillSolid(surface, base, bar);
+        bands.push_back({bar.left, bar.right, ColorToRGB(base)});
+    }
 
     TBorderIcons icons = form_->GetBorderIcons();
     TFormBorderStyle style = form_->GetBorderStyle();
@@ -283,10 +348,10 @@ void TGradientCaption::ComposeCaption(HDC surface, bool active, const TRect& bar
     t.left = TextsLeft(t.left, available, choice.total, newStyle_);
 
     if (choice.company && companyText_->GetVisible() && !companyText_->caption_.empty())
-        DrawCaptionPart(surface, t, active, companyText_.get());
+        DrawCaptionPart(surface, t, active, companyText_.get(), bands);
     if (choice.appName && appNameText_->GetVisible() && !appNameText_->caption_.empty())
-        DrawCaptionPart(surface, t, active, appNameText_.get());
-    if (captionText_->GetVisible()) DrawCaptionPart(surface, t, active, captionText_.get());
+        DrawCaptionPart(surface, t, active, appNameText_.get(), bands);
+    if (captionText_->GetVisible()) DrawCaptionPart(surface, t, active, captionText_.get(), bands);
 }
 
 TRect TGradientCaption::PaintCaption(bool active) {

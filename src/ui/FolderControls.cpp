@@ -380,6 +380,13 @@ void TDirectoryListBox::OpenItem(int index) {
     if (index >= 0 && index < GetItemCount()) ShowDirectory(entries_[static_cast<std::size_t>(index)].Path);
 }
 
+std::string TDirectoryListBox::GetSelectedPath() const {
+    const int index = HandleAllocated()
+                          ? static_cast<int>(::SendMessageW(GetHandle(), LB_GETCURSEL, 0, 0))
+                          : -1;
+    return index >= 0 && index < GetItemCount() ? GetItemPath(index) : directory_;
+}
+
 void TDirectoryListBox::ReadEntries() {
     entries_.clear();
     const std::vector<std::string> levels = folders::Levels(directory_);
@@ -420,6 +427,7 @@ void TDirectoryListBox::FillWindow() {
     ::SendMessageW(wnd, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
     ::SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(wnd, nullptr, TRUE);
+    Fire(OnSelect, this);  // the system tells of no highlight set by the program
 }
 
 void TDirectoryListBox::KeyPress(wchar_t& key) {
@@ -453,6 +461,7 @@ void TDirectoryListBox::WndProc(TMessage& m) {
                 OpenItem(static_cast<int>(::SendMessageW(GetHandle(), LB_GETCURSEL, 0, 0)));
                 return;
             }
+            if (HIWORD(m.WParam) == LBN_SELCHANGE) Fire(OnSelect, this);
             break;
         case CN_MEASUREITEM:
             reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam)->itemHeight = static_cast<UINT>(itemHeight_);

@@ -5,8 +5,8 @@
 // The folder list shows the path from the drive's root down to its current
 // folder (open-folder pictures, each level indented one step further), then
 // the current folder's sub-folders (closed-folder pictures) in name order
-// without regard to letter case. A double click, or Enter, opens the folder
-// under the selection. The list never changes the process's current folder,
+// without regard to letter case. A click highlights a row; a double click,
+// or Enter, opens the folder under the highlight. The list never changes the process's current folder,
 // and a folder that cannot be read just shows no sub-folders.
 #pragma once
 
@@ -86,8 +86,15 @@ public:
     std::string GetItemPath(int index) const;
     // Opens the folder of a row, as a double click on it does.
     void OpenItem(int index);
+    // The full path of the row the user has highlighted (a click or the
+    // arrow keys), which may differ from the open folder; the open folder
+    // when no row is highlighted.
+    std::string GetSelectedPath() const;
 
+    // The open folder changed.
     TNotifyEvent OnChange;
+    // The highlighted row changed (also when a folder is opened).
+    TNotifyEvent OnSelect;
 
 protected:
     void CreateParams(TCreateParams& params) override;

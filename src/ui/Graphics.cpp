@@ -449,6 +449,22 @@ BitmapHandle CreateColorBitmap(int width, int height) {
     return bmp;
 }
 
+std::string FitPath(const std::string& path, HFONT font, int width) {
+    MemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) return path;
+    SelectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    // The system writes the shortened text back into the buffer, which
+    // needs room for the ellipsis beyond the text.
+    std::wstring text = Wide(path);
+    const int length = static_cast<int>(text.size());
+    text.append(4, L'\0');
+    RECT r = {0, 0, std::max(width, 1), 100};
+    ::DrawTextW(dc.get(), &text[0], length, &r,
+                DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
+    text.resize(std::wcslen(text.c_str()));
+    return Utf8(text);
+}
+
 }  // namespace ui
 
 namespace {

@@ -262,4 +262,9 @@ private:
 namespace ui {
 // A new 32-bit DIB section, white.
 BitmapHandle CreateColorBitmap(int width, int height);
+// A path as it fits in `width` pixels of the font: unchanged when it fits,
+// otherwise shortened in its middle with "..." by the system's own rule
+// (DT_PATH_ELLIPSIS), which keeps the text after the last backslash (the
+// file's or folder's own name) whole as far as it can.
+std::string FitPath(const std::string& path, HFONT font, int width);
 }  // namespace ui

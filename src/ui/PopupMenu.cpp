@@ -71,7 +71,8 @@ void AppendItems(HMENU menu, const TMenuItem* parent) {
             continue;
         }
         std::string caption = item->GetCaption();
-        if (item->GetShortCut() != scNone) caption += "\t" + ShortCutToText(item->GetShortCut());
+        const std::string shortCut = item->GetShortCutText();
+        if (!shortCut.empty()) caption += "\t" + shortCut;
         const std::wstring text = ui::Wide(caption);
         UINT flags = MF_STRING | (item->GetEnabled() ? MF_ENABLED : MF_GRAYED);
         if (item->GetCount() > 0) {
@@ -132,6 +133,11 @@ void TMenuItem::Remove(TMenuItem* item) {
     if (it == items_.end()) return;
     items_.erase(it);
     item->parent_ = nullptr;
+}
+
+std::string TMenuItem::GetShortCutText() const {
+    if (shortCut_ == scNone) return std::string();
+    return shortCutText_.empty() ? ShortCutToText(shortCut_) : shortCutText_;
 }
 
 void TMenuItem::Click() {

@@ -41,6 +41,10 @@ public:
     void SetCaption(const std::string& caption) { caption_ = caption; }
     TShortCut GetShortCut() const { return shortCut_; }
     void SetShortCut(TShortCut shortCut) { shortCut_ = shortCut; }
+    // The shortcut as the menu shows it: ShortCutToText's English key names
+    // unless a text of the program's own language is given.
+    std::string GetShortCutText() const;
+    void SetShortCutText(const std::string& text) { shortCutText_ = text; }
     bool GetEnabled() const { return enabled_; }
     void SetEnabled(bool enabled) { enabled_ = enabled; }
     bool GetVisible() const { return visible_; }
@@ -67,6 +71,7 @@ private:
     std::vector<TMenuItem*> items_;
     std::string caption_;
     TShortCut shortCut_ = scNone;
+    std::string shortCutText_;
     bool enabled_ = true;
     bool visible_ = true;
     UINT command_;

@@ -476,6 +476,12 @@ void TStringGrid::ClearSelection() {
     const TGridRect old = GetSelection();
     hasSelection_ = false;
     InvalidateRows(old.Top, old.Bottom);
+    Fire(OnSelectionChange, this);
+}
+
+void TStringGrid::SetTrailingRows(int count) {
+    trailingRows_ = std::max(count, 0);
+    ClampSelection();
 }
 
 void TStringGrid::SetRow(int row) { MoveCurrent(Cell{current_.col, row}, false); }
@@ -494,19 +500,26 @@ void TStringGrid::ChangeSelection(Cell anchor, Cell current) {
     anchor_ = anchor;
     current_ = current;
     hasSelection_ = true;
-    ClampSelection();
+    ClampSelection(false);
     const TGridRect now = GetSelection();
-    if (now == old && current_ == oldCurrent && hadSelection) return;
+    if (now == old && current_ == oldCurrent && hadSelection == hasSelection_) return;
     InvalidateRows(old.Top, old.Bottom);
     InvalidateRows(now.Top, now.Bottom);
     InvalidateRows(oldCurrent.row, oldCurrent.row);  // its focus rectangle
+    Fire(OnSelectionChange, this);
 }
 
-void TStringGrid::ClampSelection() {
-    const int lastRow = GetRowCount() - 1, lastCol = colCount_ - 1;
+void TStringGrid::ClampSelection(bool tell) {
+    const int lastRow = std::max(fixedRows_, LastSelectableRow()), lastCol = colCount_ - 1;
     for (Cell* c : {&anchor_, &current_}) {
         c->row = std::clamp(c->row, fixedRows_, lastRow);
         c->col = std::clamp(c->col, fixedCols_, lastCol);
+    }
+    // Only trailing rows are left: nothing can be selected.
+    if (hasSelection_ && LastSelectableRow() < fixedRows_) {
+        hasSelection_ = false;
+        InvalidateRows(fixedRows_, GetRowCount() - 1);
+        if (tell) Fire(OnSelectionChange, this);
     }
 }
 
@@ -914,7 +927,7 @@ void TStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
         MouseToCell(x, y, col, row);
         // A whole-row selection takes a press anywhere along the row.
         if (options_.Contains(goRowSelect) && row >= 0 && col < fixedCols_) col = current_.col;
-        if (row >= fixedRows_ && col >= fixedCols_) {
+        if (row >= fixedRows_ && row <= LastSelectableRow() && col >= fixedCols_) {
             MoveCurrent(Cell{col, row}, shift.Contains(ssShift));
             selecting_ = true;
         }

@@ -147,6 +147,12 @@ public:
     // the user moves the current cell.
     bool HasSelection() const { return hasSelection_; }
     void ClearSelection();
+    // The last `count` rows are shown but never selected nor made current:
+    // a click on them selects nothing new, and the keys and a drag stop at
+    // the row above. Without any other row below the fixed ones, nothing
+    // is selected.
+    int GetTrailingRows() const { return trailingRows_; }
+    void SetTrailingRows(int count);
 
     // Shows the first rows and the left edge of the columns.
     void ScrollToTopLeft();
@@ -188,6 +194,9 @@ public:
     void MouseToCell(int x, int y, int& col, int& row) const;
 
     TDrawCellEvent OnDrawCell;
+    // The selection was set, moved, cleared or dropped (by the user or the
+    // program, or because its rows went).
+    TNotifyEvent OnSelectionChange;
 
 protected:
     // The per-cell drawing hook, called for every visible cell while painting,
@@ -247,7 +256,10 @@ private:
     // Selection and scrolling.
     void MoveCurrent(Cell current, bool extend);
     void ChangeSelection(Cell anchor, Cell current);
-    void ClampSelection();
+    // Keeps the selection on rows that can be selected; drops it (and
+    // tells, when asked) when there are none.
+    void ClampSelection(bool tell = true);
+    int LastSelectableRow() const { return GetRowCount() - 1 - trailingRows_; }
     void ScrollIntoView(int col, int row);
     void ScrollTo(int topRow, int scrollX, bool moveThumb = true);
     void ScrollBy(int rows) { ScrollTo(topRow_ + rows, scrollX_); }
@@ -284,6 +296,7 @@ private:
     Cell anchor_{1, 1};
     Cell current_{1, 1};
     bool hasSelection_ = true;
+    int trailingRows_ = 0;
     int topRow_ = 1;
     int scrollX_ = 0;
 

@@ -4,6 +4,7 @@
 // with Enter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -76,6 +77,39 @@ TEST_F(Chooser, ClosingItStartsNoSearchAndKeepsTheResults) {
         EXPECT_EQ(StatusTexts(), status);
         ExpectIdleButtons();
     }
+}
+
+// A click highlights a folder: "Seguir" searches that one, whose path the
+// chooser shows, shortened in its middle to keep the folder's own name.
+TEST_F(Chooser, SeguirSearchesTheHighlightedFolderWhosePathItShows) {
+    const std::string name = "fotos de las vacaciones 2019";
+    tree.MakeFile("a.tmp", 1);
+    tree.MakeFile(name + "\\b.tmp", 2);
+    tree.MakeFile(name + "\\sub\\c.tmp", 3);
+    UsePatterns({"*.tmp"});
+    SetOption(Main->SelectHomeDir, true);
+    ChooseDir->DirectoryListBox1->SetDirectory(tree.path());
+    const TRect seguir = ChooseDir->FlatButton1->GetBoundsRect();
+    ASSERT_TRUE(StartAndAct([&](HWND chooser) {
+        HWND list = ::FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
+        const int index = ListIndexOf(list, ui::Wide(name).c_str());
+        POINT p = ListItemCentre(list, index);
+        test::ClickAt(p.x, p.y);
+        if (!test::PumpUntil([&] { return ::SendMessageW(list, LB_GETCURSEL, 0, 0) == index; })) return;
+        p = {(seguir.left + seguir.right) / 2, (seguir.top + seguir.bottom) / 2};
+        ::ClientToScreen(chooser, &p);
+        test::ClickAt(p.x, p.y);
+    }));
+    WaitUntilIdle();
+    const std::string chosen = tree / name + "\\";
+    EXPECT_EQ(ChooseDir->ChosenDir, chosen);
+    EXPECT_EQ(Places(), (std::vector<Place>{{"b.tmp", chosen}, {"c.tmp", chosen + "sub\\"}}));
+
+    // The path of the folder, its own name whole, in the line's width.
+    const std::string shown = ChooseDir->PathLabel->GetCaption();
+    EXPECT_LE(TextWidth(shown, ChooseDir->PathLabel->GetFont()->GetHandle()), ChooseDir->PathLabel->GetWidth());
+    EXPECT_EQ(shown.substr(0, 3), tree.path().substr(0, 3));
+    EXPECT_EQ(shown.substr(std::min(shown.size(), shown.find("...\\"))), "...\\" + name);
 }
 
 TEST_F(Chooser, EnterConfirmsTheFolderShown) {

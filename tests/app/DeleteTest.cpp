@@ -75,13 +75,10 @@ TEST_F(Deleting, ASelectedBlockGoesWithItsReadOnlyAndHiddenFiles) {
     EXPECT_EQ(Panel(4), "Hecho");
     EXPECT_EQ(Screen->GetCursor(), crDefault);
     ExpectTotalOf({order[0], order[5]});
-    // Every selected file went: nothing is selected, and the commands do
-    // nothing until the user selects again.
+    // Every selected file went: nothing is selected, and "Borrar Selección"
+    // waits until the user selects again.
     EXPECT_EQ(Selected(), std::make_pair(0, 0));
-    DeleteSelection();
-    RecycleSelection();
-    EXPECT_EQ(ResultNames(), (Texts{order[0], order[5]}));
-    EXPECT_TRUE(Exists(order[0]) && Exists(order[5]));
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());
 }
 
 TEST_F(Deleting, FilesThatCannotGoStayListedInOrderWithTheirAttributes) {
@@ -91,9 +88,7 @@ TEST_F(Deleting, FilesThatCannotGoStayListedInOrderWithTheirAttributes) {
     InUse second(tree / order[1]), fourth(tree / order[3]);
     ASSERT_TRUE(second.Held() && fourth.Held());
 
-    // Every result and the blank last row.
-    const int rows = Main->xgFoundFiles->GetRowCount();
-    SelectRows(1, rows - 1);
+    SelectRows(1, 5);
     DeleteSelection();
 
     EXPECT_EQ(ResultNames(), (Texts{order[1], order[3]}));
@@ -144,6 +139,24 @@ TEST_F(Deleting, AFileChangedSinceTheSearchIsKeptWithItsRow) {
     EXPECT_EQ(Panel(4), "Hecho; 3 no se pudieron borrar");
 }
 
+TEST_F(Deleting, DeletingForGoodAsksFirstWithNoAsTheDefault) {
+    // Three rows of two files: the one found by both patterns counts once.
+    tree.MakeFile("a.tmp", 7);
+    tree.MakeFile("sub\\a.tmp", 7);
+    UsePatterns({"sub\\*.tmp", "*.tmp"});
+    Search();
+    SelectRows(1, 3);
+    const std::vector<ResultRow> rows = Results();
+    const std::vector<std::string> status = StatusTexts();
+    DeleteSelection(SayNo);
+    EXPECT_EQ(asked, "¿Eliminar definitivamente 2 ficheros (14 bytes)? No se podrán recuperar.");
+    EXPECT_EQ(Results(), rows);
+    EXPECT_EQ(StatusTexts(), status);
+    EXPECT_TRUE(tree.Exists("a.tmp") && tree.Exists("sub\\a.tmp"));
+    DeleteSelection(SayYes);
+    EXPECT_FALSE(tree.Exists("a.tmp") || tree.Exists("sub\\a.tmp"));
+}
+
 TEST_F(Deleting, ARowNamesOnlyTheFileInItsOwnFolderAndItsOtherRowsGoWithIt) {
     // Found through a pattern with a folder part; a file of the same name and
     // size lies in the start folder.
@@ -172,29 +185,40 @@ TEST_F(Deleting, WithNoRowPickedTheCommandActsOnTheCurrentRow) {
     EXPECT_EQ(ResultNames(), (Texts{order[1], order[2]}));
 }
 
-TEST_F(Deleting, TheWindowShowsTheFileBeingDeletedAndIsBusyMeanwhile) {
-    FindFiles(3);
-    SelectRows(1, 3);
-    std::vector<std::string> activity;
-    bool busyMeanwhile = true;
-    PanelWatch watch([&](int panel, const std::string& text) {
-        if (panel != 4) return;
-        activity.push_back(text);
-        if (text.rfind("Eliminando ", 0) == 0)
-            busyMeanwhile = busyMeanwhile && Screen->GetCursor() == crAppStart && !Main->StartButton->GetEnabled() &&
-                            !Main->DeleteButton->GetEnabled() && !Main->ConfigButton->GetEnabled();
+// The status bar follows the deletion as it goes: the count and total of
+// the rows still listed, and the file in hand, its path shortened in the
+// middle so that its name shows whole in the panel.
+TEST_F(Deleting, TheStatusBarFollowsTheDeletionWhileTheWindowIsBusy) {
+    const int n = 600;  // ten to a folder: a folder's files are confirmed together
+    for (int i = 0; i < n; ++i)
+        tree.MakeFile("una carpeta de nombre largo\\y otra más\\" + std::to_string(i / 10) + "\\f" +
+                          std::to_string(i) + ".dat",
+                      10);
+    UsePatterns({"*.dat"});
+    Search();
+    Main->xgFoundFiles->SetSelection(TGridRect{0, 1, 3, n});
+    HWND bar = Main->StatusBar->GetHandle();
+    RECT panel{};
+    ::SendMessageW(bar, SB_GETRECT, 4, reinterpret_cast<LPARAM>(&panel));
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(bar, WM_GETFONT, 0, 0));
+    int midway = 0;
+    PanelWatch watch([&](int index, const std::string& text) {
+        if (index != 4 || text.rfind("Eliminando ", 0) != 0) return;
+        EXPECT_TRUE(Screen->GetCursor() == crAppStart && !Main->StartButton->GetEnabled() &&
+                    !Main->DeleteButton->GetEnabled() && !Main->ConfigButton->GetEnabled());
+        EXPECT_LE(TextWidth(text, font), panel.right - panel.left) << text;
+        EXPECT_NE(text.find("...\\"), std::string::npos) << text;
+        EXPECT_EQ(text.substr(text.size() - 4), ".dat") << text;
+        const int rows = Main->xgFoundFiles->GetRowCount() - 2;
+        EXPECT_EQ(Panel(0), std::to_string(rows));
+        EXPECT_EQ(Panel(2) + Panel(3), rows * 10 > 9999 ? std::to_string(rows * 10 / 1024) + "Kbytes"
+                                                        : std::to_string(rows * 10) + "bytes");
+        midway += rows > 0 && rows < n;
     });
     DeleteSelection();
-    ASSERT_FALSE(activity.empty());
-    EXPECT_EQ(activity.back(), "Hecho");
-    const std::string prefix = "Eliminando " + tree.path() + "\\";
-    const auto shown = std::count_if(activity.begin(), activity.end(), [&](const std::string& t) {
-        return t.size() > prefix.size() && t.compare(0, prefix.size(), prefix) == 0 &&
-               std::find(order.begin(), order.end(), t.substr(prefix.size())) != order.end();
-    });
-    EXPECT_GE(shown, 1);
-    EXPECT_TRUE(busyMeanwhile);
-    EXPECT_EQ(Screen->GetCursor(), crDefault);
+    EXPECT_GT(midway, 0) << "no moment between the first file and the last";
+    EXPECT_TRUE(Results().empty());
+    EXPECT_EQ(Panel(4), "Hecho");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "app/ChooseDirUnit.h"
 #include "app/HelpUnit.h"
 #include "app/MainUnit.h"
+#include "app/SweepWindows.h"
 #include "support/HintsAndClipboard.h"
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
@@ -319,19 +320,6 @@ TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
 // Waits on the user's thread until the condition holds; false after 10 s.
 bool WaitFor(const std::function<bool()>& condition) { return test::PumpUntil(condition, 10000); }
 
-POINT ListItemCentre(HWND list, int index) {
-    RECT r{};
-    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
-    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ::ClientToScreen(list, &p);
-    return p;
-}
-
-int ListIndexOf(HWND list, const wchar_t* text) {
-    return static_cast<int>(::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(text)));
-}
-
 TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     // One pattern, "*.tmp", and the start folder asked for.
     for (int i = 0; i < 100 && Patterns() != std::vector<std::string>{"|"}; ++i) TakeBackRow(0);
@@ -357,10 +345,10 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
         if (!chooserShown) return;
         mainWaited = !::IsWindowEnabled(main);
         HWND list = ::FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
-        if (WaitFor([&] { return ListIndexOf(list, L"b") >= 0; })) {
-            POINT p = ListItemCentre(list, ListIndexOf(list, L"b"));
+        if (WaitFor([&] { return sweeptest::ListIndexOf(list, L"b") >= 0; })) {
+            POINT p = sweeptest::ListItemCentre(list, sweeptest::ListIndexOf(list, L"b"));
             test::DoubleClickAt(p.x, p.y);
-            folderOpened = WaitFor([&] { return ListIndexOf(list, L"sub") >= 0; });
+            folderOpened = WaitFor([&] { return sweeptest::ListIndexOf(list, L"sub") >= 0; });
         }
         if (folderOpened) {
             POINT p{(seguir.left + seguir.right) / 2, (seguir.top + seguir.bottom) / 2};
@@ -403,6 +391,7 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     ASSERT_EQ(grid->GetSelection().Bottom, 4);
 
     std::string firstItem;
+    sweeptest::Answer yes(sweeptest::SayYes);
     test::UserThread picker([&] {
         HWND menu = nullptr;
         if (!WaitFor([&] { return (menu = test::OpenMenuWindow()) != nullptr; })) return;
@@ -420,7 +409,8 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     test::MouseMoveTo(p.x, p.y);
     test::MouseDown();  // returns once the menu has closed
     picker.Join();
-    EXPECT_EQ(firstItem, "Eliminar\tCtrl+Del");
+    yes.Asked();
+    EXPECT_EQ(firstItem, "Eliminar\tMayús+Supr");
     ASSERT_TRUE(test::PumpUntil([&] { return grid->GetRowCount() == 3 && !Main->Busy(); }));
 
     for (const std::string& file : chosen)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,11 @@ protected:
         return {Grid()->GetSelection().Top, Grid()->GetSelection().Bottom};
     }
     // A press on "Borrar Selección" opens its menu; a click on the item
-    // chooses it, all with the real mouse. Returns the item's text.
+    // chooses it, all with the real mouse, and "Eliminar" is confirmed.
+    // Returns the item's text.
     std::string ChooseWithTheMouse(int item) {
+        std::optional<Answer> answering;
+        if (item == 0) answering.emplace(SayYes);
         std::string text;
         test::UserThread picker([&] {
             HWND menu = nullptr;
@@ -63,6 +67,7 @@ protected:
         test::MouseDown();  // returns once the menu has closed
         picker.Join();
         test::Pump(50);
+        if (answering) answering->Asked();
         WaitUntilIdle();
         return text;
     }
@@ -87,7 +92,7 @@ TEST_F(ResultList, BothCommandsKeepWhatCannotGoSelectedAndSayHowMany) {
         tree.MakeFile(names[3], 999);
 
         SelectRows(2, 5);
-        EXPECT_EQ(ChooseWithTheMouse(item), item == 0 ? "Eliminar\tCtrl+Del" : "Enviar a la Papelera\tShift+Del");
+        EXPECT_EQ(ChooseWithTheMouse(item), item == 0 ? "Eliminar\tMayús+Supr" : "Enviar a la Papelera\tSupr");
         EXPECT_EQ(ResultNames(), (Texts{names[0], names[2], names[3], names[5]}));
         for (int i = 0; i < 6; ++i) EXPECT_EQ(OnDisk(names[i]), i != 1 && i != 4) << names[i];
         // The two that stayed are selected, side by side; the status bar
@@ -103,13 +108,9 @@ TEST_F(ResultList, BothCommandsKeepWhatCannotGoSelectedAndSayHowMany) {
         ChooseWithTheMouse(item);
         EXPECT_FALSE(OnDisk(names[0]));
         EXPECT_EQ(Panel(4), "Hecho");
-        // Nothing is selected now, and a second command does nothing.
+        // Nothing is selected now, and "Borrar Selección" waits for a selection.
         EXPECT_EQ(Selected(), std::make_pair(0, 0));
-        const Texts left = ResultNames();
-        ChooseWithTheMouse(0);
-        ChooseWithTheMouse(1);
-        EXPECT_EQ(ResultNames(), left);
-        for (const std::string& name : left) EXPECT_TRUE(OnDisk(name)) << name;
+        EXPECT_FALSE(Main->DeleteButton->GetEnabled());
         test::RemoveTree(tree.path());
         ::CreateDirectoryW(ui::Wide(tree.path()).c_str(), nullptr);
     }
@@ -192,24 +193,26 @@ TEST_F(ResultList, AnEscPressedBeforeTheWindowTakesInTheEndStillStops) {
 TEST_F(ResultList, EscStopsADeletionAfterTheFileInHand) {
     FindFiles(200);
     const Texts names = ResultNames();
-    // The first row, then Shift+End: every row down to the blank last one.
+    // The first row, then Shift+End: every result.
     const POINT first = RowPoint(1);
     test::ClickAt(first.x, first.y);
     test::PressKey(VK_END, true);
-    ASSERT_TRUE(test::PumpUntil([&] { return Selected() == std::make_pair(1, 201); }));
-    // Esc queued with the Enter that picks the command: the window sees it
-    // as soon as the job has begun, so the job stops after the file in hand.
+    ASSERT_TRUE(test::PumpUntil([&] { return Selected() == std::make_pair(1, 200); }));
+    // Esc queued with the keys that say yes to the question: the window sees
+    // it as soon as the job has begun, so the job stops after the file in hand.
+    Answer yesThenEsc([] { test::PressKeys({VK_TAB, VK_SPACE, VK_ESCAPE}); });
     test::UserThread picker([&] {
         HWND menu = nullptr;
         if (!test::PumpUntil([&] { return (menu = test::OpenMenuWindow()) != nullptr; })) return;
         test::MouseUp();
         test::PressKey(VK_DOWN);  // "Eliminar"
-        test::PressKeys({VK_RETURN, VK_ESCAPE});
+        test::PressKey(VK_RETURN);
     });
     const POINT p = test::CentreOf(Main->DeleteButton);
     test::MouseMoveTo(p.x, p.y);
     test::MouseDown();
     picker.Join();
+    yesThenEsc.Asked();
     WaitUntilIdle();
 
     // The files deleted are the first of the block; every other row stays,
@@ -288,6 +291,56 @@ TEST_F(ResultList, AClickOnATitleSortsAndASecondReversesTiesKeepingTheSearchOrde
     Search();
     EXPECT_EQ(Grid()->GetSortColumn(), -1);
     EXPECT_EQ(Grid()->GetTopRow(), 1);
+}
+
+// The blank row after the results is never selected; "Borrar Selección" is
+// there while rows are. The list's keys: Supr to the recycle bin, Ctrl+A
+// every result, Mayús+Supr for good after the question; in the pattern
+// field or the pattern list they remove nothing.
+TEST_F(ResultList, TheBlankRowTheButtonAndTheListsKeys) {
+    FindFiles(5);
+    const Texts names = ResultNames();
+    const POINT second = RowPoint(2), blank = RowPoint(6);
+    test::ClickAt(second.x, second.y);
+    test::ClickAt(blank.x, blank.y);
+    test::ShiftClickAt(blank.x, blank.y);
+    EXPECT_EQ(Selected(), std::make_pair(2, 2));
+    test::PressKey(VK_END);
+    test::PressKey(VK_DOWN);
+    EXPECT_EQ(Selected(), std::make_pair(5, 5));
+    {
+        test::MessageBoxCloser noQuestion;
+        ClickControl(Main->ConfigButton);
+        for (TWinControl* control : std::initializer_list<TWinControl*>{Main->eName, Main->sgFiles}) {
+            test::ClickOn(control);
+            test::PressKey(VK_DELETE);
+            test::PressKey(VK_DELETE, true);
+        }
+        ClickControl(Main->ConfigButton);
+        test::ClickAt(second.x, second.y);
+        test::PressKey(VK_END);
+        EXPECT_EQ(ResultNames(), names);
+        test::PressKey(VK_DELETE);
+        ASSERT_TRUE(test::PumpUntil([&] { return ResultNames().size() == 4 && !Main->Busy(); }));
+        EXPECT_FALSE(OnDisk(names[4]));
+        EXPECT_EQ(noQuestion.Count(), 0);
+    }
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());
+    test::PressKey('A', false, true);
+    EXPECT_EQ(Selected(), std::make_pair(1, 4));
+    EXPECT_TRUE(Main->DeleteButton->GetEnabled());
+    const TRect title = Grid()->CellRect(TMain::colSize, 0);  // sorting leaves nothing selected
+    const POINT t = test::ScreenPointOf(Grid(), title.left + 5, (title.top + title.bottom) / 2);
+    test::ClickAt(t.x, t.y);
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());
+    test::PressKey('A', false, true);
+    Answer yes(SayYes);
+    test::PressKey(VK_DELETE, true);
+    EXPECT_NE(yes.Asked(), "");
+    WaitUntilIdle();
+    for (const std::string& name : names) EXPECT_FALSE(OnDisk(name)) << name;
+    test::PressKey(VK_DOWN);
+    EXPECT_FALSE(Main->xgFoundFiles->HasSelection());
 }
 
 TEST_F(ResultList, ANewSearchStartsAtTheTopLeft) {

@@ -104,6 +104,28 @@ TEST(TotalScaling, FollowsTheLengthOfTheText) {
     check(5000000000LL, "4768", "Mbytes");  // beyond 32 bits
 }
 
+TEST(Questions, DeletingForGoodNamesTheFilesAndTheirSpace) {
+    const std::pair<std::int64_t, std::int64_t> counts[] = {{1, 6}, {999, 10000}, {128625, 123456789}};
+    const char* const texts[] = {"1 fichero (6 bytes)", "999 ficheros (9 Kbytes)", "128.625 ficheros (117 Mbytes)"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(DeleteForGoodQuestion(counts[i].first, counts[i].second),
+                  std::string("¿Eliminar definitivamente ") + texts[i] + "? No se podrán recuperar.");
+    EXPECT_EQ(GroupedCount(1000000), "1.000.000");
+}
+
+TEST(SizeFields, LimitsThatNoSizeCanPassAreNamed) {
+    const std::string both = "Ningún tamaño cumple los dos límites", zero = "Ningún fichero es menor que 0 Kb";
+    const std::optional<std::int64_t> none;
+    const struct {
+        std::optional<std::int64_t> belowKb, aboveKb;
+        std::string deadEnd;
+    } cases[] = {{32, 1024, both}, {5, 5, both},   {6, 5, ""},      {4194304, 2097152, ""}, {2097152, 4194304, both},
+                 {0, none, zero},  {1, none, ""},  {none, 0, ""},   {none, none, ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SizeLimitsDeadEnd(c.belowKb, c.aboveKb), c.deadEnd)
+            << c.belowKb.value_or(-1) << " " << c.aboveKb.value_or(-1);
+}
+
 TEST(SizeFields, CleaningKeepsDigitsAndCapsTheNumber) {
     EXPECT_EQ(CleanSizeTextOnChange("1a2"), "12");
     EXPECT_EQ(CleanSizeTextOnChange("-3,5"), "35");

@@ -30,12 +30,6 @@ protected:
         auto it = std::find(names.begin(), names.end(), name);
         return it == names.end() ? -1 : static_cast<int>(it - names.begin());
     }
-    void ExpectIdle() const {
-        EXPECT_EQ(Screen->GetCursor(), crDefault);
-        EXPECT_TRUE(Main->StartButton->GetEnabled());
-        EXPECT_TRUE(Main->DeleteButton->GetEnabled());
-        EXPECT_TRUE(Main->ConfigButton->GetEnabled());
-    }
 };
 
 // Removes the pattern list beside the test program however the case ends.
@@ -112,7 +106,7 @@ TEST_F(Searching, WithoutAPatternFileEveryEntryIsListedFolderByFolder) {
     EXPECT_EQ(Panel(2), std::to_string(total));
     EXPECT_EQ(Panel(3), "bytes");
     EXPECT_EQ(Panel(4), "Hecho");
-    ExpectIdle();
+    ExpectIdleButtons();
     EXPECT_TRUE(Main->xgFoundFiles->GetVisible());
 
     // Every search shows the chooser again and starts afresh.
@@ -201,7 +195,7 @@ TEST_F(Searching, WhileASearchRunsTheWindowIsBusyAndTheChooserStandsThreeQuarter
     EXPECT_FALSE(Main->DeleteButton->GetEnabled());
     EXPECT_FALSE(Main->ConfigButton->GetEnabled());
     WaitUntilIdle();
-    ExpectIdle();
+    ExpectIdleButtons();
     EXPECT_EQ(chooserLeft, Main->GetLeft() + Main->GetWidth() * 3 / 4);
     EXPECT_EQ(chooserTop, Main->GetTop() + Main->GetHeight() * 3 / 4);
 }
@@ -241,11 +235,28 @@ TEST_F(Searching, BothSizeLimitsAreStrict) {
     Search();
     EXPECT_EQ(ResultNames(), Texts{"1048577.bin"});
 
-    // A minimum not below the maximum lists nothing.
+    // Below 32 Kb and above 1024 Kb: no size passes both. No search starts
+    // (no chooser); the results stay and the status bar says why.
     SetOption(Main->SearchLesserThan, true);
+    const Texts before = StatusTexts();
     Search();
+    EXPECT_EQ(chooserShown_, 0);
+    EXPECT_EQ(ResultNames(), Texts{"1048577.bin"});
+    EXPECT_EQ(StatusTexts(), (Texts{before[0], before[1], before[2], before[3], "Ningún tamaño cumple los dos límites"}));
+    ExpectIdleButtons();
+}
+
+TEST_F(Searching, TheListAndTheStatusBarStartAfreshTogether) {
+    tree.MakeFile("big.bin", 20000);
+    UsePatterns({"*.bin"});
+    Search();
+    ASSERT_EQ(StatusTexts(), (Texts{"1", "Encontrados", "19", "Kbytes", "Hecho"}));
+    // The click returns as the search starts, before the window takes in
+    // anything it finds: an empty list, and a status bar that says so.
+    StartSearchIn(tree.path());
     EXPECT_TRUE(Results().empty());
-    EXPECT_EQ(Panel(0), "0");
+    EXPECT_EQ(StatusTexts(), (Texts{"0", "Encontrados", "0", "bytes", ""}));
+    WaitUntilIdle();
 }
 
 TEST_F(Searching, SizesTotalsAndLimitsGoBeyond32Bits) {
@@ -342,7 +353,8 @@ TEST_F(Searching, AStartFolderThatIsGoneGivesAnEmptyResult) {
     EXPECT_EQ(Panel(0), "0");
     EXPECT_EQ(Panel(2), "0");
     EXPECT_EQ(Panel(4), "Hecho");
-    ExpectIdle();
+    EXPECT_FALSE(Main->DeleteButton->GetEnabled());  // nothing to delete
+    ExpectIdleButtons();
 }
 
 TEST_F(Searching, ASizeFieldWithoutANumberStartsNoSearchAndKeepsTheResults) {
@@ -368,7 +380,7 @@ TEST_F(Searching, ASizeFieldWithoutANumberStartsNoSearchAndKeepsTheResults) {
     EXPECT_EQ(Results(), before);
     EXPECT_EQ(Panel(0), "2");
     EXPECT_EQ(Panel(4), "Hecho");
-    ExpectIdle();
+    ExpectIdleButtons();
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -22,6 +24,8 @@
 #include "app/MainUnit.h"
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
+#include "ui/Handles.h"
+#include "ui/SysUtils.h"
 #include "ui/Timer.h"
 #include "ui/Unicode.h"
 
@@ -82,6 +86,38 @@ private:
     Handler handler_;
     HWND wnd_;
     UINT interval_;
+};
+
+// The user who answers the program's next question (a message box with the
+// program's title) on a thread of their own, with keys: SayNo presses Enter,
+// that is the default button; SayYes goes from "No" to "Yes" and presses it.
+// Asked() handles the program's messages until then and gives the question
+// (empty when none came).
+inline void SayYes() { test::PressKeys({VK_TAB, VK_SPACE}); }
+inline void SayNo() { test::PressKey(VK_RETURN); }
+class Answer {
+public:
+    explicit Answer(std::function<void()> keys)
+        : user_([this, keys = std::move(keys), title = ui::Wide(Application->GetTitle())] {
+              HWND box = nullptr;
+              test::PumpUntil([&] {
+                  box = ::FindWindowW(L"#32770", title.c_str());
+                  return box && ::GetForegroundWindow() == box && !ui::WindowText(::GetDlgItem(box, 0xFFFF)).empty();
+              }, 10000);
+              if (box) question_ = ui::WindowText(::GetDlgItem(box, 0xFFFF));
+              if (box) keys();
+              done_ = true;
+          }) {}
+    std::string Asked() {
+        test::PumpUntil([this] { return done_.load(); }, 20000);
+        user_.Join();
+        return question_;
+    }
+
+private:
+    std::string question_;
+    std::atomic<bool> done_{false};
+    test::UserThread user_;  // last: it uses the members above
 };
 
 struct ResultRow {
@@ -178,13 +214,14 @@ protected:
         WaitUntilIdle();
     }
     void Search() { SearchIn(tree.path()); }
-    // Idle: the default cursor and the three buttons a search or a
-    // deletion disables enabled again.
+    // Idle: the default cursor and the buttons a search or a deletion
+    // disables enabled again.
     void ExpectIdleButtons() const {
         EXPECT_EQ(Screen->GetCursor(), crDefault);
         EXPECT_TRUE(Main->StartButton->GetEnabled());
-        EXPECT_TRUE(Main->DeleteButton->GetEnabled());
         EXPECT_TRUE(Main->ConfigButton->GetEnabled());
+        // "Borrar Selección" only with a selection to act on.
+        EXPECT_EQ(Main->DeleteButton->GetEnabled(), Main->xgFoundFiles->HasSelection());
     }
     void WaitUntilIdle() { ASSERT_TRUE(test::PumpUntil([] { return !Main->Busy(); }, 60000)); }
 
@@ -237,10 +274,13 @@ protected:
     }
 
     // "Borrar Selección" pressed, and the menu's item chosen with the keys:
-    // "Eliminar" (the first) or "Enviar a la Papelera" (the second). Waits
-    // until the deletion is over.
-    void ChooseFromDeleteMenu(int item) {
+    // "Eliminar" (the first, its question answered by `answer`; the
+    // question is kept in `asked`) or "Enviar a la Papelera" (the second).
+    // Waits until the deletion is over.
+    void ChooseFromDeleteMenu(int item, std::function<void()> answer = SayYes) {
         ASSERT_TRUE(Main->DeleteButton->GetEnabled());
+        std::optional<Answer> answering;
+        if (item == 0) answering.emplace(std::move(answer));
         bool chosen = false;
         std::thread user([&chosen, item] {
             HWND menu = nullptr;
@@ -261,17 +301,42 @@ protected:
         // The choice runs from the message loop once the menu has closed,
         // and the deletion on a thread of its own.
         test::Pump(50);
+        if (answering) asked = answering->Asked();
         WaitUntilIdle();
     }
-    void DeleteSelection() { ChooseFromDeleteMenu(0); }
+    void DeleteSelection(std::function<void()> answer = SayYes) { ChooseFromDeleteMenu(0, std::move(answer)); }
     void RecycleSelection() { ChooseFromDeleteMenu(1); }
 
     test::TempDir tree;
     int chooserShown_ = 0;
+    std::string asked;
 
 private:
     test::TempDir ini_;
 };
+
+// A row of a list box: its index by its text, and its middle on the screen.
+inline int ListIndexOf(HWND list, const wchar_t* text) {
+    return static_cast<int>(::SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(text)));
+}
+inline POINT ListItemCentre(HWND list, int index) {
+    RECT r{};
+    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(list, &p);
+    return p;
+}
+
+// The width of a text in a font, as the system measures it.
+inline int TextWidth(const std::string& text, HFONT font) {
+    ui::MemoryDc dc(::CreateCompatibleDC(nullptr));
+    ui::SelectGuard select(dc.get(), font);
+    const std::wstring wide = ui::Wide(text);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &extent);
+    return extent.cx;
+}
 
 // A file's attributes, size and times as the system has them now.
 inline WIN32_FILE_ATTRIBUTE_DATA FileData(const std::string& path) {

@@ -1010,4 +1010,58 @@ TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
     EXPECT_LE(ui::LiveHandleCount(), before);
 }
 
+// ---------------------------------------------------------------- readable texts
+
+// A text keeps its declared colour where it stands out from every band under
+// it, by lightness (a contrast ratio of 2) or by hue (a colour difference of
+// 60); otherwise it is drawn in white or black, whichever stands out more.
+TEST(CaptionRules, ATextThatWouldNotStandOutIsDrawnInWhiteOrBlack) {
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0), grey = RGB(212, 208, 200);
+    const COLORREF magenta = RGB(240, 16, 224), red = RGB(200, 0, 0);
+    const struct {
+        COLORREF text;
+        std::vector<COLORREF> behind;
+        COLORREF drawn;
+    } cases[] = {
+        {black, {black, RGB(153, 180, 209)}, white}, {black, {RGB(46, 54, 63)}, white},  // contrast 1.7
+        {white, {white}, black},                     {grey, {RGB(128, 128, 128)}, grey},  // contrast 2.6
+        {magenta, {RGB(255, 0, 0), RGB(214, 30, 50)}, magenta},                           // difference 92
+        {red, {RGB(135, 75, 0)}, white},                                                  // difference 47
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadableTextColor(c.text, c.behind), c.drawn) << std::hex << c.text;
+}
+
+// Windows 10's stock colours: black caption texts on a light blue caption.
+// The gradient starts at black, under the texts.
+TEST(GradientCaption, TextsStayReadableWithWindows10sStockColours) {
+    const int elements[] = {COLOR_CAPTIONTEXT, COLOR_ACTIVECAPTION, COLOR_GRADIENTACTIVECAPTION,
+                            COLOR_INACTIVECAPTIONTEXT};
+    const COLORREF stock[] = {RGB(0, 0, 0), RGB(153, 180, 209), RGB(185, 209, 234), RGB(0, 0, 0)};
+    COLORREF saved[4];
+    for (int i = 0; i < 4; ++i) saved[i] = ::GetSysColor(elements[i]);
+    struct Restore {
+        const int* elements;
+        const COLORREF* saved;
+        ~Restore() { ::SetSysColors(4, elements, saved); }
+    } restore{elements, saved};
+    ::SetSysColors(4, elements, stock);
+
+    CaptionForm form(Application);
+    TGradientCaption* gc = MakeCaption(form, "Tallowmere", "Sweepfield", "Beta Version 0.5");
+    form.Show();
+    ASSERT_TRUE(test::PumpUntil([&] { return gc->IsFormActive(); }));
+    ::RedrawWindow(form.GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    // The texts' part of the bar, after the icon: white texts, no black ones lost in it.
+    const TRect bar = gc->GetCaptionRect(), text = gc->GetTextRect();
+    const TRect texts = Rect(text.left + ::GetSystemMetrics(SM_CXSMICON) + 2, bar.top, text.right, bar.bottom);
+    EXPECT_GT(WindowPixels(form.GetHandle()).Count(texts, RGB(255, 255, 255)), 100);
+    // On a flat bar texts of the bar's own colour would vanish: black.
+    gc->SetEnabled(geNever);
+    for (TCompanyText* t : {gc->GetCompanyText(), static_cast<TCompanyText*>(gc->GetAppNameText()),
+                            static_cast<TCompanyText*>(gc->GetCaptionText())})
+        t->SetColorActive(clActiveCaption);
+    gc->PaintCaption(true);
+    EXPECT_GT(WindowPixels(form.GetHandle()).Count(texts, RGB(0, 0, 0)), 100);
+}
+
 }  // namespace
