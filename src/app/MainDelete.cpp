@@ -63,6 +63,8 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
     }
     removing_ = std::move(block);
     removalsDone_ = 0;
+    recycling_ = kind == sweep::RemovalKind::Recycle;
+    tally_ = {};
     goneNames_.clear();
     gonePaths_.clear();
     BeginWork();
@@ -89,9 +91,18 @@ void TMain::DeletionProgress() {
     bool anyGone = false;
     for (const sweep::RemovalResult& result : results) {
         Listed* listed = removing_[removalsDone_++];
-        // A file someone else removed meanwhile goes from the list as well.
-        if (result.outcome != sweep::RemovalOutcome::Removed && result.outcome != sweep::RemovalOutcome::Missing)
+        listed->keptBecause = nullptr;
+        if (result.outcome == sweep::RemovalOutcome::Removed) {
+            ++tally_.removed;
+            tally_.bytes += listed->file.size;
+        } else if (result.outcome == sweep::RemovalOutcome::Missing) {
+            // Someone else removed it meanwhile: its row goes as well.
+            ++tally_.missing;
+        } else {
+            ++tally_.kept;
+            listed->keptBecause = sweep::ReasonOf(result.outcome);
             continue;
+        }
         listed->gone = true;
         goneNames_.insert(listed->file.name);
         gonePaths_.insert(listed->file.Path());
@@ -123,17 +134,34 @@ void TMain::DeletionProgress() {
     else
         xgFoundFiles->SetSelection(TGridRect{0, first, xgFoundFiles->GetColCount() - 1, last});
     removing_.clear();
+    ShowWhyKept();
 
     SetPanel(pnCount, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
     ShowTotal();
-    const int kept = first < 0 ? 0 : last - first + 1;
-    if (stopped)
-        SetPanel(pnActivity, "Detenido");
-    else if (kept)
-        SetPanel(pnActivity, "Hecho; " + ui::IntToStr(kept) + " no se pudieron borrar");
-    else
-        SetPanel(pnActivity, "Hecho");
+    SetPanel(pnActivity, sweep::RemovalSummary(tally_, recycling_, stopped));
     EndWork();
+}
+
+void TMain::ShowWhyKept() {
+    // The reason column is there while some row has a reason to show.
+    bool any = false;
+    for (int row = 1; row < xgFoundFiles->GetRowCount() && !any; ++row) {
+        const auto* listed = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
+        any = listed && listed->keptBecause;
+    }
+    if (!any) {
+        xgFoundFiles->SetColCount(colReason);
+        return;
+    }
+    if (xgFoundFiles->GetColCount() <= colReason) {
+        xgFoundFiles->SetColCount(colReason + 1);
+        xgFoundFiles->SetCells(colReason, 0, "Motivo");
+        xgFoundFiles->SetColWidths(colReason, 60);  // the grid widens it to its texts as it paints
+    }
+    for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
+        const auto* listed = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
+        xgFoundFiles->SetCells(colReason, row, listed && listed->keptBecause ? listed->keptBecause : "");
+    }
 }
 
 void TMain::RemoveGoneRows() {

@@ -89,7 +89,8 @@ void TMain::ClearResults() {
     // The old rows are freed on a thread of their own.
     release_.Release(xgFoundFiles->CutRows(2), std::move(listed_));
     listed_.clear();
-    for (int col = 0; col < 4; ++col) xgFoundFiles->SetCells(col, 1, "");
+    xgFoundFiles->SetColCount(colReason);  // no reasons until a removal keeps a file
+    for (int col = 0; col < colReason; ++col) xgFoundFiles->SetCells(col, 1, "");
     xgFoundFiles->SetRowData(1, nullptr);
     xgFoundFiles->SetSortMark(-1, TSortMark::smNone);
     // Nothing is selected while rows come in, unless the user picks some.

@@ -22,6 +22,7 @@
 #include "app/DeletionJob.h"
 #include "app/FoundFile.h"
 #include "app/SearchEngine.h"
+#include "app/SearchRules.h"
 
 #include "controls/BtChkBox.h"
 #include "controls/ExtraLabel.h"
@@ -87,7 +88,8 @@ public:
 
     // The status bar's panels and the result grid's columns.
     enum Panel { pnCount, pnFoundLabel, pnTotal, pnUnit, pnActivity };
-    enum Column { colName, colFolder, colSize, colModified };
+    // colReason shows only after a removal that kept files: why each stayed.
+    enum Column { colName, colFolder, colSize, colModified, colReason };
 
     // Start-up, views and options (MainUnit.cpp).
     void FormCreate(TObject* Sender);
@@ -136,6 +138,7 @@ private:
         int pattern;        // with seq, the row's place in the search's order
         std::uint32_t seq;
         bool gone = false;  // deleted by this window
+        const char* keptBecause = nullptr;  // why the last removal kept it
     };
 
     void SetPanel(Panel panel, const std::string& text);
@@ -158,6 +161,7 @@ private:
     void RemoveSelected(sweep::RemovalKind kind);
     void DeletionProgress();
     void RemoveGoneRows();
+    void ShowWhyKept();
     // "Eliminando " and the path, shortened in its middle to fit the panel.
     void ShowRemoving(const std::string& path);
 
@@ -180,6 +184,8 @@ private:
     std::unique_ptr<sweep::DeletionJob> deletion_;
     std::vector<Listed*> removing_;    // the files of the job, in its order
     std::size_t removalsDone_ = 0;
+    bool recycling_ = false;
+    sweep::RemovalTally tally_;
     std::unordered_set<std::wstring> goneNames_, gonePaths_;
 };
 

@@ -75,6 +75,18 @@ std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes) {
            space.text + " " + space.unit + ")? No se podrán recuperar.";
 }
 
+std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool stopped) {
+    const ScaledTotal space = ScaleTotal(tally.bytes);
+    std::string text = (stopped ? "Detenido: " : "Hecho: ") + GroupedCount(tally.removed) +
+                       (toRecycleBin ? " a la Papelera (" : tally.removed == 1 ? " borrado (" : " borrados (") +
+                       space.text + " " + space.unit + ")";
+    if (tally.kept)
+        text += "; " + GroupedCount(tally.kept) + (tally.kept == 1 ? " no se pudo borrar" : " no se pudieron borrar");
+    if (tally.missing)
+        text += "; " + GroupedCount(tally.missing) + (tally.missing == 1 ? " ya no estaba" : " ya no estaban");
+    return text;
+}
+
 std::string SizeLimitsDeadEnd(std::optional<std::int64_t> belowKb, std::optional<std::int64_t> aboveKb) {
     // In bytes, a size s passes when above < s < below: no whole number lies
     // strictly between them once below <= above + 1, nor below 0 bytes.

@@ -63,6 +63,18 @@ std::string GroupedCount(std::int64_t count);
 // definitivamente 1.234 ficheros (56 Mbytes)? No se podrán recuperar.", the
 // space scaled as the status bar's total is.
 std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes);
+// What a removal did, as the status bar says it at the end: "Hecho: 1.234
+// borrados (56 Kbytes)", "Hecho: 1.230 a la Papelera (55 Kbytes); 4 no se
+// pudieron borrar", with "Detenido" for "Hecho" when the user stopped it.
+// Files that were gone already count apart ("2 ya no estaban"): their rows
+// went, as the user wished, but nothing was removed.
+struct RemovalTally {
+    std::int64_t removed = 0;  // files removed (or sent to the bin)
+    std::int64_t bytes = 0;    // their space
+    std::int64_t kept = 0;     // files that stayed, each with its reason
+    std::int64_t missing = 0;  // files someone else had removed
+};
+std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool stopped);
 // Why no file can pass the size limits that are ticked (in Kb; a limit not
 // ticked is std::nullopt), as the status bar says it; empty when some size
 // can pass. A file passes when its size in bytes is below `belowKb` × 1024

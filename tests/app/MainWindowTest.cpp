@@ -421,7 +421,8 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     EXPECT_TRUE(tree_.Exists("a\\elsewhere.tmp"));
     EXPECT_EQ(grid->GetCells(1, 1) + grid->GetCells(0, 1), kept[0]);
     // The total is that of the file still listed.
-    EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"1", "Encontrados", "100", "bytes", "Hecho"}));
+    EXPECT_EQ(StatusTexts(),
+              (std::vector<std::string>{"1", "Encontrados", "100", "bytes", "Hecho: 3 borrados (11 Kbytes)"}));
 }
 
 }  // namespace

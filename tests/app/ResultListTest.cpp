@@ -99,15 +99,19 @@ TEST_F(ResultList, BothCommandsKeepWhatCannotGoSelectedAndSayHowMany) {
         // tells the truth: four listed, their total, two not deleted.
         EXPECT_EQ(Selected(), std::make_pair(2, 3));
         const int total = 10 + 30 + 40 + 60;
+        const std::string done = item == 0 ? "Hecho: 2 borrados (70 bytes)" : "Hecho: 2 a la Papelera (70 bytes)";
         EXPECT_EQ(StatusTexts(), (Texts{"4", "Encontrados", std::to_string(total), "bytes",
-                                        "Hecho; 2 no se pudieron borrar"}));
+                                        done + "; 2 no se pudieron borrar"}));
+        // Each row that stayed says why.
+        EXPECT_EQ(Main->xgFoundFiles->GetCells(TMain::colReason, 2), "en uso");
+        EXPECT_EQ(Main->xgFoundFiles->GetCells(TMain::colReason, 3), "cambió desde la búsqueda");
 
-        // Once the user selects only files that can go, "Hecho" alone.
+        // Once the user selects only files that can go, no word of any that stayed.
         inUse.reset();
         SelectRows(1, 1);
         ChooseWithTheMouse(item);
         EXPECT_FALSE(OnDisk(names[0]));
-        EXPECT_EQ(Panel(4), "Hecho");
+        EXPECT_EQ(Panel(4), item == 0 ? "Hecho: 1 borrado (10 bytes)" : "Hecho: 1 a la Papelera (10 bytes)");
         // Nothing is selected now, and "Borrar Selección" waits for a selection.
         EXPECT_EQ(Selected(), std::make_pair(0, 0));
         EXPECT_FALSE(Main->DeleteButton->GetEnabled());
@@ -223,7 +227,8 @@ TEST_F(ResultList, EscStopsADeletionAfterTheFileInHand) {
     for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(OnDisk(names[i]), i >= gone) << names[i];
     // The Esc was queued before the command began: it stops the job at once.
     EXPECT_LT(gone, names.size());
-    EXPECT_EQ(Panel(4), "Detenido");
+    EXPECT_EQ(Panel(4).rfind("Detenido: " + std::to_string(gone) + (gone == 1 ? " borrado (" : " borrados ("), 0), 0u)
+        << Panel(4);
     EXPECT_EQ(Panel(0), std::to_string(left.size()));
 }
 

@@ -113,6 +113,21 @@ TEST(Questions, DeletingForGoodNamesTheFilesAndTheirSpace) {
     EXPECT_EQ(GroupedCount(1000000), "1.000.000");
 }
 
+TEST(Questions, TheEndOfARemovalSaysWhatWentAndWhatStayed) {
+    const struct {
+        RemovalTally tally;
+        bool bin, stopped;
+        const char* text;
+    } cases[] = {
+        {{1234, 123456789, 0, 0}, false, false, "Hecho: 1.234 borrados (117 Mbytes)"},
+        {{1, 6, 0, 0}, false, false, "Hecho: 1 borrado (6 bytes)"},
+        {{1230, 104857600, 4, 0}, true, false, "Hecho: 1.230 a la Papelera (100 Mbytes); 4 no se pudieron borrar"},
+        {{0, 0, 1, 1}, false, false, "Hecho: 0 borrados (0 bytes); 1 no se pudo borrar; 1 ya no estaba"},
+        {{2, 20000, 0, 3}, true, true, "Detenido: 2 a la Papelera (19 Kbytes); 3 ya no estaban"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RemovalSummary(c.tally, c.bin, c.stopped), c.text);
+}
+
 TEST(SizeFields, LimitsThatNoSizeCanPassAreNamed) {
     const std::string both = "Ningún tamaño cumple los dos límites", zero = "Ningún fichero es menor que 0 Kb";
     const std::optional<std::int64_t> none;
