@@ -123,8 +123,9 @@ void WatchProgramThread() {
 
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const bool pump = OnProgramThread();
+namespace {
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs, bool pump) {
     if (pump) WatchProgramThread();
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -137,6 +138,14 @@ bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
             ::Sleep(5);
     }
 }
+
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    return WaitFor(condition, timeoutMs, OnProgramThread());
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) { return WaitFor(condition, timeoutMs, false); }
 
 void Pump(int ms) {
     PumpUntil([] { return false; }, ms);

@@ -49,6 +49,9 @@ private:
 // holds (HeldClock). The default is long: a wait ends as soon as the
 // condition holds, and only a failing test waits that long.
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Waits, handling no message, until the condition holds or the time runs
+// out; returns the condition's last value.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Handles queued messages for a fixed time. Kept for older callers: a test
 // waits for the thing it needs, never for a time.
 void Pump(int ms = 50);
