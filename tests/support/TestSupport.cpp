@@ -158,6 +158,11 @@ void HandlePosted() {
     PumpUntil([marker] { return lastMarkerTaken >= marker; });
 }
 
+bool ShowActive(TForm* form) {
+    form->Show();
+    return PumpUntil([form] { return form->GetActive() && Application->GetActive(); });
+}
+
 namespace {
 
 std::atomic<int> testTicks{0};
@@ -269,10 +274,12 @@ void ClickAt(int x, int y) {
     MouseUp();
 }
 
+// Both clicks queued at once: however slowly the program takes the first,
+// the second falls within the double-click time.
 void DoubleClickAt(int x, int y) {
-    ClickAt(x, y);
-    MouseDown();
-    MouseUp();
+    MouseMoveTo(x, y);
+    Send({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP), MouseInput(MOUSEEVENTF_LEFTDOWN),
+          MouseInput(MOUSEEVENTF_LEFTUP)});
 }
 
 void ShiftClickAt(int x, int y) {

@@ -16,6 +16,8 @@
 
 #include "ui/Controls.h"
 
+class TForm;
+
 namespace test {
 
 // A 32-bit top-down DIB section with a memory DC, for painting tests.
@@ -65,6 +67,10 @@ void HandlePosted();
 // then too: this is how a test shows that a timer did not. Program's thread
 // only.
 void LetTimersRun(UINT intervalMs, int ticks = 3);
+
+// Shows the form and waits until it is the active window of the active
+// program, where the keys typed go; returns whether it came to be.
+bool ShowActive(TForm* form);
 
 // Real input through the system (SendInput), at screen coordinates. Each
 // call returns once the program has the input: on the program's thread,
