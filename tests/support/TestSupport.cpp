@@ -158,6 +158,8 @@ void HandlePosted() {
     PumpUntil([marker] { return lastMarkerTaken >= marker; });
 }
 
+void PaintPending(HWND wnd) { ::RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
 bool ShowActive(TForm* form) {
     form->Show();
     return PumpUntil([form] { return form->GetActive() && Application->GetActive(); });

@@ -68,6 +68,9 @@ void HandlePosted();
 // only.
 void LetTimersRun(UINT intervalMs, int ticks = 3);
 
+// Paints now whatever waits to be painted in the window and its children,
+// for a test that reads the screen.
+void PaintPending(HWND wnd);
 // Shows the form and waits until it is the active window of the active
 // program, where the keys typed go; returns whether it came to be.
 bool ShowActive(TForm* form);
