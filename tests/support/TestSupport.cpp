@@ -173,15 +173,21 @@ void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++testTicks; }
 
 }  // namespace
 
-void LetTimersRun(UINT intervalMs, int ticks) {
+TestTimer::TestTimer(UINT intervalMs) {
     // The system's own SetTimer: a test may be recording the program's calls.
-    static const auto setTimer =
-        reinterpret_cast<decltype(&::SetTimer)>(
+    static const auto setTimer = reinterpret_cast<decltype(&::SetTimer)>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetTimer")));
     testTicks = 0;
-    const UINT_PTR timer = setTimer(nullptr, 0, intervalMs, CountTick);
-    PumpUntil([ticks] { return testTicks >= ticks; });
-    ::KillTimer(nullptr, timer);
+    id_ = setTimer(nullptr, 0, intervalMs, CountTick);
+}
+
+TestTimer::~TestTimer() { ::KillTimer(nullptr, id_); }
+
+int TestTimer::Ticks() const { return testTicks; }
+
+void LetTimersRun(UINT intervalMs, int ticks) {
+    TestTimer timer(intervalMs);
+    PumpUntil([&] { return timer.Ticks() >= ticks; });
 }
 
 namespace {

@@ -61,6 +61,20 @@ void Pump(int ms = 50);
 // whatever those handled first post in turn before the marker this posts
 // comes back. Program's thread only.
 void HandlePosted();
+// A timer of the tests' own, running while the object lives: it counts its
+// ticks, which come from whatever loop the program's thread runs (a menu's
+// too). One at a time, made and destroyed on the program's thread.
+class TestTimer {
+public:
+    explicit TestTimer(UINT intervalMs);
+    ~TestTimer();
+    TestTimer(const TestTimer&) = delete;
+    TestTimer& operator=(const TestTimer&) = delete;
+    int Ticks() const;
+
+private:
+    UINT_PTR id_;
+};
 // Handles messages until a timer of the tests' own, started now with the
 // interval, has ticked `ticks` times. A timer of the program with that
 // interval or a shorter one, running all the while, would have ticked by
