@@ -273,14 +273,15 @@ void MouseDown(bool left) { Send({MouseInput(left ? MOUSEEVENTF_LEFTDOWN : MOUSE
 
 void MouseUp(bool left) { Send({MouseInput(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP)}); }
 
+// A click's press and release are queued at once, as a double click's two
+// clicks are: however slowly the program takes the press, no timer of its
+// (a button's repeat) comes between them, and the second click of a double
+// click falls within the double-click time.
 void ClickAt(int x, int y) {
     MouseMoveTo(x, y);
-    MouseDown();
-    MouseUp();
+    Send({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)});
 }
 
-// Both clicks queued at once: however slowly the program takes the first,
-// the second falls within the double-click time.
 void DoubleClickAt(int x, int y) {
     MouseMoveTo(x, y);
     Send({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP), MouseInput(MOUSEEVENTF_LEFTDOWN),
