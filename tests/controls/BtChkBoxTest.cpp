@@ -240,12 +240,9 @@ TEST_F(BitCheckBoxTest, TheMouseClicksTheBoxAndADoubleClickTogglesTwice) {
 }
 
 TEST_F(BitCheckBoxTest, ARealDoubleClickTogglesTwice) {
-    form->Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(form));
     POINT p = test::ScreenPointOf(box, 8, 8);
-    test::ClickAt(p.x, p.y);
-    test::ClickAt(p.x, p.y);
-    test::PumpUntil([&] { return clicks.size() >= 2; });
+    test::DoubleClickAt(p.x, p.y);
     EXPECT_EQ(clicks, (std::vector<TCheckBoxState>{cbChecked, cbUnchecked}));
 }
 
@@ -328,8 +325,7 @@ TEST_F(BitCheckBoxTest, ADisabledCaptionIsEmbossed) {
 // A new caption or a change of state, enabled or picture shows without
 // anything else asking for it.
 TEST_F(BitCheckBoxTest, ChangesAskForTheBoxToBePaintedAgain) {
-    form->Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(form));
     const TRect bounds = box->GetBoundsRect();
     const std::vector<std::pair<const char*, std::function<void()>>> changes = {
         {"Caption", [&] { box->SetCaption("Buscar"); }},

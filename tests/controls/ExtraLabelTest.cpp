@@ -315,8 +315,7 @@ TEST_F(ExtraLabelTest, ChangingTheShadowOrFirstLetterFontShowsAtOnce) {
     label->SetCaption("Opciones varias");
     label->SetShadow(ssCustom);
     label->SetRemarkFirstLetter(true);
-    form->Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(form));
     auto onScreen = [this](int x, int y) {
         ui::WindowDc dc(form->GetHandle());
         return ::GetPixel(dc.get(), x, y);

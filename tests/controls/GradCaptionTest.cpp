@@ -166,8 +166,7 @@ TEST(GradientCaption, KeepsTheFormsWindowTextInStepWithItsTexts) {
 TEST(GradientCaption, ACaptionSetByTheProgramBecomesTheCaptionText) {
     CaptionForm form(Application);
     TGradientCaption* gc = MakeCaption(form);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
     form.SetCaption("Tallowmere Sweepfield - Nuevo");
     EXPECT_EQ(gc->GetCaptionText()->GetCaption(), "Nuevo");
     // The bar has taken it already: the title was painted again.
@@ -302,9 +301,7 @@ TEST(GradientCaption, ASettingChangeBringsTheNewCaptionFontToTheSystemKinds) {
     // A second, active window: the change must not take the activation away.
     CaptionForm other(Application);
     form.Show();
-    other.Show();
-    test::Pump();
-    ASSERT_EQ(::GetActiveWindow(), other.GetHandle());
+    ASSERT_TRUE(test::ShowActive(&other));
 
     CaptionFontRestorer restorer;
     restorer.SetCaptionFont(L"Liberation Sans", -20);
@@ -811,7 +808,6 @@ TEST(GradientCaption, PaintsTheTitleBarOfARealWindowAndLeavesTheRestToTheSystem)
     form.Show();
     ASSERT_TRUE(test::PumpUntil([&] { return gc->IsFormActive(); }));
     ::RedrawWindow(form.GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    test::Pump();
 
     HWND wnd = form.GetHandle();
     RECT w;
@@ -843,7 +839,7 @@ TEST(GradientCaption, PaintsTheTitleBarOfARealWindowAndLeavesTheRestToTheSystem)
 
     // Without the bar the system paints the same frame around its own caption.
     delete gc;
-    test::Pump();
+    test::PaintPending(wnd);
     WindowPixels px(wnd);
     for (std::size_t i = 0; i < frame.size(); ++i)
         EXPECT_EQ(px.At(frame[i].x, frame[i].y), framed[i]) << frame[i].x << "," << frame[i].y;
@@ -858,8 +854,7 @@ TEST(GradientCaption, FollowsActivationWithTheInactiveColours) {
     TGradientCaption* gc = MakeCaption(form);
     gc->SetEnabled(geWhenActive);
     gc->GetCaptionText()->SetColorInactive(clYellow);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
     TRect bar = gc->GetCaptionRect();
     CaptionForm other(Application);
     other.Show();
@@ -914,10 +909,10 @@ TEST(GradientCaption, ASettingsChangeRepaintsTheBar) {
     auto corner = [&] { return WindowPixels(form.GetHandle()).At(bar.left, bar.top); };
     ASSERT_EQ(corner(), Plain(clRed));
     gc->SetColor(clBlue);  // at run time a colour shows at the next painting
-    test::Pump();
+    test::PaintPending(form.GetHandle());
     ASSERT_EQ(corner(), Plain(clRed));
     ::SendMessageW(form.GetHandle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
-    EXPECT_TRUE(test::PumpUntil([&] { return corner() == Plain(clBlue); }, 1000));
+    EXPECT_TRUE(test::PumpUntil([&] { return corner() == Plain(clBlue); }));
 }
 
 TEST(GradientCaption, ABorderlessFormIsLeftToTheSystem) {
@@ -926,8 +921,7 @@ TEST(GradientCaption, ABorderlessFormIsLeftToTheSystem) {
     auto* gc = MakeCaption(form);
     gc->SetColor(clRed);
     gc->SetEnabled(geAlways);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
     EXPECT_EQ(gc->PaintCaption(true), Rect(0, 0, 0, 0));
     ::SendMessageW(form.GetHandle(), WM_NCPAINT, 1, 0);
     ::SendMessageW(form.GetHandle(), WM_NCACTIVATE, TRUE, 0);
@@ -940,13 +934,11 @@ TEST(GradientCaption, IsHookedAgainWhenTheFormsWindowWasMadeAnewWhileLoading) {
     auto* gc = NewComponent<TGradientCaption>(&form, "GradientCaption1");
     gc->SetColor(clRed);
     gc->SetEnabled(geAlways);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
     HWND old = form.GetHandle();
     form.RecreateWnd();
     HWND wnd = form.GetHandle();
     ASSERT_NE(wnd, old);
-    test::Pump();
     auto barColour = [&] {
         ::RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
         WindowPixels px(wnd);
@@ -986,8 +978,7 @@ TEST(GradientCaption, GoingTellsTheFormsNewWindowItsOwnActivation) {
 TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
     CaptionForm form(Application);
     TGradientCaption* gc = MakeCaption(form);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
     gc->PaintCaption(true);  // fonts are made once, on first use
     long before = ui::LiveHandleCount();
     HWND wnd = form.GetHandle();
@@ -1006,7 +997,7 @@ TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
     ::ReleaseDC(wnd, dc);
 
     delete gc;
-    test::Pump();
+    test::HandlePosted();
     EXPECT_LE(ui::LiveHandleCount(), before);
 }
 

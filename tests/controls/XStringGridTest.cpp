@@ -36,8 +36,7 @@ protected:
         grid->GetTitleFont()->SetStyle({fsBold});
         grid->GetTitleFont()->SetColor(clRed);
         for (int c = 0; c < 4; ++c) grid->SetColWidths(c, 40);
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
     }
     void TearDown() override { delete form; }
 

@@ -21,7 +21,7 @@ inline std::string HintShownAt(POINT p) {
     MouseMoveTo(p.x - 1, p.y);
     MouseMoveTo(p.x, p.y);
     std::string shown;
-    if (PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; }, 4000)) {
+    if (PumpUntil([&] { return ::IsWindowVisible(tip) != FALSE; })) {
         wchar_t text[1024] = {};
         TTTOOLINFOW ti{};
         ti.cbSize = sizeof ti;

@@ -61,7 +61,7 @@ private:
 };
 
 // GetTickCount as the program sees it, set by the test, while it lives. The
-// waits of the tests read the same clock: wait for nothing while it is held.
+// tests' own waits keep the system's time.
 class HeldClock {
 public:
     explicit HeldClock(DWORD now);

@@ -16,6 +16,8 @@
 
 #include "ui/Controls.h"
 
+class TForm;
+
 namespace test {
 
 // A 32-bit top-down DIB section with a memory DC, for painting tests.
@@ -45,14 +47,55 @@ private:
 
 // Handles queued messages until the condition holds or the time runs out;
 // returns the condition's last value. On any thread but the program's it
-// only waits and looks.
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
-// Handles queued messages for a while.
+// only waits and looks. The time is the system's own, never the clock a test
+// holds (HeldClock). The default is long: a wait ends as soon as the
+// condition holds, and only a failing test waits that long.
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Waits, handling no message, until the condition holds or the time runs
+// out; returns the condition's last value.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Handles queued messages for a fixed time. Kept for older callers: a test
+// waits for the thing it needs, never for a time.
 void Pump(int ms = 50);
+// Handles every message posted to the program's thread before the call, and
+// whatever those handled first post in turn before the marker this posts
+// comes back. Program's thread only.
+void HandlePosted();
+// A timer of the tests' own, running while the object lives: it counts its
+// ticks, which come from whatever loop the program's thread runs (a menu's
+// too). One at a time, made and destroyed on the program's thread.
+class TestTimer {
+public:
+    explicit TestTimer(UINT intervalMs);
+    ~TestTimer();
+    TestTimer(const TestTimer&) = delete;
+    TestTimer& operator=(const TestTimer&) = delete;
+    int Ticks() const;
 
-// Real input through the system (SendInput), at screen coordinates. Safe on
-// a thread that plays the user while the program's thread is in a modal loop
-// (a menu, a modal form, a window being dragged).
+private:
+    UINT_PTR id_;
+};
+// Handles messages until a timer of the tests' own, started now with the
+// interval, has ticked `ticks` times. A timer of the program with that
+// interval or a shorter one, running all the while, would have ticked by
+// then too: this is how a test shows that a timer did not. Program's thread
+// only.
+void LetTimersRun(UINT intervalMs, int ticks = 3);
+
+// Paints now whatever waits to be painted in the window and its children,
+// for a test that reads the screen.
+void PaintPending(HWND wnd);
+// Shows the form and waits until it is the active window of the active
+// program, where the keys typed go; returns whether it came to be.
+bool ShowActive(TForm* form);
+
+// Real input through the system (SendInput), at screen coordinates. Each
+// call returns once the program has the input: on the program's thread,
+// once every input message queued for it has been handled; on a thread
+// that plays the user while the program's thread is in a loop of its own (a
+// menu, a modal form, a window being dragged), once that loop has taken the
+// last key or button press that goes to one of the program's windows. They
+// pump nothing there.
 void MouseMoveTo(int x, int y);
 void MouseDown(bool left = true);
 void MouseUp(bool left = true);
@@ -79,7 +122,7 @@ void ClickOn(const TControl* control);
 // pumping nothing. Joined when it goes.
 class UserThread {
 public:
-    explicit UserThread(std::function<void()> play) : thread_(std::move(play)) {}
+    explicit UserThread(std::function<void()> play);
     ~UserThread() { Join(); }
     UserThread(const UserThread&) = delete;
     UserThread& operator=(const UserThread&) = delete;

@@ -63,9 +63,9 @@ protected:
         form = new ButtonForm(Application);
         form->add->OnClick = [this](TObject*) { log.push_back("add"); };
         form->other->OnClick = [this](TObject*) { log.push_back("other"); };
-        form->Show();
+        ASSERT_TRUE(test::ShowActive(form));
         form->edit->SetFocus();
-        test::Pump();
+        ASSERT_TRUE(form->edit->Focused());
         log.clear();
     }
     void TearDown() override { delete form; }
@@ -103,7 +103,7 @@ TEST_F(BitBtnTest, EnterClicksTheDefaultButtonUnlessAnotherButtonHasTheFocus) {
     EXPECT_EQ(log, (std::vector<std::string>{"add"}));
 
     form->other->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(form->other->Focused());
     log.clear();
     test::PressKey(VK_RETURN);
     EXPECT_EQ(log, (std::vector<std::string>{"other"}));
@@ -111,7 +111,7 @@ TEST_F(BitBtnTest, EnterClicksTheDefaultButtonUnlessAnotherButtonHasTheFocus) {
     form->add->SetDefault(false);
     EXPECT_EQ(form->GetDefaultButton(), nullptr);
     form->edit->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(form->edit->Focused());
     log.clear();
     test::PressKey(VK_RETURN);
     EXPECT_TRUE(log.empty());
@@ -133,7 +133,7 @@ TEST_F(BitBtnTest, TheDefaultFrameFollowsTheFocus) {
 
     // Focus on another button: that one has it.
     form->other->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(form->other->Focused());
     EXPECT_TRUE(code(form->add) & DLGC_UNDEFPUSHBUTTON);
     EXPECT_TRUE(code(form->other) & DLGC_DEFPUSHBUTTON);
     EXPECT_NE(corner(form->add), frame);
@@ -184,10 +184,7 @@ TEST_F(BitBtnTest, ThePressedButtonShiftsItsPicture) {
 TEST_F(BitBtnTest, TheAcceleratorClicksAButtonWithACaption) {
     test::PressKey('O', false, false);  // typed into the field: no accelerator
     EXPECT_TRUE(log.empty());
-    ::keybd_event(VK_MENU, 0, 0, 0);
-    test::PressKey('O');
-    ::keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-    test::Pump();
+    test::PressAltKey('O');
     EXPECT_EQ(log, (std::vector<std::string>{"other"}));
 }
 

@@ -52,9 +52,9 @@ protected:
         combo->OnDblClick = [this](TObject*) { log.push_back("dblclick"); };
         combo->OnEnter = [this](TObject*) { log.push_back("enter"); };
         combo->OnExit = [this](TObject*) { log.push_back("exit"); };
-        form->Show();
+        ASSERT_TRUE(test::ShowActive(form));
         form->edit->SetFocus();
-        test::Pump();
+        ASSERT_TRUE(form->edit->Focused());
         log.clear();
     }
     void TearDown() override { delete form; }
@@ -107,7 +107,7 @@ TEST_F(ComboBoxTest, SelectingAnItemShowsItsTextAndNoneEmptiesTheLine) {
 TEST_F(ComboBoxTest, ArrowKeysOnTheEditLinePickItemsAndFireChange) {
     combo->SetItemIndex(0);
     combo->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(combo->Focused());
     log.clear();
     test::PressKey(VK_DOWN);
     EXPECT_EQ(combo->GetItemIndex(), 1);
@@ -124,7 +124,7 @@ TEST_F(ComboBoxTest, TypedCharactersGoThroughKeyPressFirst) {
         key = 0;  // the mode can't be typed
     };
     combo->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(combo->Focused());
     test::TypeText("ab");
     EXPECT_EQ(seen, L"ab");
     EXPECT_EQ(combo->GetText(), "No");

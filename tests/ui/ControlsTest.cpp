@@ -90,8 +90,7 @@ protected:
         b = new Swatch(form, RGB(0, 0, 255), &log, "b");
         b->SetBounds(60, 30, 100, 50);
         b->SetParent(form);
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
         log.clear();
     }
     void TearDown() override { delete form; }
@@ -312,10 +311,7 @@ TEST_F(ControlsTest, TabMovesTheFocusInTabOrderAndFiresExitAndEnter) {
     auto* three = new Box(form, form, "three", &log);
     three->SetTabOrder(0);  // three, one, two
     two->SetEnabled(false);
-    form->Show();
-    test::Pump();
     three->SetFocus();
-    test::Pump();
     ASSERT_TRUE(three->Focused());
     log.clear();
 
@@ -413,9 +409,7 @@ TEST_F(ControlsTest, KeyPressCanChangeOrSwallowTheCharacter) {
         else if (key == L'a') key = L'b';
         typed += key ? key : L'_';
     };
-    form->Show();
     box->SetFocus();
-    test::Pump();
     ASSERT_TRUE(box->Focused());
     std::string seen;
     box->OnKeyDown = nullptr;

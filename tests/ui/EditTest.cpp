@@ -36,9 +36,9 @@ protected:
         form = new EditForm(Application);
         form->first->OnChange = [this](TObject* s) { log.push_back("change:" + static_cast<TEdit*>(s)->GetText()); };
         form->first->OnExit = [this](TObject*) { log.push_back("exit"); };
-        form->Show();
+        ASSERT_TRUE(test::ShowActive(form));
         form->first->SetFocus();
-        test::Pump();
+        ASSERT_TRUE(form->first->Focused());
         log.clear();
     }
     void TearDown() override { delete form; }

@@ -95,8 +95,7 @@ protected:
         ::SetFileAttributesW(ui::Wide(tree / "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
         form = new ChooserForm(Application);
         form->list->OnChange = [this](TObject*) { log.push_back(form->list->GetDirectory()); };
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
     }
     void TearDown() override { delete form; }
 
@@ -202,7 +201,7 @@ TEST_F(FolderControlsTest, AFolderBeyondTheOldPathLimitListsItsSubFolders) {
 TEST_F(FolderControlsTest, EnterOpensTheSelectedFolder) {
     form->list->SetDirectory(tree.path());
     form->list->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(form->list->Focused());
     test::PressKey(VK_DOWN);  // from the current folder to its first sub-folder
     test::PressKey(VK_RETURN);
     EXPECT_EQ(form->list->GetDirectory(), tree / "Alpha");
@@ -242,7 +241,7 @@ TEST_F(FolderControlsTest, ChoosingADriveShowsItsFoldersAndTheListMovesTheBox) {
 
     // Typing a drive's letter into the box picks it, as a user would.
     form->drives->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(form->drives->Focused());
     log.clear();
     test::TypeText(std::string(1, static_cast<char>(std::tolower(*other))));
     ASSERT_TRUE(test::PumpUntil([&] { return form->list->GetDrive() == *other; }));

@@ -58,8 +58,7 @@ TEST(Form, TextOfAnyScriptPassesCaptionEditAndHintWhole) {
     edit->SetBounds(10, 10, 200, 21);
     edit->SetHint(text);
     edit->SetParent(&form);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
     wchar_t caption[64] = L"";
     ::GetWindowTextW(form.GetHandle(), caption, 64);
     EXPECT_EQ(caption, ui::Wide(text));
@@ -168,8 +167,7 @@ TEST(Application, TheDefaultErrorReportShowsTheMessageAndTheProgramGoesOn) {
     failing->SetBounds(0, 0, 50, 50);
     failing->SetControlStyle({csClickEvents});
     failing->SetParent(&form);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
 
     test::MessageBoxCloser boxes;
     HWND wnd = failing->GetHandle();
@@ -232,23 +230,24 @@ TEST(Application, AKeyPressTakesTheHintDownUntilTheMouseMoves) {
     const POINT p = test::CentreOf(edit);
 
     test::ClickAt(p.x, p.y);
-    // Typing on for a good while past the delay after which a resting mouse
-    // brings the hint up.
-    const DWORD typing = 3 * static_cast<DWORD>(::SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+    // Typing on, each time for as long as the delay after which a resting
+    // mouse brings the hint up.
+    const UINT delay = static_cast<UINT>(::SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
     bool shownWhileTyping = false;
-    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < typing;) {
+    for (int i = 0; i < 3; ++i) {
         test::TypeText("a");
+        test::LetTimersRun(delay, 1);
         shownWhileTyping = shownWhileTyping || tipShown();
     }
     EXPECT_FALSE(shownWhileTyping);
 
     test::MouseMoveTo(p.x + 2, p.y);
-    ASSERT_TRUE(test::PumpUntil(tipShown, 4000));
+    ASSERT_TRUE(test::PumpUntil(tipShown));
     test::TypeText("b");
     EXPECT_TRUE(test::PumpUntil([&] { return !tipShown(); }));
 
     test::MouseMoveTo(p.x, p.y);
-    ASSERT_TRUE(test::PumpUntil(tipShown, 4000));
+    ASSERT_TRUE(test::PumpUntil(tipShown));
     test::PressAltKey('B');
     EXPECT_TRUE(test::PumpUntil([&] { return !tipShown(); }));
     test::MouseMoveTo(0, 0);
@@ -289,10 +288,10 @@ TEST(Handles, AFormFullOfControlsGivesBackEveryHandle) {
         ::RedrawWindow(form.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         test::Canvas32 pic(300, 200);
         form.PaintTo(pic.dc(), 0, 0);
-        test::Pump();
+        test::HandlePosted();  // contexts borrowed outside painting go back after a message
         EXPECT_GT(ui::LiveHandleCount(), before);
     }
-    test::Pump();
+    test::HandlePosted();
     EXPECT_EQ(ui::LiveHandleCount(), before);
 }
 

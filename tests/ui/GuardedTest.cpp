@@ -108,8 +108,7 @@ TEST(Guarded, AnErrorInASubclassProcedureIsReportedAndTheControlGoesOn) {
     auto* edit = new TEdit(&form);
     edit->SetTop(40);
     edit->SetParent(&form);
-    form.Show();
-    test::Pump();
+    ASSERT_TRUE(test::ShowActive(&form));
     auto refuse = [&](const char* who) {
         return [who](TObject*, wchar_t& key) {
             if (key == L'ж') throw EConvertError(std::string(who) + ": ж");

@@ -48,8 +48,7 @@ class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form = new PanelForm(Application);
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
     }
     void TearDown() override { delete form; }
     PanelForm* form = nullptr;

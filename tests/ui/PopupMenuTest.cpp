@@ -4,6 +4,9 @@
 // posts keys to it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <thread>
@@ -21,11 +24,8 @@ namespace {
 std::thread PlayUser(std::function<void(HWND)> look, std::vector<WORD> keys) {
     return std::thread([look, keys] {
         HWND menu = nullptr;
-        for (int i = 0; i < 300 && !menu; ++i) {
-            menu = test::OpenMenuWindow();
-            if (!menu) ::Sleep(10);
-        }
-        if (!menu) return;  // the test fails on what it did not see
+        if (!test::WaitUntil([&] { return (menu = test::OpenMenuWindow()) != nullptr; }))
+            return;  // the test fails on what it did not see
         if (look) look(menu);
         for (WORD key : keys) ::PostMessageW(menu, WM_KEYDOWN, key, 0);
     });
@@ -84,7 +84,7 @@ TEST_F(PopupMenuTest, TheMenuShowsItsItemsAndTheChoiceRunsAfterItCloses) {
     menu->Popup(100, 120);
     log.push_back("returned");
     user.join();
-    test::Pump();
+    test::HandlePosted();
     EXPECT_EQ(log, (std::vector<std::string>{"returned", "click"}));
     EXPECT_EQ(first, "Eliminar\tCtrl+Del");
     EXPECT_EQ(second, "Enviar a la Papelera\tShift+Del");
@@ -110,7 +110,7 @@ TEST_F(PopupMenuTest, RightAlignmentPutsThePointAtTheMenusRightEdge) {
     std::thread user = PlayUser([&](HWND w) { ::GetWindowRect(w, &where); }, {VK_ESCAPE});
     menu->Popup(400, 120);
     user.join();
-    test::Pump();
+    test::HandlePosted();
     EXPECT_TRUE(log.empty());  // closed without a choice
     EXPECT_EQ(where.right, 400);
     EXPECT_EQ(where.top, 120);
@@ -121,7 +121,7 @@ TEST_F(PopupMenuTest, AChoiceWhoseItemWasDisabledOrDestroyedMeanwhileDoesNothing
     menu->Popup(100, 120);
     user.join();
     eliminar->SetEnabled(false);
-    test::Pump();
+    test::HandlePosted();
     EXPECT_TRUE(log.empty());
 
     eliminar->SetEnabled(true);
@@ -130,7 +130,7 @@ TEST_F(PopupMenuTest, AChoiceWhoseItemWasDisabledOrDestroyedMeanwhileDoesNothing
     user.join();
     delete eliminar;
     eliminar = nullptr;
-    test::Pump();
+    test::HandlePosted();
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(menu->GetItems()->GetCount(), 1);
 }
@@ -153,16 +153,20 @@ TEST_F(PopupMenuTest, NoHintShowsOverTheOpenMenu) {
     field->SetParent(&form);
     field->SetBounds(8, 8, 200, 40);
     field->SetHint("Elimina los archivos seleccionados");
-    form.Show();
-    test::Pump(100);
+    ASSERT_TRUE(test::ShowActive(&form));
     const HWND tip = Application->GetHintWindow();
     POINT p = test::ScreenPointOf(field, 100, 20);
     test::MouseMoveTo(p.x - 1, p.y);
     test::MouseMoveTo(p.x, p.y);
+    // Watched, while the menu is open, for twice the hint's delay.
+    test::TestTimer delays(static_cast<UINT>(::SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0)));
     bool tipShown = false;
     std::thread user = PlayUser(
         [&](HWND) {
-            for (int i = 0; i < 100; ++i, ::Sleep(10)) tipShown = tipShown || ::IsWindowVisible(tip);
+            test::WaitUntil([&] {
+                tipShown = tipShown || ::IsWindowVisible(tip);
+                return delays.Ticks() >= 2;
+            });
         },
         {VK_ESCAPE});
     menu->Popup(p.x, p.y + 30);

@@ -51,8 +51,7 @@ protected:
         form = new SpinForm(Application);
         spin = form->spin;
         spin->OnChange = [this](TObject*) { log.push_back("change:" + spin->GetText()); };
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
         log.clear();
     }
     void TearDown() override { delete form; }
@@ -88,7 +87,7 @@ TEST_F(SpinEditTest, RefusedCharactersBeepAndNeverReachKeyPress) {
     spin->OnKeyPress = [&](TObject*, wchar_t& key) { seen += key; };
     spin->SetText("");
     spin->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(spin->Focused());
     const std::string separator = ui::Utf8(std::wstring(1, LocaleDecimalSeparator()));
     test::TypeText("1a+b-" + separator + "2");
     EXPECT_EQ(ui::Utf8(seen), "1+-" + separator + "2");
@@ -106,7 +105,7 @@ TEST_F(SpinEditTest, RefusedCharactersBeepAndNeverReachKeyPress) {
 TEST_F(SpinEditTest, PastedTextIsNotFiltered) {
     spin->SetText("");
     spin->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(spin->Focused());
     ASSERT_TRUE(test::PutOnClipboard(spin->GetHandle(), "1a2"));
     log.clear();
     test::PressKey('V', false, true);
@@ -147,7 +146,7 @@ TEST_F(SpinEditTest, EqualBoundsMeanNoBound) {
 
 TEST_F(SpinEditTest, ArrowKeysStepLikeTheArrows) {
     spin->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(spin->Focused());
     test::PressKey(VK_UP);
     EXPECT_EQ(spin->GetValue(), 64);
     test::PressKey(VK_DOWN);
@@ -229,7 +228,7 @@ TEST_F(SpinEditTest, TheArrowsStayWhenTheFieldRepaints) {
     TEdit* other = new TEdit(form);
     other->SetParent(form);
     other->SetBounds(8, 40, 121, 22);
-    test::Pump();
+    test::PaintPending(form->GetHandle());
     const int drawn = ArrowPixelsOnScreen(spin);
     ASSERT_GT(drawn, 0);
     // Focus comes and goes: the field redraws its text and its frame.
@@ -238,7 +237,7 @@ TEST_F(SpinEditTest, TheArrowsStayWhenTheFieldRepaints) {
     p = test::ScreenPointOf(other, 10, 10);
     test::ClickAt(p.x, p.y);
     ::SetWindowTextW(spin->GetHandle(), L"64");
-    test::Pump();
+    test::PaintPending(form->GetHandle());
     EXPECT_EQ(ArrowPixelsOnScreen(spin), drawn);
 }
 

@@ -43,8 +43,7 @@ protected:
             panel->SetAlignment(p.alignment);
             panel->SetText(p.text);
         }
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
     }
     void TearDown() override { delete form; }
 
@@ -115,15 +114,15 @@ LRESULT CALLBACK CountUpdates(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, 
 
 TEST_F(StatusBarTest, AnUnchangedTextDoesNotRepaintTheBar) {
     ::SetWindowSubclass(wnd(), CountUpdates, 1, 0);
-    test::Pump();
+    test::PaintPending(wnd());
     setTexts = paints = 0;
     bar->GetPanels()->GetItem(1)->SetText("Encontrados");
     bar->GetPanels()->GetItem(0)->SetAlignment(taRightJustify);
-    test::Pump();
+    test::PaintPending(wnd());
     EXPECT_EQ(setTexts, 0);
     EXPECT_EQ(paints, 0);
     bar->GetPanels()->GetItem(1)->SetText("Encontrado");
-    test::Pump();
+    test::PaintPending(wnd());
     EXPECT_EQ(setTexts, 1);
     EXPECT_GT(paints, 0);
     ::RemoveWindowSubclass(wnd(), CountUpdates, 1);
@@ -132,7 +131,6 @@ TEST_F(StatusBarTest, AnUnchangedTextDoesNotRepaintTheBar) {
 TEST_F(StatusBarTest, WithATextIntervalTheLatestTextsStillArriveAlsoFromABusyProgram) {
     ::SetWindowSubclass(wnd(), CountUpdates, 1, 0);
     bar->SetTextInterval(100);
-    test::Pump(150);
     TStatusPanel* count = bar->GetPanels()->GetItem(0);
     TStatusPanel* folder = bar->GetPanels()->GetItem(4);
 
@@ -148,7 +146,7 @@ TEST_F(StatusBarTest, WithATextIntervalTheLatestTextsStillArriveAlsoFromABusyPro
     EXPECT_EQ(count->GetText(), "1000");
     EXPECT_EQ(setTexts, 1);
     EXPECT_EQ(WindowText(0), "\t\t1");
-    EXPECT_TRUE(test::PumpUntil([&] { return WindowText(0) == "\t\t1000"; }, 1000));
+    EXPECT_TRUE(test::PumpUntil([&] { return WindowText(0) == "\t\t1000"; }));
     EXPECT_EQ(setTexts, 2);
 
     // A program that handles no messages still shows a text once per

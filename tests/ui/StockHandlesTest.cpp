@@ -16,7 +16,7 @@
 namespace {
 
 TEST(StockHandles, AWindowOfStockControlsGivesBackEveryHandle) {
-    test::Pump();
+    test::HandlePosted();  // contexts borrowed outside painting go back after a message
     const long before = ui::LiveHandleCount();
     {
         TForm form(Application);
@@ -63,7 +63,7 @@ TEST(StockHandles, AWindowOfStockControlsGivesBackEveryHandle) {
         drives->SetDirList(list);
         form.Show();
         ::RedrawWindow(form.GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        test::Pump();
+        test::HandlePosted();
         ::SendMessageW(button->GetHandle(), BM_SETSTATE, TRUE, 0);
         button->SetEnabled(false);
         ::UpdateWindow(button->GetHandle());
@@ -72,10 +72,10 @@ TEST(StockHandles, AWindowOfStockControlsGivesBackEveryHandle) {
         list->RecreateWnd();
         combo->RecreateWnd();
         spin->RecreateWnd();
-        test::Pump();
+        test::HandlePosted();
         EXPECT_GT(ui::LiveHandleCount(), before);
     }
-    test::Pump();
+    test::HandlePosted();
     EXPECT_EQ(ui::LiveHandleCount(), before);
 }
 

@@ -34,8 +34,7 @@ protected:
         grid->SetScrollBars(TScrollStyle::ssNone);
         grid->SetColor(clWhite);
         grid->GetFont()->SetColor(clBlack);
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
     }
     void TearDown() override { delete form; }
 
@@ -56,7 +55,7 @@ protected:
     }
     // Pixels on the window that are not the grid's white, below a row's line.
     int DarkPixelsBelowRow(int rows) const {
-        test::Pump();
+        ::UpdateWindow(grid->GetHandle());  // what was invalidated is painted now
         ui::WindowDc dc(grid->GetHandle());
         int dark = 0;
         for (int y = rows * kStride + 1; y < 240; y += 2)
@@ -158,14 +157,13 @@ TEST_F(GridRows, SortingKeepsTheOrderOfEqualRows) {
 TEST_F(GridRows, AClearedSelectionShowsNoRowUntilTheUserPicksOne) {
     Fill(5);
     grid->SetSelection(TGridRect{0, 2, 1, 3});
-    test::Pump();
     auto highlighted = [&](int row) {
+        ::UpdateWindow(grid->GetHandle());
         ui::WindowDc dc(grid->GetHandle());
         return ::GetPixel(dc.get(), 100, row * kStride + 1) == ColorToRGB(clHighlight);
     };
     EXPECT_TRUE(highlighted(2));
     grid->ClearSelection();
-    test::Pump();
     EXPECT_FALSE(grid->HasSelection());
     EXPECT_FALSE(highlighted(2));
     EXPECT_FALSE(highlighted(3));
@@ -174,7 +172,6 @@ TEST_F(GridRows, AClearedSelectionShowsNoRowUntilTheUserPicksOne) {
     test::ClickAt(p.x, p.y);
     ASSERT_TRUE(test::PumpUntil([&] { return grid->HasSelection(); }));
     EXPECT_EQ(grid->GetSelection().Top, 4);
-    test::Pump();
     EXPECT_TRUE(highlighted(4));
 }
 

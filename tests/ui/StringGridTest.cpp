@@ -44,8 +44,7 @@ protected:
         grid->SetColor(clWhite);
         grid->GetFont()->SetColor(clBlack);
         Fill(20);
-        form->Show();
-        test::Pump();
+        ASSERT_TRUE(test::ShowActive(form));
     }
     void TearDown() override { delete form; }
 
@@ -167,12 +166,12 @@ TEST_F(StringGridTest, DraggingPastTheBottomScrollsAndGoesOnSelecting) {
     RECT r;
     ::GetWindowRect(grid->GetHandle(), &r);
     test::MouseMoveTo(from.x, r.bottom + 20);
-    EXPECT_TRUE(test::PumpUntil([&] { return grid->GetTopRow() > 10; }, 3000));
+    EXPECT_TRUE(test::PumpUntil([&] { return grid->GetTopRow() > 10; }));
     test::MouseUp();
     const int row = grid->GetRow();
     EXPECT_GE(row, grid->GetTopRow() + grid->GetVisibleRowCount() - 1);
     EXPECT_EQ(SelectedRows(), std::make_pair(3, row));
-    test::Pump(200);  // the timer stops with the button
+    test::LetTimersRun(60);  // the scrolling tick's interval: it stops with the button
     EXPECT_EQ(grid->GetRow(), row);
 }
 
@@ -182,16 +181,14 @@ TEST_F(StringGridTest, ADoubleClickActsOnTheCurrentRowWhereverItFalls) {
         EXPECT_EQ(sender, grid);
         rowsAtDoubleClick.push_back(grid->GetRow());
     };
-    ClickRow(4);
-    ClickRow(4);
+    const POINT row = RowPoint(4);
+    test::DoubleClickAt(row.x, row.y);
     ASSERT_EQ(rowsAtDoubleClick, std::vector<int>{4});
 
     // Below the last row the event still comes, for the row that is current.
     grid->SetRowCount(6);
-    test::Pump(600);  // not a third click of the same double click
     POINT below = test::ScreenPointOf(grid, 20, 9 * kStride);
-    test::ClickAt(below.x, below.y);
-    test::ClickAt(below.x, below.y);
+    test::DoubleClickAt(below.x, below.y);
     EXPECT_EQ(rowsAtDoubleClick, (std::vector<int>{4, 4}));
 }
 
@@ -394,8 +391,11 @@ TEST_F(StringGridTest, FixedColumnsStayWhileTheOthersScrollSideways) {
     grid->SetFixedCols(1);
     grid->SetColWidths(2, 200);
     grid->SetColWidths(3, 200);
-    test::Pump(200);
     HWND wnd = grid->GetHandle();
+    // The scroll bars take their room a moment after a change.
+    ASSERT_TRUE(test::PumpUntil([wnd] {
+        return (::GetWindowLongW(wnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) == (WS_HSCROLL | WS_VSCROLL);
+    }));
     ::SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
     ::SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
     // Column 1 slid 32 pixels, half under the fixed column.
@@ -408,7 +408,7 @@ TEST_F(StringGridTest, FixedColumnsStayWhileTheOthersScrollSideways) {
 
     // Moving the current cell to the last column brings it into view.
     grid->SetFocus();
-    test::Pump();
+    ASSERT_TRUE(grid->Focused());
     grid->SetCol(1);
     test::PressKey(VK_RIGHT);
     test::PressKey(VK_RIGHT);
@@ -496,10 +496,10 @@ TEST_F(StringGridTest, ScrollBarsFollowTheRowsAndTheThumbScrollsWhileDragged) {
     auto hasStyle = [&](DWORD style) { return (::GetWindowLongW(wnd, GWL_STYLE) & style) != 0; };
     // The bars catch up a moment after a change, not at every row.
     Fill(5);
-    EXPECT_TRUE(test::PumpUntil([&] { return !hasStyle(WS_VSCROLL); }, 1000));
+    EXPECT_TRUE(test::PumpUntil([&] { return !hasStyle(WS_VSCROLL); }));
     Fill(1000);
     EXPECT_FALSE(hasStyle(WS_VSCROLL));
-    ASSERT_TRUE(test::PumpUntil([&] { return hasStyle(WS_VSCROLL); }, 1000));
+    ASSERT_TRUE(test::PumpUntil([&] { return hasStyle(WS_VSCROLL); }));
     SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
     ::GetScrollInfo(wnd, SB_VERT, &si);
     EXPECT_EQ(si.nMax, 999);
@@ -509,7 +509,7 @@ TEST_F(StringGridTest, ScrollBarsFollowTheRowsAndTheThumbScrollsWhileDragged) {
     // Columns wider than the window bring the horizontal bar, unless only
     // the vertical one is wanted.
     grid->SetColWidths(1, 400);
-    EXPECT_TRUE(test::PumpUntil([&] { return hasStyle(WS_HSCROLL); }, 1000));
+    EXPECT_TRUE(test::PumpUntil([&] { return hasStyle(WS_HSCROLL); }));
     grid->SetScrollBars(TScrollStyle::ssVertical);
     EXPECT_FALSE(hasStyle(WS_HSCROLL));
     EXPECT_TRUE(hasStyle(WS_VSCROLL));
@@ -524,7 +524,6 @@ TEST_F(StringGridTest, ScrollBarsFollowTheRowsAndTheThumbScrollsWhileDragged) {
     // Without it they move only when the thumb is let go.
     grid->SetOptions(grid->GetOptions() - TGridOptions{goThumbTracking});
     grid->SetTopRow(1);
-    test::Pump();
     EXPECT_EQ(ThumbDrag(wnd), 1);
     EXPECT_EQ(grid->GetTopRow(), afterRelease);
 }
@@ -537,9 +536,7 @@ TEST_F(StringGridTest, AGridThatIsNoTabStopIsPassedOverByTab) {
     third->SetParent(form);
     third->SetBounds(120, 215, 100, 40);
     other->SetTabStop(false);
-    test::Pump();
     grid->SetFocus();
-    test::Pump();
     ASSERT_TRUE(grid->Focused());
     test::PressKey(VK_TAB);
     EXPECT_TRUE(third->Focused());

@@ -8,6 +8,8 @@
 
 namespace {
 
+bool TimerDue() { return (HIWORD(::GetQueueStatus(QS_TIMER)) & QS_TIMER) != 0; }
+
 TEST(Timer, TicksOnlyFromTheMessageLoopAndStopsWhenDisabled) {
     long handles = ui::LiveHandleCount();
     {
@@ -21,23 +23,23 @@ TEST(Timer, TicksOnlyFromTheMessageLoopAndStopsWhenDisabled) {
             sender = s;
         };
         timer.SetInterval(20);
-        ::Sleep(120);  // due several times over, but nobody reads the queue
+        ASSERT_TRUE(test::WaitUntil(TimerDue));  // due, but nobody reads the queue
         EXPECT_EQ(ticks, 0);
-        EXPECT_TRUE(test::PumpUntil([&] { return ticks >= 3; }, 2000));
+        EXPECT_TRUE(test::PumpUntil([&] { return ticks >= 3; }));
         EXPECT_EQ(sender, &timer);
 
         // A tick that fell due before the timer stopped is not delivered late.
-        ::Sleep(60);
+        ASSERT_TRUE(test::WaitUntil(TimerDue));
         timer.SetEnabled(false);
         const int seen = ticks;
-        test::Pump(150);
+        test::LetTimersRun(20);
         EXPECT_EQ(ticks, seen);
 
         timer.SetEnabled(true);
-        EXPECT_TRUE(test::PumpUntil([&] { return ticks > seen; }, 2000));
+        EXPECT_TRUE(test::PumpUntil([&] { return ticks > seen; }));
         timer.SetInterval(0);  // an interval of 0 stops it as well
         const int later = ticks;
-        test::Pump(100);
+        test::LetTimersRun(20);
         EXPECT_EQ(ticks, later);
     }
     EXPECT_EQ(ui::LiveHandleCount(), handles);
@@ -52,7 +54,8 @@ TEST(Timer, MayBeDestroyedFromItsOwnTick) {
         ++ticks;
         delete static_cast<TTimer*>(s);
     };
-    test::Pump(200);
+    EXPECT_TRUE(test::PumpUntil([&] { return ticks > 0; }));
+    test::LetTimersRun(10);
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(ui::LiveHandleCount(), handles);
 }
