@@ -70,7 +70,7 @@ TEST_F(Chooser, ClosingItStartsNoSearchAndKeepsTheResults) {
     for (const auto& way : ways) {
         SCOPED_TRACE(way.first);
         EXPECT_TRUE(StartAndAct(way.second));
-        test::Pump(150);  // a search would take in its first rows by now
+        test::HandlePosted();  // a search, once started, would be under way by now
         EXPECT_FALSE(Main->Busy());
         EXPECT_FALSE(ChooseDir->GetVisible());
         EXPECT_EQ(Results(), before);

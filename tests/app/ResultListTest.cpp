@@ -66,7 +66,7 @@ protected:
         test::MouseMoveTo(p.x, p.y);
         test::MouseDown();  // returns once the menu has closed
         picker.Join();
-        test::Pump(50);
+        test::HandlePosted();  // the item chosen posts its command
         if (answering) answering->Asked();
         WaitUntilIdle();
         return text;
@@ -186,8 +186,10 @@ TEST_F(ResultList, AnEscPressedBeforeTheWindowTakesInTheEndStillStops) {
     StartSearchIn(tree.path());
     // The walk is over and has told the window, which has not looked yet;
     // then the user presses Esc.
-    MSG told;
-    for (int i = 0; i < 5000 && !::PeekMessageW(&told, nullptr, WM_APP, WM_APP, PM_NOREMOVE); ++i) ::Sleep(1);
+    ASSERT_TRUE(test::WaitUntil([] {
+        MSG told;
+        return ::PeekMessageW(&told, nullptr, WM_APP, WM_APP, PM_NOREMOVE) != FALSE;
+    }));
     test::PressKey(VK_ESCAPE);
     WaitUntilIdle();
     EXPECT_EQ(Panel(4), "Detenido");
@@ -247,7 +249,6 @@ TEST_F(ResultList, AClickOnATitleSortsAndASecondReversesTiesKeepingTheSearchOrde
         const TRect r = Grid()->CellRect(col, 0);
         const POINT p = test::ScreenPointOf(Grid(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
         test::ClickAt(p.x, p.y);
-        test::Pump(50);
     };
     Texts sorted;
     auto sizes = [&] {
@@ -364,11 +365,11 @@ TEST_F(ResultList, ANewSearchStartsAtTheTopLeft) {
 
 TEST_F(ResultList, NothingOfTheRowsThatWentStaysOnTheScreen) {
     FindFiles(8);
-    test::Pump(100);
+    test::PaintPending(Grid()->GetHandle());
     SelectRows(2, 7);
     ChooseWithTheMouse(0);
     ASSERT_EQ(Results().size(), 2u);
-    test::Pump(100);
+    test::PaintPending(Grid()->GetHandle());
     // Below the blank last row: the grid's own colour, nothing else.
     ui::WindowDc dc(Grid()->GetHandle());
     const int below = Grid()->CellRect(0, 3).bottom + 2;

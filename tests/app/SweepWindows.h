@@ -141,8 +141,7 @@ protected:
         Application->CreateForm(Main);
         Application->CreateForm(ChooseDir);
         Application->CreateForm(HelpForm);
-        Main->Show();
-        test::PumpUntil([] { return Main->GetActive(); }, 1000);
+        test::ShowActive(Main);
     }
     void TearDown() override {
         // The other two windows belong to the main window's: they go first.
@@ -284,11 +283,7 @@ protected:
         bool chosen = false;
         std::thread user([&chosen, item] {
             HWND menu = nullptr;
-            for (int i = 0; i < 300 && !menu; ++i) {
-                menu = test::OpenMenuWindow();
-                if (!menu) ::Sleep(10);
-            }
-            if (!menu) return;
+            if (!test::WaitUntil([&] { return (menu = test::OpenMenuWindow()) != nullptr; })) return;
             for (int i = 0; i <= item; ++i) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
             ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
             chosen = true;
@@ -300,7 +295,7 @@ protected:
         ASSERT_TRUE(chosen) << "the menu did not open";
         // The choice runs from the message loop once the menu has closed,
         // and the deletion on a thread of its own.
-        test::Pump(50);
+        test::HandlePosted();
         if (answering) asked = answering->Asked();
         WaitUntilIdle();
     }
