@@ -214,13 +214,10 @@ void Search::Work() {
         if (!stop_ && std::chrono::steady_clock::now() - lastCollect_.load() > kWindowLate) ::Sleep(2);
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            // Stopped while it was read: its rows are never handed out.
-            if (!stop_) {
-                node->read = true;
-                ++foldersRead_;
-                // Depth first: the first sub-folder is taken next.
-                for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) pending_.push_back(it->get());
-            }
+            node->read = true;
+            ++foldersRead_;
+            // Depth first: the first sub-folder is taken next.
+            for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) pending_.push_back(it->get());
             --reading_;
         }
         wake_.notify_all();
@@ -239,16 +236,11 @@ const Search::Subfolder* Search::Resolve(const std::vector<Subfolder>& subfolder
     return nullptr;
 }
 
-// The folder parts among `passing` (at the folder whose sub-folders these
-// are) whose next name leads to `next`, one name further.
-std::vector<Search::Arrival> Search::Onward(const std::vector<Arrival>& passing, const std::vector<Subfolder>& subfolders,
-                                            const Subfolder* next) const {
-    std::vector<Arrival> onward;
-    for (const Arrival& a : passing) {
-        const std::vector<std::wstring>& names = plans_[static_cast<std::size_t>(a.pattern)].folderPart;
-        if (a.done < names.size() && Resolve(subfolders, names[a.done]) == next) onward.push_back({a.pattern, a.done + 1});
-    }
-    return onward;
+// Where a folder part that has come this far leads next among a folder's
+// sub-folders: none when it ends here or leads nowhere.
+const Search::Subfolder* Search::Next(const Arrival& a, const std::vector<Subfolder>& subfolders) const {
+    const std::vector<std::wstring>& names = plans_[static_cast<std::size_t>(a.pattern)].folderPart;
+    return a.done < names.size() ? Resolve(subfolders, names[a.done]) : nullptr;
 }
 
 // Reads a folder whole. False when the search stopped meanwhile, or when the
@@ -293,6 +285,9 @@ void Search::Read(Node& node) {
     }
 
     if (!request_.subfolders) return;
+    std::vector<std::pair<const Subfolder*, Arrival>> onward;
+    for (const Arrival& a : passing)
+        if (const Subfolder* next = Next(a, subfolders)) onward.emplace_back(next, Arrival{a.pattern, a.done + 1});
     for (const Subfolder& s : subfolders) {
         if (s.isLink) continue;  // a link to a folder can lead anywhere, even back up the tree
         auto child = std::make_unique<Node>();
@@ -300,7 +295,8 @@ void Search::Read(Node& node) {
         child->text = ui::Utf8(*child->path);
         child->parent = &node;
         child->index = static_cast<std::uint32_t>(node.children.size());
-        child->arrivals = Onward(passing, subfolders, &s);
+        for (const auto& [next, a] : onward)
+            if (next == &s) child->arrivals.push_back(a);
         node.children.push_back(std::move(child));
     }
 }
@@ -324,7 +320,10 @@ void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolde
         if (!next) return;
         // Which other folder parts lead where this one goes: they find the
         // same entries.
-        arriving = Onward(arriving, *choices, next);
+        std::vector<Arrival> onward;
+        for (const Arrival& a : arriving)
+            if (Next(a, *choices) == next) onward.push_back(Arrival{a.pattern, a.done + 1});
+        arriving = std::move(onward);
         below.push_back(ChildIndex(*choices, next));
         folder += next->name + L'\\';
         const bool last = k + 1 == names.size();
@@ -346,7 +345,8 @@ void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolde
     if (request_.subfolders) finders = plainPatterns_;
     for (const Arrival& a : arriving)
         if (a.done == plans_[static_cast<std::size_t>(a.pattern)].folderPart.size()) finders.push_back(a.pattern);
-    ListMatches(node, std::make_shared<const std::wstring>(folder), ui::Utf8(folder), entries, std::move(finders), pattern);
+    ListMatches(node, std::make_shared<const std::wstring>(folder), ui::Utf8(folder), entries, std::move(finders),
+                pattern);
 }
 
 // Lists the entries of one folder found by the patterns `finders`: each entry

@@ -114,8 +114,7 @@ private:
     void ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
                      const std::vector<DirEntryView>& entries, std::vector<int> finders, int only);
     const Subfolder* Resolve(const std::vector<Subfolder>& subfolders, const std::wstring& name) const;
-    std::vector<Arrival> Onward(const std::vector<Arrival>& passing, const std::vector<Subfolder>& subfolders,
-                                const Subfolder* next) const;
+    const Subfolder* Next(const Arrival& a, const std::vector<Subfolder>& subfolders) const;
     void Unreadable(const std::wstring& folder, const Node& node, const WalkKey& below, DWORD error);
 
     SearchRequest request_;
