@@ -1,8 +1,9 @@
 // The search: one walk of the folder tree that serves the whole pattern list.
 //
-// Each folder is read once, by one of a small pool of threads, and every
-// entry is matched in memory against every pattern, as the system's own
-// directory search would match it (Wildcards.h). The results still come out
+// Each folder is read once (and again for a pattern whose folder part leads
+// into it), by one of a small pool of threads, and every entry is matched in
+// memory against every pattern, as the system's own directory search would
+// match it (Wildcards.h). The results still come out
 // in the order of one walk per pattern: pattern by pattern, and within one
 // pattern depth first, a folder's own entries (in the order the system lists
 // them) before those of its sub-folders. The threads may read folders in any
