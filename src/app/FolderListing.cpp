@@ -117,10 +117,14 @@ std::size_t FolderReader::Decode(const char* batch, std::size_t at, DirEntryView
     return info.NextEntryOffset;
 }
 
-bool FolderReader::ReadAll(std::vector<DirEntryView>& entries) {
+bool FolderReader::ReadAll(std::vector<DirEntryView>& entries, const std::function<bool()>& goOn) {
     // The first batch stays in the buffer; any later one, which the views
     // of the first must outlive, is read into a block of its own.
     for (bool restart = true;; restart = false) {
+        if (goOn && handle_ && !goOn()) {
+            error_ = ERROR_OPERATION_ABORTED;
+            return false;
+        }
         char* into = nullptr;
         if (!restart) {
             kept_.push_back(Buffers().Take());

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,7 +80,11 @@ public:
 
     // Every entry, "." and ".." included, in the order the system lists
     // them; the views last as long as the reader. False as ForEachEntry.
-    bool ReadAll(std::vector<DirEntryView>& entries);
+    // goOn, if given, is asked before each batch of entries (one call to
+    // the system, up to 64 KB): when it answers false the listing ends
+    // there, unfinished, and Error() is ERROR_OPERATION_ABORTED, so that a
+    // huge folder can be given up within one batch.
+    bool ReadAll(std::vector<DirEntryView>& entries, const std::function<bool()>& goOn = {});
 
     ~FolderReader();
     FolderReader(const FolderReader&) = delete;

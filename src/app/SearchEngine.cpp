@@ -23,9 +23,22 @@ struct Search::Subfolder {
     bool isLink;
 };
 
+// A pattern with a folder part on its way down the walk: from a folder
+// above, `done` of its folder names have led here.
+struct Search::Arrival {
+    int pattern;
+    std::size_t done;
+};
+
 struct Search::Node {
     std::shared_ptr<const std::wstring> path;  // ends with a backslash
     std::string text;                          // the path as the rows show it
+    Node* parent = nullptr;
+    std::uint32_t index = 0;  // among the parent's children
+    // The folder parts that lead here from the folders above, all their
+    // names or part of them: what this folder's own listing must know of
+    // the patterns that find its entries from elsewhere.
+    std::vector<Arrival> arrivals;
     std::vector<std::unique_ptr<Node>> children;
     std::vector<FoundRow> results;
     std::size_t resultsOut = 0;  // handed out so far
@@ -62,6 +75,27 @@ FILETIME AsFileTime(std::uint64_t ticks) {
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
+// The sub-folders of a listing, links included: a folder part's name may
+// name a link, which then leads nowhere.
+template <class Subfolder>
+std::vector<Subfolder> SubfoldersOf(const std::vector<DirEntryView>& entries) {
+    std::vector<Subfolder> subfolders;
+    for (const DirEntryView& e : entries)
+        if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(e.name))
+            subfolders.push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
+                                           (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    return subfolders;
+}
+
+// The place among the walk's children (the sub-folders that are no link)
+// of one of a listing's sub-folders.
+template <class Subfolder>
+std::uint32_t ChildIndex(const std::vector<Subfolder>& subfolders, const Subfolder* child) {
+    std::uint32_t index = 0;
+    for (const Subfolder* s = subfolders.data(); s != child; ++s) index += s->isLink ? 0 : 1;
+    return index;
+}
+
 }  // namespace
 
 Search::Search(SearchRequest request, std::function<void()> over)
@@ -78,6 +112,8 @@ Search::Search(SearchRequest request, std::function<void()> over)
             const std::wstring namePart = pattern.substr(slash + 1);
             plans_.push_back(PatternPlan{std::move(folderPart), NameMatcher(namePart, request_.rules),
                                          !valid || namePart.empty()});
+            if (plans_.back().matchesNothing) continue;
+            folderPatterns_.push_back(static_cast<int>(i));
         }
     }
 
@@ -116,10 +152,35 @@ Search::~Search() {
 
 void Search::Stop() {
     {
+        // Under the lock: no Collect hands out anything from here on.
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
     }
     wake_.notify_all();
+}
+
+std::vector<FolderError> Search::UnreadableFolders() const {
+    std::vector<std::pair<WalkKey, FolderError>> found;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        found = unreadable_;
+    }
+    // Recorded as the threads came to them; told in walk order.
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<FolderError> errors;
+    for (auto& f : found) errors.push_back(std::move(f.second));
+    return errors;
+}
+
+void Search::Unreadable(const std::wstring& folder, const Node& node, const WalkKey& below, DWORD error) {
+    WalkKey key(below.rbegin(), below.rend());
+    for (const Node* n = &node; n->parent; n = n->parent) key.push_back(n->index);
+    std::reverse(key.begin(), key.end());
+    std::lock_guard<std::mutex> lock(mutex_);
+    // A folder is read again for a pattern with a folder part: it is told once.
+    for (const auto& u : unreadable_)
+        if (u.second.folder == folder) return;
+    unreadable_.emplace_back(std::move(key), FolderError{folder, error});
 }
 
 std::string Search::CurrentFolder() const {
@@ -150,7 +211,7 @@ void Search::Work() {
         Read(*node);
         // A window that has not taken what was found for a while is short of
         // time: the search gives it some before the next folder.
-        if (std::chrono::steady_clock::now() - lastCollect_.load() > kWindowLate) ::Sleep(2);
+        if (!stop_ && std::chrono::steady_clock::now() - lastCollect_.load() > kWindowLate) ::Sleep(2);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             node->read = true;
@@ -175,63 +236,138 @@ const Search::Subfolder* Search::Resolve(const std::vector<Subfolder>& subfolder
     return nullptr;
 }
 
-void Search::Read(Node& node) {
-    std::vector<Subfolder> subfolders;
-    ListMatches(node, node.path, node.text, plainPatterns_, &subfolders);
+// Where a folder part that has come this far leads next among a folder's
+// sub-folders: none when it ends here or leads nowhere.
+const Search::Subfolder* Search::Next(const Arrival& a, const std::vector<Subfolder>& subfolders) const {
+    const std::vector<std::wstring>& names = plans_[static_cast<std::size_t>(a.pattern)].folderPart;
+    return a.done < names.size() ? Resolve(subfolders, names[a.done]) : nullptr;
+}
 
-    for (std::size_t i = 0; i < plans_.size(); ++i) {
-        const PatternPlan& plan = plans_[i];
-        if (plan.folderPart.empty() || plan.matchesNothing) continue;
-        std::wstring folder = *node.path;
-        std::vector<Subfolder> level;
-        const std::vector<Subfolder>* choices = &subfolders;
-        bool found = true;
-        for (std::size_t k = 0; k < plan.folderPart.size() && found; ++k) {
-            if (k > 0) {
-                level.clear();
-                FolderReader reader(folder);
-                reader.ForEachEntry([&](const DirEntryView& e) {
-                    if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(e.name))
-                        level.push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
-                                                       (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-                });
-                choices = &level;
-            }
-            const Subfolder* next = Resolve(*choices, plan.folderPart[k]);
-            if (next) folder += next->name + L'\\';
-            found = next != nullptr;
-        }
-        if (!found) continue;
-        ListMatches(node, std::make_shared<const std::wstring>(folder), ui::Utf8(folder), {static_cast<int>(i)}, nullptr);
+// Reads a folder whole. False when the search stopped meanwhile, or when the
+// folder could not be read: that is recorded, in the place of the folder
+// `below` the node in the walk.
+bool Search::List(FolderReader& reader, const std::wstring& folder, const Node& node, const WalkKey& below,
+                  std::vector<DirEntryView>& entries) {
+    std::size_t counted = 0;
+    auto count = [&] {
+        entriesListed_ += entries.size() - counted;
+        counted = entries.size();
+    };
+    const bool whole = reader.ReadAll(entries, [&] {
+        count();
+        return !stop_;
+    });
+    count();
+    if (!whole && reader.Error() != ERROR_OPERATION_ABORTED) Unreadable(folder, node, below, reader.Error());
+    return whole;
+}
+
+void Search::Read(Node& node) {
+    FolderReader reader(*node.path);
+    std::vector<DirEntryView> entries;
+    if (!List(reader, *node.path, node, {}, entries)) return;
+    const std::vector<Subfolder> subfolders = SubfoldersOf<Subfolder>(entries);
+
+    // The folder's own entries: the patterns without a folder part find
+    // them here, and those folder parts that end here find them from above.
+    std::vector<int> finders = plainPatterns_;
+    for (const Arrival& a : node.arrivals)
+        if (a.done == plans_[static_cast<std::size_t>(a.pattern)].folderPart.size()) finders.push_back(a.pattern);
+    ListMatches(node, node.path, node.text, entries, std::move(finders), -1);
+
+    // The folder parts that pass through here: those from above, and every
+    // one from here.
+    std::vector<Arrival> passing = node.arrivals;
+    for (int p : folderPatterns_) passing.push_back(Arrival{p, 0});
+    for (int p : folderPatterns_) {
+        if (stop_) return;
+        MatchFolderPart(node, p, subfolders, passing);
     }
 
     if (!request_.subfolders) return;
+    std::vector<std::pair<const Subfolder*, Arrival>> onward;
+    for (const Arrival& a : passing)
+        if (const Subfolder* next = Next(a, subfolders)) onward.emplace_back(next, Arrival{a.pattern, a.done + 1});
     for (const Subfolder& s : subfolders) {
         if (s.isLink) continue;  // a link to a folder can lead anywhere, even back up the tree
         auto child = std::make_unique<Node>();
         child->path = std::make_shared<const std::wstring>(*node.path + s.name + L'\\');
         child->text = ui::Utf8(*child->path);
+        child->parent = &node;
+        child->index = static_cast<std::uint32_t>(node.children.size());
+        for (const auto& [next, a] : onward)
+            if (next == &s) child->arrivals.push_back(a);
         node.children.push_back(std::move(child));
     }
 }
 
-void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
-                         const std::vector<int>& patterns, std::vector<Subfolder>* subfolders) {
-    FolderReader reader(*folder);
+// The matches of a pattern with a folder part, from the folder `node`: the
+// folder part is resolved name by name through the listings, never through
+// a link, and the folder it leads to is listed. Its rows go in this
+// folder's place in the walk.
+void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolder>& subfolders,
+                             const std::vector<Arrival>& passing) {
+    const std::vector<std::wstring>& names = plans_[static_cast<std::size_t>(pattern)].folderPart;
+    std::wstring folder = *node.path;
+    WalkKey below;
+    std::vector<Arrival> arriving = passing;
+    std::vector<Subfolder> level;
+    const std::vector<Subfolder>* choices = &subfolders;
+    std::optional<FolderReader> reader;
     std::vector<DirEntryView> entries;
-    reader.ReadAll(entries);
-    std::vector<std::wstring> twinKeys;
-    for (const DirEntryView& e : entries) {
-        if (IsDotEntry(e.name)) continue;
-        if (EndsWithDotOrBlank(e.name)) twinKeys.push_back(WithoutTrailingDotsAndBlanks(e.name));
-        if (subfolders && (e.attributes & FILE_ATTRIBUTE_DIRECTORY))
-            subfolders->push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
-                                            (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const Subfolder* next = Resolve(*choices, names[k]);
+        if (!next) return;
+        // Which other folder parts lead where this one goes: they find the
+        // same entries.
+        std::vector<Arrival> onward;
+        for (const Arrival& a : arriving)
+            if (Next(a, *choices) == next) onward.push_back(Arrival{a.pattern, a.done + 1});
+        arriving = std::move(onward);
+        below.push_back(ChildIndex(*choices, next));
+        folder += next->name + L'\\';
+        const bool last = k + 1 == names.size();
+        // A folder on the way is a folder of the walk too, unless only the
+        // start folder is: the folder parts from there lead on as well.
+        if (!last && request_.subfolders)
+            for (int p : folderPatterns_) arriving.push_back(Arrival{p, 0});
+        entries.clear();
+        reader.emplace(folder);
+        if (!List(*reader, folder, node, below, entries)) return;
+        if (!last) {
+            level = SubfoldersOf<Subfolder>(entries);
+            choices = &level;
+        }
     }
+    // The folder found is one of the walk, with its own entries, when the
+    // walk goes into sub-folders.
+    std::vector<int> finders;
+    if (request_.subfolders) finders = plainPatterns_;
+    for (const Arrival& a : arriving)
+        if (a.done == plans_[static_cast<std::size_t>(a.pattern)].folderPart.size()) finders.push_back(a.pattern);
+    ListMatches(node, std::make_shared<const std::wstring>(folder), ui::Utf8(folder), entries, std::move(finders),
+                pattern);
+}
+
+// Lists the entries of one folder found by the patterns `finders`: each entry
+// under the first of them that finds it, and only for the pattern `only`
+// (or, for -1, the patterns without a folder part); the others find their
+// entries from another folder.
+void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
+                         const std::vector<DirEntryView>& entries, std::vector<int> finders, int only) {
+    std::sort(finders.begin(), finders.end());
+    auto lists = [&](int p) { return only < 0 ? plans_[static_cast<std::size_t>(p)].folderPart.empty() : p == only; };
+    while (!finders.empty() && !lists(finders.back())) finders.pop_back();
+    if (finders.empty()) return;
+    std::vector<std::wstring> twinKeys;
+    for (const DirEntryView& e : entries)
+        if (EndsWithDotOrBlank(e.name)) twinKeys.push_back(WithoutTrailingDotsAndBlanks(e.name));
+    std::vector<char> taken(finders.size() > 1 ? entries.size() : 0);
     auto namesAt = [&](std::size_t i) { return std::make_pair(entries[i].name, entries[i].shortName); };
-    for (int p : patterns) {
+    for (int p : finders) {
         const PatternPlan& plan = plans_[static_cast<std::size_t>(p)];
         if (plan.matchesNothing) continue;
+        const bool listed = lists(p);
         // The pattern picks the entries as the system's search would; the
         // size limits then leave some out, as they would of its listing.
         plan.matcher.ForEachListed(entries.size(), namesAt, [&](std::size_t i) {
@@ -239,6 +375,11 @@ void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& 
             if (IsDotEntry(e.name)) return;
             if (request_.below && !(e.size < *request_.below)) return;
             if (request_.above && !(e.size > *request_.above)) return;
+            if (!taken.empty()) {
+                if (taken[i]) return;  // an earlier pattern has it
+                taken[i] = 1;
+            }
+            if (!listed) return;
             FoundRow row;
             row.pattern = p;
             row.file.folder = folder;
@@ -266,6 +407,9 @@ void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& 
 bool Search::Collect(std::vector<FoundRow>& out, std::size_t most) {
     lastCollect_ = std::chrono::steady_clock::now();
     std::lock_guard<std::mutex> lock(mutex_);
+    // Stopped: the window keeps what it has; the folders not read by now
+    // never will be.
+    if (stop_) return reading_ == 0;
     std::size_t room = most;
     while (!cursor_.empty() && room) {
         auto& [node, next] = cursor_.back();
@@ -289,9 +433,7 @@ bool Search::Collect(std::vector<FoundRow>& out, std::size_t most) {
             cursor_.pop_back();
         }
     }
-    if (!room && !cursor_.empty()) return false;  // more to hand out at once
-    // Stopped: the folders not read by now never will be.
-    return cursor_.empty() || (stop_ && reading_ == 0);
+    return cursor_.empty();
 }
 
 }  // namespace sweep

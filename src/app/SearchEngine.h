@@ -1,8 +1,9 @@
 // The search: one walk of the folder tree that serves the whole pattern list.
 //
-// Each folder is read once, by one of a small pool of threads, and every
-// entry is matched in memory against every pattern, as the system's own
-// directory search would match it (Wildcards.h). The results still come out
+// Each folder is read once (and again for a pattern whose folder part leads
+// into it), by one of a small pool of threads, and every entry is matched in
+// memory against every pattern, as the system's own directory search would
+// match it (Wildcards.h). The results still come out
 // in the order of one walk per pattern: pattern by pattern, and within one
 // pattern depth first, a folder's own entries (in the order the system lists
 // them) before those of its sub-folders. The threads may read folders in any
@@ -10,9 +11,19 @@
 // the walk has been read, so what the window shows is always in its final
 // order, and the same tree gives the same rows every time.
 //
-// Links to folders are never followed, and every path is the exact path the
-// system reported (FolderListing.h), so the walk never leaves the start
-// folder.
+// A file is listed once, under the first pattern of the list that finds it,
+// in that pattern's place; the later patterns that find it leave it out.
+// This is decided as a folder is read, for every pattern that finds the
+// entry from anywhere in the walk: "sub\*.tmp" finds the files of R\sub
+// while R is read, "*.tmp" finds the same files while R\sub is read. Two
+// names of one file (hard links) are two entries, and two rows.
+//
+// A folder that cannot be read (no access, gone, a path too long, a
+// listing that fails part way) gives no rows and no sub-folders, and is
+// reported with the system's code (UnreadableFolders), so a walk that
+// skipped folders never passes for a whole one. Links to folders are never
+// followed, and are no error. Every path is the exact path the system
+// reported (FolderListing.h), so the walk never leaves the start folder.
 #pragma once
 
 #include <atomic>
@@ -28,6 +39,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/FolderListing.h"
 #include "app/FoundFile.h"
 #include "app/Wildcards.h"
 
@@ -43,6 +55,12 @@ struct SearchRequest {
     int threads = 2;
 };
 
+// A folder the search could not read.
+struct FolderError {
+    std::wstring folder;  // plain path, ending with a backslash
+    DWORD error;          // the system's code
+};
+
 // One result with the texts of its row.
 struct FoundRow {
     FoundFile file;
@@ -54,39 +72,56 @@ class Search {
 public:
     // `over`, if given, is called once, on a search thread, when the walk is
     // over (or stopped) and no folder is being read any more: from then on
-    // Collect hands out everything that is left.
+    // Collect hands out everything that is left (nothing, once stopped).
     explicit Search(SearchRequest request, std::function<void()> over = {});
     // Stops the walk and waits for the folders being read.
     ~Search();
     Search(const Search&) = delete;
     Search& operator=(const Search&) = delete;
 
-    // Asks the walk to stop: no new folder is started. The results already
-    // in order are still handed out.
+    // Stops the walk: no new folder is started, a folder being read is
+    // given up before its next batch of entries, and nothing more is handed
+    // out. What Collect handed out before is a prefix of the rows the whole
+    // walk would have given; the rows of the folders being read are dropped.
     void Stop();
     // Appends the results that are now in their final place, in walk order
     // (group them by pattern to get the rows' order), at most `most` of
-    // them. True once the walk is over and everything has been handed out.
+    // them. True once the walk is over and everything has been handed out,
+    // or, once stopped, as soon as no thread is reading any more.
     bool Collect(std::vector<FoundRow>& out, std::size_t most = SIZE_MAX);
+    // The folders that could not be read so far, in walk order, each once
+    // (the start folder included, when it cannot be opened).
+    std::vector<FolderError> UnreadableFolders() const;
     // The folder read most recently, as text.
     std::string CurrentFolder() const;
     // How many folders have been read so far.
     std::size_t FoldersRead() const;
+    // How many entries the walk has listed so far, batch by batch.
+    std::size_t EntriesListed() const { return entriesListed_; }
     bool Stopped() const { return stop_; }
 
 private:
     struct Node;
     struct PatternPlan;
     struct Subfolder;
+    struct Arrival;
+    using WalkKey = std::vector<std::uint32_t>;  // child indices from the start folder
     void Work();
     void Read(Node& node);
+    void MatchFolderPart(Node& node, int pattern, const std::vector<Subfolder>& subfolders,
+                         const std::vector<Arrival>& passing);
+    bool List(FolderReader& reader, const std::wstring& folder, const Node& node, const WalkKey& below,
+              std::vector<DirEntryView>& entries);
     void ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
-                     const std::vector<int>& patterns, std::vector<Subfolder>* subfolders);
+                     const std::vector<DirEntryView>& entries, std::vector<int> finders, int only);
     const Subfolder* Resolve(const std::vector<Subfolder>& subfolders, const std::wstring& name) const;
+    const Subfolder* Next(const Arrival& a, const std::vector<Subfolder>& subfolders) const;
+    void Unreadable(const std::wstring& folder, const Node& node, const WalkKey& below, DWORD error);
 
     SearchRequest request_;
     std::vector<PatternPlan> plans_;
-    std::vector<int> plainPatterns_;  // patterns matched against each folder's own listing
+    std::vector<int> plainPatterns_;   // patterns matched against each folder's own listing
+    std::vector<int> folderPatterns_;  // patterns with a folder part that can find something
     DWORD volumeSerial_ = 0;
 
     mutable std::mutex mutex_;
@@ -97,6 +132,8 @@ private:
     std::size_t foldersRead_ = 0;
     std::vector<std::pair<Node*, std::size_t>> cursor_;  // where the hand-out stands in the walk
     std::string currentFolder_;
+    std::vector<std::pair<WalkKey, FolderError>> unreadable_;
+    std::atomic<std::size_t> entriesListed_{0};
     std::atomic<bool> stop_{false};
     std::atomic<std::chrono::steady_clock::time_point> lastCollect_{std::chrono::steady_clock::now()};
     std::function<void()> over_;

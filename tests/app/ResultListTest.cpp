@@ -155,8 +155,10 @@ TEST_F(ResultList, TheRecycleBinHoldsExactlyTheFilesSentAndGivesThemBack) {
 }
 
 TEST_F(ResultList, EscStopsASearchAndKeepsWhatItFoundInOrder) {
-    for (int folder = 0; folder < 30; ++folder)
+    for (int folder = 0; folder < 30; ++folder) {
         for (int i = 0; i < 10; ++i) tree.MakeFile("f" + std::to_string(folder) + "\\" + std::to_string(i) + ".bin", 1);
+        tree.MakeFile("f" + std::to_string(folder) + "\\1.txt", 1);  // "1*" lists this, not "1.bin" again
+    }
     UsePatterns({"*.bin", "1*"});
     Search();
     const std::vector<ResultRow> all = Results();
@@ -193,7 +195,7 @@ TEST_F(ResultList, AnEscPressedBeforeTheWindowTakesInTheEndStillStops) {
     test::PressKey(VK_ESCAPE);
     WaitUntilIdle();
     EXPECT_EQ(Panel(4), "Detenido");
-    EXPECT_EQ(ResultNames(), Texts{"a.bin"});
+    EXPECT_TRUE(ResultNames().empty()) << "Esc keeps what was shown: nothing";
 }
 
 TEST_F(ResultList, EscStopsADeletionAfterTheFileInHand) {
@@ -240,10 +242,11 @@ TEST_F(ResultList, AClickOnATitleSortsAndASecondReversesTiesKeepingTheSearchOrde
                                                  {"C.dat", 10}, {"\xC3\xB1u.dat", 20}};
     for (const auto& f : files) tree.MakeFile(f.first, static_cast<std::uint64_t>(f.second));
     tree.MakeFile("sub\\z.dat", 30);
+    tree.MakeFile("b.txt", 30);
     UsePatterns({"*.dat", "b*"});
     Search();
     const Texts searchOrder = ResultNames();
-    ASSERT_EQ(searchOrder.size(), 7u);  // b.dat found by both patterns
+    ASSERT_EQ(searchOrder.size(), 7u);  // b.dat found by both patterns, listed under the first
 
     auto clickTitle = [&](int col) {
         const TRect r = Grid()->CellRect(col, 0);
@@ -262,7 +265,7 @@ TEST_F(ResultList, AClickOnATitleSortsAndASecondReversesTiesKeepingTheSearchOrde
     // (the second in a sub-folder, read after the second pattern's row of
     // the first folder), then the second pattern's.
     sorted = ResultNames();
-    EXPECT_EQ(Texts(sorted.begin() + 4, sorted.end()), (Texts{"b.dat", "z.dat", "b.dat"}));
+    EXPECT_EQ(Texts(sorted.begin() + 4, sorted.end()), (Texts{"b.dat", "z.dat", "b.txt"}));
     EXPECT_EQ(Results()[5].folder, tree / "sub\\");
     EXPECT_EQ(Grid()->GetSortColumn(), TMain::colSize);
     EXPECT_EQ(Grid()->GetSortMark(), TSortMark::smAscending);
@@ -283,7 +286,7 @@ TEST_F(ResultList, AClickOnATitleSortsAndASecondReversesTiesKeepingTheSearchOrde
     // By name, as the user's language sorts, without letter case.
     clickTitle(TMain::colName);
     EXPECT_EQ(ResultNames(),
-              (Texts{"a.dat", "\xC3\x81lamo.dat", "b.dat", "b.dat", "C.dat", "\xC3\xB1u.dat", "z.dat"}));
+              (Texts{"a.dat", "\xC3\x81lamo.dat", "b.dat", "b.txt", "C.dat", "\xC3\xB1u.dat", "z.dat"}));
     EXPECT_FALSE(Grid()->HasSelection());
     EXPECT_TRUE(LastRowIsBlank());
 
@@ -386,10 +389,10 @@ TEST_F(ResultList, WithoutSubfoldersOnlyTheStartFoldersOwnEntriesAreListed) {
     UsePatterns({"*.tmp", "*"});
     SetOption(Main->SearchSubdirs, false);
     Search();
-    EXPECT_EQ(Places(), (std::vector<Place>{{"top.tmp", tree / ""}, {"sub", tree / ""}, {"top.tmp", tree / ""}}));
+    EXPECT_EQ(Places(), (std::vector<Place>{{"top.tmp", tree / ""}, {"sub", tree / ""}}));
     SetOption(Main->SearchSubdirs, true);
     Search();
-    EXPECT_EQ(Results().size(), 5u);
+    EXPECT_EQ(Results().size(), 3u);
 }
 
 }  // namespace

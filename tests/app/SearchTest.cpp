@@ -142,17 +142,18 @@ TEST_F(Searching, AFolderWhoseNameMatchesIsListedAndStillSearched) {
     EXPECT_EQ(Places(), (std::vector<Place>{{"cache.tmp", Folder()}, {"inner.tmp", Folder("cache.tmp")}}));
 }
 
-TEST_F(Searching, TwoPatternsThatMatchAFileListItTwiceAndCountItTwice) {
+TEST_F(Searching, AFileFoundByTwoPatternsIsListedAndCountedOnceUnderTheFirst) {
     tree.MakeFile("a.tmp", 100);
     tree.MakeFile("b.tmp", 50);
-    UsePatterns({"*.tmp", "a*"});
+    tree.MakeFile("abc", 7);
+    UsePatterns({"a*", "*.tmp"});
     Search();
     Texts names = ResultNames();
     ASSERT_EQ(names.size(), 3u);
     std::sort(names.begin(), names.begin() + 2);
-    EXPECT_EQ(names, (Texts{"a.tmp", "b.tmp", "a.tmp"}));  // the first pattern's walk, then the second's
+    EXPECT_EQ(names, (Texts{"a.tmp", "abc", "b.tmp"}));  // the first pattern's rows, then the second's
     EXPECT_EQ(Panel(0), "3");
-    EXPECT_EQ(Panel(2), "250");
+    EXPECT_EQ(Panel(2), "157");
 }
 
 TEST_F(Searching, APatternWithAFolderPartRecordsTheFolderThatHoldsTheFile) {
@@ -207,14 +208,14 @@ TEST_F(Searching, WithoutTheStartFolderOptionTheSearchStartsAtTheRootOfC) {
     ASSERT_EQ(Places().front().second, Folder());
     SetOption(Main->SelectHomeDir, false);
     chooserShown_ = 0;
-    // The whole of C:\ would take a while: the search is stopped at once,
-    // which keeps the start folder's own entries.
+    // The whole of C:\ would take a while: the search is stopped once it
+    // shows its first rows, which it keeps.
     ClickControl(Main->StartButton);
+    ASSERT_TRUE(test::PumpUntil([] { return Main->xgFoundFiles->GetRowCount() > 2; }, 60000));
     WORD escape = VK_ESCAPE;
     Main->FormKeyDown(Main, escape, {});
     WaitUntilIdle();
     EXPECT_EQ(chooserShown_, 0);
-    EXPECT_EQ(Panel(4), "Detenido");
     ASSERT_FALSE(Results().empty());
     for (const ResultRow& r : Results()) EXPECT_EQ(r.folder.compare(0, 3, "C:\\"), 0) << r;
     EXPECT_EQ(Results().front().folder, "C:\\");

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <set>
+
 #include "app/FolderListing.h"
 
 namespace test {
@@ -53,8 +55,16 @@ std::vector<OracleRow> SearchOnePatternAtATime(const std::wstring& start, const 
                                                bool subfolders, std::optional<std::int64_t> below,
                                                std::optional<std::int64_t> above) {
     Walk walk{patterns, subfolders, below, above, {}};
-    for (std::size_t p = 0; p < patterns.size(); ++p) walk.Folder(static_cast<int>(p), start);
-    return walk.rows;
+    std::set<std::wstring> listed;  // full paths, from the patterns before
+    std::vector<OracleRow> rows;
+    for (std::size_t p = 0; p < patterns.size(); ++p) {
+        walk.rows.clear();
+        walk.Folder(static_cast<int>(p), start);
+        for (const OracleRow& row : walk.rows)
+            if (!listed.count(row.folder + row.name)) rows.push_back(row);
+        for (const OracleRow& row : walk.rows) listed.insert(row.folder + row.name);
+    }
+    return rows;
 }
 
 }  // namespace test

@@ -2,7 +2,8 @@
 // one-walk search must agree with: one walk of the tree per pattern, the
 // system's own directory search matching each pattern (FindFirstFileW on
 // the exact path), a folder's matches before its sub-folders, links to
-// folders not followed.
+// folders not followed. A file one pattern lists is left out of the later
+// patterns' rows.
 #pragma once
 
 #include <cstdint>
