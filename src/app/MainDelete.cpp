@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <unordered_set>
+
 #include "app/SearchRules.h"
 #include "ui/SysUtils.h"
 #include "ui/Unicode.h"
@@ -49,13 +51,11 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
     if (files.empty()) return;
     if (kind == sweep::RemovalKind::Delete) {
         // Nothing deleted for good can be had back: the user says yes to the
-        // files and space first (a file found by two patterns counts once).
-        std::unordered_set<std::wstring> paths;
+        // files and space first.
         std::int64_t bytes = 0;
-        for (const sweep::FoundFile& file : files)
-            if (paths.insert(file.Path()).second) bytes += file.size;
+        for (const sweep::FoundFile& file : files) bytes += file.size;
         const std::wstring question =
-            ui::Wide(sweep::DeleteForGoodQuestion(static_cast<std::int64_t>(paths.size()), bytes));
+            ui::Wide(sweep::DeleteForGoodQuestion(static_cast<std::int64_t>(files.size()), bytes));
         const std::wstring title = ui::Wide(Application->GetTitle());
         if (::MessageBoxW(GetHandle(), question.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) !=
             IDYES)
@@ -65,8 +65,6 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
     removalsDone_ = 0;
     recycling_ = kind == sweep::RemovalKind::Recycle;
     tally_ = {};
-    goneNames_.clear();
-    gonePaths_.clear();
     BeginWork();
     Screen->SetCursor(crAppStart);
     ShowRemoving(ui::Utf8(files.front().Path()));
@@ -104,8 +102,6 @@ void TMain::DeletionProgress() {
             continue;
         }
         listed->gone = true;
-        goneNames_.insert(listed->file.name);
-        gonePaths_.insert(listed->file.Path());
         anyGone = true;
     }
     if (anyGone) {
@@ -165,13 +161,10 @@ void TMain::ShowWhyKept() {
 }
 
 void TMain::RemoveGoneRows() {
-    // Every row of a file that went, also one that another pattern found.
     xgFoundFiles->RemoveRowsIf([this](const void* data) {
         const Listed* listed = static_cast<const Listed*>(data);
-        if (!listed) return false;
-        const bool gone =
-            listed->gone || (goneNames_.count(listed->file.name) && gonePaths_.count(listed->file.Path()));
-        if (gone) totalBytes_ -= listed->file.size;
-        return gone;
+        if (!listed || !listed->gone) return false;
+        totalBytes_ -= listed->file.size;
+        return true;
     });
 }

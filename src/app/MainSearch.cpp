@@ -77,6 +77,7 @@ void TMain::StartButtonClick(TObject*) {
     SetPanel(pnCount, "0");
     SetPanel(pnTotal, "0");
     SetPanel(pnActivity, "");
+    ShowUnread({});
     StatusBar->FlushTexts();
     Screen->SetCursor(crAppStart);
     search_ = std::make_unique<sweep::Search>(std::move(request),
@@ -117,14 +118,26 @@ void TMain::SearchProgress() {
     SetPanel(pnActivity, search_->CurrentFolder());
     if (!over) return;
     const bool stopped = search_->Stopped();
+    const std::vector<sweep::FolderError> unread = search_->UnreadableFolders();
     search_.reset();
     // Unless the user picked rows meanwhile, the first result is the current
     // row, as after any search; the view stays where the user left it.
     if (!xgFoundFiles->HasSelection())
         xgFoundFiles->SetSelection(TGridRect{0, 1, xgFoundFiles->GetColCount() - 1, 1}, false);
     ShowTotal();
-    SetPanel(pnActivity, stopped ? "Detenido" : "Hecho");
+    SetPanel(pnActivity, sweep::SearchSummary(unread.size(), stopped));
+    ShowUnread(unread);
     EndWork();
+}
+
+void TMain::ShowUnread(const std::vector<sweep::FolderError>& unread) {
+    // The status bar's hint names them, the first ones at least.
+    constexpr std::size_t kNamed = 15;
+    std::string hint;
+    for (std::size_t i = 0; i < unread.size() && i < kNamed; ++i)
+        hint += (i ? "\n" : "") + ui::Utf8(unread[i].folder) + " (" + sweep::ReasonOf(unread[i]) + ")";
+    if (unread.size() > kNamed) hint += "\n... y " + sweep::GroupedCount(static_cast<std::int64_t>(unread.size() - kNamed)) + " más";
+    StatusBar->SetHint(hint);
 }
 
 void TMain::ShowFound(std::vector<sweep::FoundRow>& found) {

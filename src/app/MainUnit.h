@@ -15,7 +15,6 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "app/BackgroundRelease.h"
@@ -157,6 +156,8 @@ private:
     void ShowFound(std::vector<sweep::FoundRow>& found);
     void SearchProgress();
     void ShowTotal();
+    // The folders the last search could not read, in the status bar's hint.
+    void ShowUnread(const std::vector<sweep::FolderError>& unread);
     // Deletion.
     void RemoveSelected(sweep::RemovalKind kind);
     void DeletionProgress();
@@ -186,7 +187,6 @@ private:
     std::size_t removalsDone_ = 0;
     bool recycling_ = false;
     sweep::RemovalTally tally_;
-    std::unordered_set<std::wstring> goneNames_, gonePaths_;
 };
 
 extern TMain* Main;

@@ -98,6 +98,20 @@ std::uint32_t ChildIndex(const std::vector<Subfolder>& subfolders, const Subfold
 
 }  // namespace
 
+const char* ReasonOf(const FolderError& unread) {
+    switch (unread.error) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION: return "sin permiso";
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return "ya no existe";
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_GEN_FAILURE: return "ruta demasiado larga";  // Wine: a Unix path over 4,096 bytes
+        case ERROR_DIRECTORY:
+        case ERROR_INVALID_PARAMETER: return "no es una carpeta";
+        default: return "no se pudo leer";
+    }
+}
+
 Search::Search(SearchRequest request, std::function<void()> over)
     : request_(std::move(request)), over_(std::move(over)) {
     for (std::size_t i = 0; i < request_.patterns.size(); ++i) {

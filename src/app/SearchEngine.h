@@ -60,6 +60,10 @@ struct FolderError {
     std::wstring folder;  // plain path, ending with a backslash
     DWORD error;          // the system's code
 };
+// Why a folder could not be read, in words a user reads (Spanish): "sin
+// permiso", "ya no existe", "ruta demasiado larga", "no es una carpeta", or
+// "no se pudo leer".
+const char* ReasonOf(const FolderError& unread);
 
 // One result with the texts of its row.
 struct FoundRow {

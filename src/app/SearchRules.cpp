@@ -87,6 +87,14 @@ std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool st
     return text;
 }
 
+std::string SearchSummary(std::size_t unreadFolders, bool stopped) {
+    std::string text = stopped ? "Detenido" : "Hecho";
+    if (unreadFolders == 1) text += "; 1 carpeta no se pudo leer";
+    if (unreadFolders > 1)
+        text += "; " + GroupedCount(static_cast<std::int64_t>(unreadFolders)) + " carpetas no se pudieron leer";
+    return text;
+}
+
 std::string SizeLimitsDeadEnd(std::optional<std::int64_t> belowKb, std::optional<std::int64_t> aboveKb) {
     // In bytes, a size s passes when above < s < below: no whole number lies
     // strictly between them once below <= above + 1, nor below 0 bytes.

@@ -75,6 +75,9 @@ struct RemovalTally {
     std::int64_t missing = 0;  // files someone else had removed
 };
 std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool stopped);
+// How a search ended: "Hecho", or "Detenido" when the user stopped it, and
+// the folders it could not read: "Hecho; 3 carpetas no se pudieron leer".
+std::string SearchSummary(std::size_t unreadFolders, bool stopped);
 // Why no file can pass the size limits that are ticked (in Kb; a limit not
 // ticked is std::nullopt), as the status bar says it; empty when some size
 // can pass. A file passes when its size in bytes is below `belowKb` × 1024

@@ -126,6 +126,9 @@ TEST(Questions, TheEndOfARemovalSaysWhatWentAndWhatStayed) {
         {{2, 20000, 0, 3}, true, true, "Detenido: 2 a la Papelera (19 Kbytes); 3 ya no estaban"},
     };
     for (const auto& c : cases) EXPECT_EQ(RemovalSummary(c.tally, c.bin, c.stopped), c.text);
+    EXPECT_EQ(SearchSummary(0, false), "Hecho");
+    EXPECT_EQ(SearchSummary(1, false), "Hecho; 1 carpeta no se pudo leer");
+    EXPECT_EQ(SearchSummary(1234, true), "Detenido; 1.234 carpetas no se pudieron leer");
 }
 
 TEST(SizeFields, LimitsThatNoSizeCanPassAreNamed) {

@@ -344,7 +344,7 @@ TEST_F(Searching, EveryLastWriteTimeGetsItsDateAlsoOutsideTheDosRange) {
 
 // ---------------------------------------------------------------- failures
 
-TEST_F(Searching, AStartFolderThatIsGoneGivesAnEmptyResult) {
+TEST_F(Searching, AStartFolderThatIsGoneGivesAnEmptyResultAndSaysSo) {
     tree.MakeFile("gone\\1.bin", 1);
     tree.MakeFile("2.bin", 2);
     UsePatterns({"*.bin"});
@@ -353,9 +353,15 @@ TEST_F(Searching, AStartFolderThatIsGoneGivesAnEmptyResult) {
     EXPECT_TRUE(Results().empty());
     EXPECT_EQ(Panel(0), "0");
     EXPECT_EQ(Panel(2), "0");
-    EXPECT_EQ(Panel(4), "Hecho");
+    EXPECT_EQ(Panel(4), "Hecho; 1 carpeta no se pudo leer");
+    // The status bar's hint names the folder and why.
+    EXPECT_EQ(Main->StatusBar->GetHint(), Folder("gone") + " (ya no existe)");
     EXPECT_FALSE(Main->DeleteButton->GetEnabled());  // nothing to delete
     ExpectIdleButtons();
+    // A search that reads everything says nothing of the last one's folders.
+    Search();
+    EXPECT_EQ(Panel(4), "Hecho");
+    EXPECT_EQ(Main->StatusBar->GetHint(), "");
 }
 
 TEST_F(Searching, ASizeFieldWithoutANumberStartsNoSearchAndKeepsTheResults) {
