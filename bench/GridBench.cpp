@@ -16,7 +16,7 @@
 #include "controls/XStringGrid.h"
 #include "BenchClock.h"
 #include "ui/Forms.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -96,13 +96,13 @@ void MeasurePaint(const char* where, TStringGrid* grid, MemoryPicture& picture) 
 
     struct Cell {
         TRect rect;
-        const std::string* text;
+        std::string text;
     };
     std::vector<Cell> cells;
     auto addRow = [&](int row) {
         for (int col = 0; col < grid->GetColCount(); ++col) {
             TRect r = grid->CellRect(col, row);
-            if (!::IsRectEmpty(&r)) cells.push_back(Cell{r, &grid->GetCells(col, row)});
+            if (!::IsRectEmpty(&r)) cells.push_back(Cell{r, grid->GetCells(col, row)});
         }
     };
     addRow(0);
@@ -116,7 +116,7 @@ void MeasurePaint(const char* where, TStringGrid* grid, MemoryPicture& picture) 
     for (int i = 0; i < kPaintRepeats; ++i)
         for (const Cell& c : cells) {
             // From the same UTF-8 texts, as the grid has them.
-            const std::wstring text = ui::Wide(*c.text);
+            const std::wstring text = base::Wide(c.text);
             ::ExtTextOutW(picture.dc, c.rect.left + 2, c.rect.top + 2, ETO_CLIPPED | ETO_OPAQUE, &c.rect,
                           text.data(), static_cast<UINT>(text.size()), nullptr);
         }

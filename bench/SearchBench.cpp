@@ -42,12 +42,12 @@
 
 #include "app/ChooseDirUnit.h"
 #include "app/HelpUnit.h"
-#include "app/IniFile.h"
+#include "engine/IniFile.h"
 #include "app/MainUnit.h"
-#include "app/SearchRules.h"
+#include "app/WindowTexts.h"
 #include "BenchClock.h"
 #include "ui/Forms.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 #include "ui/UtilityWindow.h"
 
 namespace {
@@ -155,14 +155,14 @@ using Row = std::array<std::string, 4>;
 bool IsDots(const wchar_t* n) { return n[0] == L'.' && (!n[1] || (n[1] == L'.' && !n[2])); }
 
 void BareWalk(const std::wstring& path, std::vector<Row>& rows) {
-    const std::string folderText = ui::Utf8(path);
+    const std::string folderText = base::Utf8(path);
     WIN32_FIND_DATAW fd;
     HANDLE h = ::FindFirstFileW((L"\\\\?\\" + path + L"*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
             if (IsDots(fd.cFileName)) continue;
             const std::int64_t size = (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-            rows.push_back(Row{ui::Utf8(fd.cFileName), folderText, sweep::SizeText(size),
+            rows.push_back(Row{base::Utf8(fd.cFileName), folderText, sweep::SizeText(size),
                                sweep::ModifiedText(fd.ftLastWriteTime)});
         } while (::FindNextFileW(h, &fd));
         ::FindClose(h);
@@ -201,7 +201,7 @@ void UsePatterns(const std::vector<std::string>& patterns) {
     DWORD written = 0;
     ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::CloseHandle(h);
-    Main->LoadPatterns(ui::Utf8(ini));
+    Main->LoadPatterns(base::Utf8(ini));
 }
 
 // The pattern list the program ships beside its executable.
@@ -313,7 +313,7 @@ int main() {
     Main->Show();
     Main->SelectHomeDir->SetChecked(true);
     ChooseDir->OnShow = [](TObject*) {
-        ChooseDir->DirectoryListBox1->SetDirectory(ui::Utf8(startFolder));
+        ChooseDir->DirectoryListBox1->SetDirectory(base::Utf8(startFolder));
         seguirAt = Now();
         ChooseDir->FlatButton1Click(ChooseDir->FlatButton1);
     };
@@ -323,7 +323,7 @@ int main() {
     const std::wstring tree = SearchTree(base, 3000);
     const std::vector<std::string> defaults = DefaultPatterns();
     std::printf("default list: %zu patterns; tree of 3,000 folders under %s\n\n", defaults.size(),
-                ui::Utf8(tree).c_str());
+                base::Utf8(tree).c_str());
 
     // 1. The default list and "*.*" against the bare walk.
     std::size_t entries = 0;

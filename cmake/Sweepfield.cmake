@@ -1,6 +1,7 @@
 # Helpers shared by the source, test and benchmark folders.
 
-# The layers point downwards only: ui <- controls <- app. Each library's
+# The layers point downwards only: base <- engine <- app and base <- ui <-
+# controls <- app (and base <- engine <- the console program). Each library's
 # include root holds its own folder alone (a link to it under the build
 # folder), and a library sees the roots of the libraries it uses, so an
 # include of a higher layer ("app/..." from ui) does not compile.

@@ -9,9 +9,10 @@
 
 #include <unordered_set>
 
-#include "app/SearchRules.h"
+#include "app/WindowTexts.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Text.h"
 
 void TMain::Eliminar1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Delete); }
 void TMain::EnviaralaPapelera1Click(TObject*) { RemoveSelected(sweep::RemovalKind::Recycle); }
@@ -55,8 +56,8 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
         std::int64_t bytes = 0;
         for (const sweep::FoundFile& file : files) bytes += file.size;
         const std::wstring question =
-            ui::Wide(sweep::DeleteForGoodQuestion(static_cast<std::int64_t>(files.size()), bytes));
-        const std::wstring title = ui::Wide(Application->GetTitle());
+            base::Wide(sweep::DeleteForGoodQuestion(static_cast<std::int64_t>(files.size()), bytes));
+        const std::wstring title = base::Wide(Application->GetTitle());
         if (::MessageBoxW(GetHandle(), question.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) !=
             IDYES)
             return;
@@ -67,7 +68,7 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
     tally_ = {};
     BeginWork();
     Screen->SetCursor(crAppStart);
-    ShowRemoving(ui::Utf8(files.front().Path()));
+    ShowRemoving(base::Utf8(files.front().Path()));
     deletion_ = std::make_unique<sweep::DeletionJob>(std::move(files), kind);
     WorkTimer->SetEnabled(true);
 }
@@ -107,7 +108,7 @@ void TMain::DeletionProgress() {
     if (anyGone) {
         // The count and the total follow the rows as they go.
         RemoveGoneRows();
-        SetPanel(pnCount, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
+        SetPanel(pnCount, base::IntToStr(xgFoundFiles->GetRowCount() - 2));
         ShowTotal();
     }
     const std::string current = deletion_->CurrentFile();
@@ -132,7 +133,7 @@ void TMain::DeletionProgress() {
     removing_.clear();
     ShowWhyKept();
 
-    SetPanel(pnCount, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
+    SetPanel(pnCount, base::IntToStr(xgFoundFiles->GetRowCount() - 2));
     ShowTotal();
     SetPanel(pnActivity, sweep::RemovalSummary(tally_, recycling_, stopped));
     EndWork();

@@ -1,10 +1,12 @@
 // The pattern list: loaded once from the initialisation file, extended with
 // the pattern field and the mode box, and taken back by double-clicking.
 #include "app/MainUnit.h"
-#include "app/SearchRules.h"
+#include "app/WindowTexts.h"
+#include "engine/IniFile.h"
 #include "ui/SysUtils.h"
+#include "base/Module.h"
 
-std::string TMain::IniPath() { return ui::ExeFolder() + "\\Sweepfield.Ini"; }
+std::string TMain::IniPath() { return base::ExeFolder() + "\\Sweepfield.Ini"; }
 
 void TMain::LoadPatterns(const std::string& iniPath) {
     std::vector<sweep::PatternRow> rows = sweep::PatternRowsFrom(sweep::ReadIniSection(iniPath, "FindFiles"));

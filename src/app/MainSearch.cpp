@@ -8,9 +8,10 @@
 
 #include "app/ChooseDirUnit.h"
 #include "app/MainUnit.h"
-#include "app/SearchRules.h"
+#include "app/WindowTexts.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Text.h"
 
 void TMain::BeginWork() {
     working_ = true;
@@ -45,10 +46,12 @@ void TMain::StartButtonClick(TObject*) {
 
     // The size limits first: limits that no size can pass make no search,
     // and the status bar says why.
+    sweep::SearchRequest request;
     std::optional<std::int64_t> belowKb, aboveKb;
     if (SearchLesserThan->GetChecked()) belowKb = ui::StrToInt64(LesserThan->GetText());
     if (SearchGreaterThan->GetChecked()) aboveKb = ui::StrToInt64(GreaterThan->GetText());
-    const std::string deadEnd = sweep::SizeLimitsDeadEnd(belowKb, aboveKb);
+    sweep::SetKbLimits(request, belowKb, aboveKb);
+    const std::string deadEnd = sweep::SizeLimitsDeadEnd(request);
     if (!deadEnd.empty()) {
         SetPanel(pnActivity, deadEnd);
         return;
@@ -60,19 +63,16 @@ void TMain::StartButtonClick(TObject*) {
     if (SelectHomeDir->GetChecked() && ChooseDir->ShowModal() != mrOk) return;
     if (Application->Terminated()) return;
 
-    sweep::SearchRequest request;
     request.startFolder =
-        ui::Wide(!ChooseDir->ChosenDir.empty() && SelectHomeDir->GetChecked() ? ChooseDir->ChosenDir : "C:\\");
-    for (int i = 0; i < sgFiles->GetRowCount(); ++i) request.patterns.push_back(ui::Wide(sgFiles->GetCells(0, i)));
+        base::Wide(!ChooseDir->ChosenDir.empty() && SelectHomeDir->GetChecked() ? ChooseDir->ChosenDir : "C:\\");
+    for (int i = 0; i < sgFiles->GetRowCount(); ++i) request.patterns.push_back(base::Wide(sgFiles->GetCells(0, i)));
     request.subfolders = SearchSubdirs->GetChecked();
-    // Kb in 64 bits: limits above 2,097,151 Kb still compare right.
-    if (belowKb) request.below = *belowKb * 1024;
-    if (aboveKb) request.above = *aboveKb * 1024;
+    request.texts = sweep::MakeRowTexts;
 
     // The search starts now: the list and the status bar start afresh
     // together, the bar at once, not at its next update.
     ClearResults();
-    rowsPerPattern_.assign(request.patterns.size(), 0);
+    order_ = sweep::ResultOrder<sweep::FoundRow>(request.patterns.size());
     SetPanel(pnUnit, "bytes");
     SetPanel(pnCount, "0");
     SetPanel(pnTotal, "0");
@@ -98,7 +98,6 @@ void TMain::ClearResults() {
     xgFoundFiles->SetRow(1);
     xgFoundFiles->ClearSelection();
     xgFoundFiles->ScrollToTopLeft();
-    rowsPerPattern_.clear();
     nextSeq_ = 0;
     totalBytes_ = 0;
 }
@@ -135,40 +134,31 @@ void TMain::ShowUnread(const std::vector<sweep::FolderError>& unread) {
     constexpr std::size_t kNamed = 15;
     std::string hint;
     for (std::size_t i = 0; i < unread.size() && i < kNamed; ++i)
-        hint += (i ? "\n" : "") + ui::Utf8(unread[i].folder) + " (" + sweep::ReasonOf(unread[i]) + ")";
-    if (unread.size() > kNamed) hint += "\n... y " + sweep::GroupedCount(static_cast<std::int64_t>(unread.size() - kNamed)) + " más";
+        hint += (i ? "\n" : "") + base::Utf8(unread[i].folder) + " (" + sweep::ReasonOf(unread[i]) + ")";
+    if (unread.size() > kNamed) hint += "\n... y " + base::GroupedCount(static_cast<std::int64_t>(unread.size() - kNamed)) + " más";
     StatusBar->SetHint(hint);
 }
 
 void TMain::ShowFound(std::vector<sweep::FoundRow>& found) {
     if (found.empty()) return;
-    // The rows of each pattern go after that pattern's rows so far, before
-    // the next pattern's: the list is always in its final order. Patterns
-    // are placed from the last, so the places of earlier ones stay put.
-    std::vector<std::vector<TGridRow>> byPattern(rowsPerPattern_.size());
-    for (sweep::FoundRow& r : found) {
-        totalBytes_ += r.file.size;
-        listed_.push_back(Listed{std::move(r.file), r.pattern, nextSeq_++});
-        TGridRow row;
-        row.Cells.reserve(4);  // the texts moved in; a braced list would copy them
-        for (std::string* text : {&r.name, &r.folder, &r.size, &r.modified}) row.Cells.push_back(std::move(*text));
-        row.Data = &listed_.back();
-        byPattern[static_cast<std::size_t>(r.pattern)].push_back(std::move(row));
+    // Each pattern's rows go where they belong: the list is always in its
+    // final order.
+    for (auto& run : order_.Place(std::move(found))) {
+        std::vector<TGridRow> rows;
+        rows.reserve(run.rows.size());
+        for (sweep::FoundRow& r : run.rows) {
+            totalBytes_ += r.file.size;
+            listed_.push_back(Listed{std::move(r.file), r.pattern, nextSeq_++});
+            rows.push_back(TGridRow{std::move(r.texts), &listed_.back()});
+        }
+        xgFoundFiles->InsertRows(1 + static_cast<int>(run.at), std::move(rows));
     }
-    int place = 1;
-    for (int n : rowsPerPattern_) place += n;
-    for (std::size_t p = byPattern.size(); p-- > 0;) {
-        const int added = static_cast<int>(byPattern[p].size());
-        if (added) xgFoundFiles->InsertRows(place, std::move(byPattern[p]));
-        place -= rowsPerPattern_[p];
-        rowsPerPattern_[p] += added;
-    }
-    SetPanel(pnCount, ui::IntToStr(xgFoundFiles->GetRowCount() - 2));
-    SetPanel(pnTotal, ui::IntToStr(totalBytes_));
+    SetPanel(pnCount, base::IntToStr(xgFoundFiles->GetRowCount() - 2));
+    SetPanel(pnTotal, base::IntToStr(totalBytes_));
 }
 
 void TMain::ShowTotal() {
-    const sweep::ScaledTotal total = sweep::ScaleTotal(totalBytes_);
+    const base::ScaledTotal total = base::ScaleTotal(totalBytes_);
     SetPanel(pnTotal, total.text);
     SetPanel(pnUnit, total.unit);
 }

@@ -3,8 +3,8 @@
 
 #include "app/HelpUnit.h"
 #include "app/Pictures.h"
-#include "app/SearchRules.h"
-#include "ui/Unicode.h"
+#include "app/WindowTexts.h"
+#include "base/Unicode.h"
 
 TMain* Main = nullptr;
 
@@ -396,7 +396,7 @@ void TMain::CleanSizeField(TSpinEdit* field, bool leaving) {
     if (clean == text) return;
     field->SetText(clean);
     // The caret goes to the end, where the user was typing.
-    const WPARAM end = ui::Wide(clean).size();  // in the field's UTF-16 units
+    const WPARAM end = base::Wide(clean).size();  // in the field's UTF-16 units
     ::SendMessageW(field->GetHandle(), EM_SETSEL, end, static_cast<LPARAM>(end));
 }
 

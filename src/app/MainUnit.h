@@ -18,10 +18,11 @@
 #include <vector>
 
 #include "app/BackgroundRelease.h"
-#include "app/DeletionJob.h"
-#include "app/FoundFile.h"
-#include "app/SearchEngine.h"
-#include "app/SearchRules.h"
+#include "engine/DeletionJob.h"
+#include "engine/FoundFile.h"
+#include "engine/ResultOrder.h"
+#include "engine/Search.h"
+#include "app/WindowTexts.h"
 
 #include "controls/BtChkBox.h"
 #include "controls/ExtraLabel.h"
@@ -167,7 +168,7 @@ private:
     void ShowRemoving(const std::string& path);
 
     std::deque<Listed> listed_;        // every row's file; the blank last row has none
-    std::vector<int> rowsPerPattern_;  // rows shown so far, pattern by pattern
+    sweep::ResultOrder<sweep::FoundRow> order_;  // where the search's rows go
     std::uint32_t nextSeq_ = 0;
     std::int64_t totalBytes_ = 0;      // of the files listed
     bool working_ = false;             // from BeginWork to EndWork

@@ -22,18 +22,19 @@
 #include "ui/Forms.h"
 #include "ui/Handles.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Handles.h"
 
 namespace {
 
 struct RegKeyTraits {
     static void Release(HKEY key) { ::RegCloseKey(key); }
 };
-using RegKey = ui::UniqueHandle<HKEY, RegKeyTraits>;
+using RegKey = base::UniqueHandle<HKEY, RegKeyTraits>;
 
 RegKey OpenKey(HKEY root, const std::string& path) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, ui::Wide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return RegKey();
+    if (::RegOpenKeyExW(root, base::Wide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return RegKey();
     return RegKey(key);
 }
 
@@ -67,7 +68,7 @@ bool ReadDefaultValue(HKEY key, std::string& value) {
         if (result != ERROR_SUCCESS) return false;
         data.resize(std::min<std::size_t>(got / sizeof(wchar_t), data.size()));
         data.resize(data.find(L'\0') == std::wstring::npos ? data.size() : data.find(L'\0'));
-        value = ui::Utf8(type == REG_EXPAND_SZ ? ExpandEnvironment(data) : data);
+        value = base::Utf8(type == REG_EXPAND_SZ ? ExpandEnvironment(data) : data);
         return true;
     }
     return false;
@@ -151,7 +152,7 @@ bool TGoToWeb::Execute() {
     if (command.empty()) return false;
     gotoweb::TBrowserStart start = gotoweb::SplitBrowserCommand(command, url_);
     HWND owner = Application ? Application->GetHandle() : nullptr;
-    HINSTANCE result = ::ShellExecuteW(owner, nullptr, ui::Wide(start.program).c_str(),
-                                       ui::Wide(start.parameters).c_str(), nullptr, SW_RESTORE);
+    HINSTANCE result = ::ShellExecuteW(owner, nullptr, base::Wide(start.program).c_str(),
+                                       base::Wide(start.parameters).c_str(), nullptr, SW_RESTORE);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

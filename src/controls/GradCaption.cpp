@@ -21,7 +21,7 @@
 
 #include "ui/Guarded.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace gradcaption {
 
@@ -79,7 +79,7 @@ int FittedHeight(int height, int charHeight, int wanted) {
 
 void AssignCaptionFont(const LOGFONTW& caption, TFont& font) {
     // The face name need not end within the record.
-    font.SetName(ui::Utf8(std::wstring_view(caption.lfFaceName, wcsnlen(caption.lfFaceName, LF_FACESIZE))));
+    font.SetName(base::Utf8(std::wstring_view(caption.lfFaceName, wcsnlen(caption.lfFaceName, LF_FACESIZE))));
     font.SetHeight(caption.lfHeight);
     TFontStyles style;
     style.Set(fsItalic, caption.lfItalic != 0);
@@ -427,7 +427,7 @@ void TGradientCaption::SetNumColors(int count) {
 }
 
 void TGradientCaption::ShowDesignError(const char* text) const {
-    ::MessageBoxW(wnd_, ui::Wide(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
+    ::MessageBoxW(wnd_, base::Wide(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
 }
 
 void TGradientCaption::LoadSystemFont(TFont* font) {

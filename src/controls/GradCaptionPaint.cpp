@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace gradcaption {
 
@@ -293,7 +293,7 @@ void TGradientCaption::DrawCaptionButtons(HDC surface, const TRect& bar) const {
 int TGradientCaption::MeasureCaptionPart(HDC surface, const TRect& t, const TCompanyText* text) {
     ui::SelectGuard select(surface, text->GetFont()->GetHandle());
     TRect m = t;
-    const std::wstring caption = ui::Wide(text->StoredCaption());
+    const std::wstring caption = base::Wide(text->StoredCaption());
     ::DrawTextW(surface, caption.data(), static_cast<int>(caption.size()), &m, DT_CALCRECT | kTextFormat);
     return m.right - m.left + 3;
 }
@@ -304,7 +304,7 @@ void TGradientCaption::DrawCaptionPart(HDC surface, TRect& t, bool active, const
     ui::DcStateGuard state(surface);  // text colour, background mode and font come back
     ::SetBkMode(surface, TRANSPARENT);
     ::SelectObject(surface, text->GetFont()->GetHandle());
-    const std::wstring caption = ui::Wide(text->StoredCaption());
+    const std::wstring caption = base::Wide(text->StoredCaption());
     TRect m = t;
     ::DrawTextW(surface, caption.data(), static_cast<int>(caption.size()), &m, DT_CALCRECT | kTextFormat);
     // The bands the text lies over, as far as it is drawn.

@@ -5,7 +5,8 @@
 #include "ui/Forms.h"
 #include "ui/Guarded.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -44,11 +45,11 @@ void TCustomComboBox::CreateWnd() {
     TWinControl::CreateWnd();
     HWND wnd = GetHandle();
     for (const std::string& item : items_)
-        ::SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Wide(item).c_str()));
+        ::SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(base::Wide(item).c_str()));
     if (itemIndex_ >= 0)
         ::SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
     else if (style_ != csDropDownList && !TControl::GetText().empty())
-        ::SetWindowTextW(wnd, ui::Wide(TControl::GetText()).c_str());
+        ::SetWindowTextW(wnd, base::Wide(TControl::GetText()).c_str());
     HookEdit();
     FitSimpleList();
 }
@@ -90,7 +91,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle style) {
 void TCustomComboBox::AddItem(const std::string& item) {
     items_.push_back(item);
     if (HandleAllocated())
-        ::SendMessageW(GetHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Wide(item).c_str()));
+        ::SendMessageW(GetHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(base::Wide(item).c_str()));
 }
 
 void TCustomComboBox::ClearItems() {
@@ -104,7 +105,7 @@ void TCustomComboBox::ClearItems() {
 
 const std::string& TCustomComboBox::GetItem(int index) const {
     if (index < 0 || index >= GetItemCount())
-        throw EInvalidOperation("List index out of bounds (" + ui::IntToStr(index) + ")");
+        throw EInvalidOperation("List index out of bounds (" + base::IntToStr(index) + ")");
     return items_[static_cast<std::size_t>(index)];
 }
 
@@ -136,7 +137,7 @@ void TCustomComboBox::WndProc(TMessage& m) {
                 // the handlers should already see the item's text.
                 int index = GetItemIndex();
                 if (style_ != csDropDownList && index >= 0)
-                    ::SetWindowTextW(GetHandle(), ui::Wide(items_[static_cast<std::size_t>(index)]).c_str());
+                    ::SetWindowTextW(GetHandle(), base::Wide(items_[static_cast<std::size_t>(index)]).c_str());
                 Click();
                 Change();
                 return;

@@ -396,7 +396,7 @@ void TControlCanvas::CreateHandle() {
     if (parent && parent->HandleAllocated()) {
         borrowedFrom_ = parent->GetHandle();
         borrowed_ = ::GetDC(borrowedFrom_);
-        ui::detail::CountHandle(+1);
+        base::detail::CountHandle(+1);
         if (!control_->IsWindowed()) {
             ::SetViewportOrgEx(borrowed_, control_->GetLeft(), control_->GetTop(), nullptr);
             ::IntersectClipRect(borrowed_, 0, 0, control_->GetWidth(), control_->GetHeight());
@@ -416,7 +416,7 @@ void TControlCanvas::ReleaseBorrowed() {
     }
     SetHandle(nullptr);
     ::ReleaseDC(borrowedFrom_, borrowed_);
-    ui::detail::CountHandle(-1);
+    base::detail::CountHandle(-1);
     borrowed_ = nullptr;
     borrowedFrom_ = nullptr;
     borrowingCanvases.erase(std::remove(borrowingCanvases.begin(), borrowingCanvases.end(), this),

@@ -6,7 +6,8 @@
 #include <cctype>
 #include <cwchar>
 
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ void DrawRow(const DRAWITEMSTRUCT& item, int indent, int icon, const std::string
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ColorToRGB(disabled ? clGrayText : selected ? clHighlightText : font->GetColor()));
     TRect tr = Rect(x, r.top, r.right, r.bottom);
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &tr,
                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) ::DrawFocusRect(dc, &r);
@@ -104,14 +105,14 @@ std::wstring GrowingText(F&& call) {
 
 std::string CurrentFolder() {
     const std::wstring folder = GrowingText([](DWORD size, wchar_t* buf) { return ::GetCurrentDirectoryW(size, buf); });
-    return folder.empty() ? std::string("C:\\") : ui::Utf8(folder);
+    return folder.empty() ? std::string("C:\\") : base::Utf8(folder);
 }
 
 std::string FullPath(const std::string& path) {
-    const std::wstring wide = ui::Wide(path);
+    const std::wstring wide = base::Wide(path);
     const std::wstring full = GrowingText(
         [&](DWORD size, wchar_t* buf) { return ::GetFullPathNameW(wide.c_str(), size, buf, nullptr); });
-    return full.empty() ? path : ui::Utf8(full);
+    return full.empty() ? path : base::Utf8(full);
 }
 
 // "c: [Label]", as the classic drive box writes a drive; only fixed drives
@@ -124,7 +125,7 @@ std::string DriveText(const std::wstring& root) {
         wchar_t label[MAX_PATH + 1] = {};
         if (::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
             label[0])
-            text += " [" + ui::Utf8(label) + "]";
+            text += " [" + base::Utf8(label) + "]";
     }
     return text;
 }
@@ -186,7 +187,7 @@ void SortNames(std::vector<std::string>& names) {
     // Each name is converted once, not at every comparison.
     std::vector<std::pair<std::wstring, std::string>> keyed;
     keyed.reserve(names.size());
-    for (std::string& name : names) keyed.emplace_back(ui::Wide(name), std::move(name));
+    for (std::string& name : names) keyed.emplace_back(base::Wide(name), std::move(name));
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.first.c_str(),
                                 static_cast<int>(a.first.size()), b.first.c_str(),
@@ -238,7 +239,7 @@ void TDriveComboBox::UpdateDrives() {
     driveIcons_.clear();
     ClearItems();
     for (const wchar_t* root = roots.c_str(); *root; root += std::wcslen(root) + 1) {
-        drives_.push_back(folders::DriveOf(ui::Utf8(root)));
+        drives_.push_back(folders::DriveOf(base::Utf8(root)));
         driveIcons_.push_back(DriveIcon(root));
         AddItem(DriveText(root));
     }
@@ -399,13 +400,13 @@ void TDirectoryListBox::ReadEntries() {
     {
         QuietDriveErrors quiet;
         WIN32_FIND_DATAW found;
-        ui::FindHandle find(folders::ListingPattern(ui::Wide(directory_)), found);
+        base::FindHandle find(folders::ListingPattern(base::Wide(directory_)), found);
         if (find.Found()) {
             do {
                 const std::wstring name = found.cFileName;
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
-                names.push_back(ui::Utf8(name));
+                names.push_back(base::Utf8(name));
             } while (find.Next(found));
         }
     }
@@ -421,7 +422,7 @@ void TDirectoryListBox::FillWindow() {
     ::SendMessageW(wnd, LB_RESETCONTENT, 0, 0);
     int current = -1;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        ::SendMessageW(wnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::Wide(entries_[i].Name).c_str()));
+        ::SendMessageW(wnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(base::Wide(entries_[i].Name).c_str()));
         if (entries_[i].Open) current = static_cast<int>(i);
     }
     ::SendMessageW(wnd, LB_SETCURSEL, static_cast<WPARAM>(current), 0);

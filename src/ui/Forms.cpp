@@ -6,9 +6,10 @@
 
 #include "ui/Guarded.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 #include "ui/UnitInit.h"
 #include "ui/UtilityWindow.h"
+#include "base/Module.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -89,7 +90,7 @@ void TForm::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
     ui::RegisterControlClass(kFormClass);
-    HWND wnd = ::CreateWindowExW(p.ExStyle, kFormClass, ui::Wide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
+    HWND wnd = ::CreateWindowExW(p.ExStyle, kFormClass, base::Wide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
                                  p.Height, p.WndParent, nullptr, ::GetModuleHandleW(nullptr),
                                  static_cast<TWinControl*>(this));
     if (!wnd) throw EOutOfResources("Error creating window");
@@ -355,7 +356,7 @@ void TForm::WndProc(TMessage& m) {
 TApplication::TApplication(TComponent* owner) : TComponent(owner), icon_(new TIcon) {
     Application = this;
     Screen = new TScreen(this);
-    const std::string exe = ui::Utf8(ui::ExePath());
+    const std::string exe = base::Utf8(base::ExePath());
     std::size_t slash = exe.find_last_of("\\/");
     title_ = exe.substr(slash == std::string::npos ? 0 : slash + 1);
     std::size_t dot = title_.rfind('.');
@@ -502,7 +503,7 @@ void TApplication::HandleException(const std::exception& error) {
         return;
     }
     if (reporting_) return;
-    const std::wstring text = ui::Wide(error.what()), title = ui::Wide(title_);
+    const std::wstring text = base::Wide(error.what()), title = base::Wide(title_);
     reporting_ = true;
     HWND owner = ::GetActiveWindow();
     if (!owner && mainForm_ && mainForm_->HandleAllocated()) owner = mainForm_->GetHandle();
@@ -551,7 +552,7 @@ void TApplication::UpdateHintTool(TControl* control) {
     if (control->GetHint().empty() || !control->GetShowHint() || !control->GetVisible()) return;
     TWinControl* parent = control->GetParent();
     // The tooltip keeps a copy of the text.
-    std::wstring hint = ui::Wide(control->GetHint());
+    std::wstring hint = base::Wide(control->GetHint());
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof ti;
     ti.lpszText = &hint[0];

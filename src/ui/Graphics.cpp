@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 int ScreenPixelsPerInch() {
     static int ppi = [] {
@@ -86,7 +86,7 @@ HFONT TFont::GetHandle() {
         lf.lfQuality = DEFAULT_QUALITY;
         lf.lfPitchAndFamily = pitch_ == fpFixed ? FIXED_PITCH : pitch_ == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
         // A face name longer than the record holds is cut, as the system would.
-        const std::wstring face = ui::Wide(name_).substr(0, LF_FACESIZE - 1);
+        const std::wstring face = base::Wide(name_).substr(0, LF_FACESIZE - 1);
         face.copy(lf.lfFaceName, face.size());
         handle_.reset(::CreateFontIndirectW(&lf));
     }
@@ -97,7 +97,7 @@ void TFont::SetHandle(HFONT font) {
     LOGFONTW lf{};
     if (!font || !::GetObjectW(font, sizeof lf, &lf)) return;
     ui::FontHandle old = std::move(handle_);  // see TFont::Changed
-    name_ = ui::Utf8(std::wstring(lf.lfFaceName, wcsnlen(lf.lfFaceName, LF_FACESIZE)));
+    name_ = base::Utf8(std::wstring(lf.lfFaceName, wcsnlen(lf.lfFaceName, LF_FACESIZE)));
     height_ = lf.lfHeight;
     TFontStyles style;
     style.Set(fsBold, lf.lfWeight > FW_MEDIUM);
@@ -300,7 +300,7 @@ void TCanvas::Require(unsigned need) {
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
     Require(FontValid | BrushValid);
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     ::ExtTextOutW(dc_, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr);
 }
 
@@ -308,21 +308,21 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, const std::string& text)
     Require(FontValid | BrushValid);
     UINT options = ETO_CLIPPED;
     if (brush_->GetStyle() != bsClear) options |= ETO_OPAQUE;
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     ::ExtTextOutW(dc_, x, y, options, &rect, wide.data(), static_cast<UINT>(wide.size()), nullptr);
 }
 
 TSize TCanvas::TextExtent(const std::string& text) {
     Require(FontValid);
     TSize size{0, 0};
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     ::GetTextExtentPoint32W(dc_, wide.data(), static_cast<int>(wide.size()), &size);
     return size;
 }
 
 int TCanvas::DrawText(const std::string& text, TRect& rect, UINT format) {
     Require(FontValid | BrushValid);
-    std::wstring wide = ui::Wide(text);
+    std::wstring wide = base::Wide(text);
     return ::DrawTextW(dc_, wide.data(), static_cast<int>(wide.size()), &rect, format);
 }
 
@@ -455,14 +455,14 @@ std::string FitPath(const std::string& path, HFONT font, int width) {
     SelectGuard select(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
     // The system writes the shortened text back into the buffer, which
     // needs room for the ellipsis beyond the text.
-    std::wstring text = Wide(path);
+    std::wstring text = base::Wide(path);
     const int length = static_cast<int>(text.size());
     text.append(4, L'\0');
     RECT r = {0, 0, std::max(width, 1), 100};
     ::DrawTextW(dc.get(), &text[0], length, &r,
                 DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
     text.resize(std::wcslen(text.c_str()));
-    return Utf8(text);
+    return base::Utf8(text);
 }
 
 }  // namespace ui
@@ -592,7 +592,7 @@ void TBitmap::SetPalette(HPALETTE palette) {
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
     ui::BitmapHandle bmp(static_cast<HBITMAP>(
-        ::LoadImageW(instance, ui::Wide(name).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        ::LoadImageW(instance, base::Wide(name).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bmp) throw EResNotFound("Resource " + name + " not found");
     palette_.reset();
     Replace(std::move(bmp));
@@ -642,7 +642,7 @@ TColor TBitmap::GetTransparentColor() {
 // ---------------------------------------------------------------- TIcon
 
 void TIcon::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-    HICON icon = static_cast<HICON>(::LoadImageW(instance, ui::Wide(name).c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    HICON icon = static_cast<HICON>(::LoadImageW(instance, base::Wide(name).c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     if (!icon) throw EResNotFound("Resource " + name + " not found");
     SetHandle(icon);
 }

@@ -4,7 +4,7 @@
 
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace ui {
 
@@ -14,7 +14,7 @@ void ReportException(const std::exception& error) noexcept {
             Application->HandleException(error);
             return;
         }
-        ::MessageBoxW(nullptr, Wide(error.what()).c_str(), L"Error", MB_OK | MB_ICONSTOP);
+        ::MessageBoxW(nullptr, base::Wide(error.what()).c_str(), L"Error", MB_OK | MB_ICONSTOP);
     } catch (...) {
         // The report itself failed (out of memory, a handler that throws):
         // there is no one left to tell.

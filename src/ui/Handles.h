@@ -1,55 +1,14 @@
-// Owning wrappers for GDI and USER handles.
-//
-// Every handle the program creates has exactly one owner that releases it.
-// Wine's GetGuiResources always answers 0, so the wrappers keep a live count
-// of the handles they hold; tests read it before and after to catch leaks.
+// Owning wrappers for GDI and USER handles, counted with the kernel handles
+// (base/Handles.h) so that a test sees every leak.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
-#include <string>
 #include <utility>
 
+#include "base/Handles.h"
+
 namespace ui {
-
-// Number of handles currently held by all owning wrappers.
-long LiveHandleCount();
-
-namespace detail {
-void CountHandle(int delta);
-}
-
-// A move-only owner of one handle. Traits supply Invalid() and Release(h).
-template <class H, class Traits>
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(H h) : h_(h) { if (h_) detail::CountHandle(+1); }
-    ~UniqueHandle() { reset(); }
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H())) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) { reset(); h_ = std::exchange(o.h_, H()); }
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-    H get() const { return h_; }
-    explicit operator bool() const { return h_ != H(); }
-    void reset(H h = H()) {
-        if (h_) { Traits::Release(h_); detail::CountHandle(-1); }
-        h_ = h;
-        if (h_) detail::CountHandle(+1);
-    }
-    // Gives up ownership without releasing (the handle now belongs to the caller).
-    H release() {
-        if (h_) detail::CountHandle(-1);
-        return std::exchange(h_, H());
-    }
-
-private:
-    H h_ = H();
-};
 
 struct GdiObjectTraits { static void Release(HGDIOBJ h) { ::DeleteObject(h); } };
 struct DcTraits { static void Release(HDC h) { ::DeleteDC(h); } };
@@ -57,45 +16,25 @@ struct IconTraits { static void Release(HICON h) { ::DestroyIcon(h); } };
 struct RegionTraits { static void Release(HRGN h) { ::DeleteObject(h); } };
 struct ImageListTraits { static void Release(HIMAGELIST h) { ::ImageList_Destroy(h); } };
 struct WindowTraits { static void Release(HWND h) { ::DestroyWindow(h); } };
-struct KernelHandleTraits { static void Release(HANDLE h) { ::CloseHandle(h); } };
 
-using FontHandle = UniqueHandle<HFONT, GdiObjectTraits>;
-using BrushHandle = UniqueHandle<HBRUSH, GdiObjectTraits>;
-using PenHandle = UniqueHandle<HPEN, GdiObjectTraits>;
-using BitmapHandle = UniqueHandle<HBITMAP, GdiObjectTraits>;
-using PaletteHandle = UniqueHandle<HPALETTE, GdiObjectTraits>;
-using RegionHandle = UniqueHandle<HRGN, RegionTraits>;
-using MemoryDc = UniqueHandle<HDC, DcTraits>;
-using IconHandle = UniqueHandle<HICON, IconTraits>;
-using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
+using FontHandle = base::UniqueHandle<HFONT, GdiObjectTraits>;
+using BrushHandle = base::UniqueHandle<HBRUSH, GdiObjectTraits>;
+using PenHandle = base::UniqueHandle<HPEN, GdiObjectTraits>;
+using BitmapHandle = base::UniqueHandle<HBITMAP, GdiObjectTraits>;
+using PaletteHandle = base::UniqueHandle<HPALETTE, GdiObjectTraits>;
+using RegionHandle = base::UniqueHandle<HRGN, RegionTraits>;
+using MemoryDc = base::UniqueHandle<HDC, DcTraits>;
+using IconHandle = base::UniqueHandle<HICON, IconTraits>;
+using ImageListHandle = base::UniqueHandle<HIMAGELIST, ImageListTraits>;
 // A window the program made and no parent window destroys with its own.
-using WindowHandle = UniqueHandle<HWND, WindowTraits>;
-
-// A directory listing (FindFirstFileW), closed on every way out.
-class FindHandle {
-public:
-    FindHandle(const std::wstring& wildcard, WIN32_FIND_DATAW& data)
-        : h_(::FindFirstFileW(wildcard.c_str(), &data)) { if (Found()) detail::CountHandle(+1); }
-    ~FindHandle() { if (Found()) { ::FindClose(h_); detail::CountHandle(-1); } }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool Found() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAW& data) { return Found() && ::FindNextFileW(h_, &data) != FALSE; }
-
-private:
-    HANDLE h_;
-};
-// Files, folders and processes. CreateFileW gives INVALID_HANDLE_VALUE for
-// "none", which ValidOrNull turns into the owner's none.
-using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
-inline HANDLE ValidOrNull(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+using WindowHandle = base::UniqueHandle<HWND, WindowTraits>;
 
 // A device context borrowed with GetDC/GetWindowDC and given back on scope exit.
 class WindowDc {
 public:
     explicit WindowDc(HWND wnd, bool wholeWindow = false)
-        : wnd_(wnd), dc_(wholeWindow ? ::GetWindowDC(wnd) : ::GetDC(wnd)) { if (dc_) detail::CountHandle(+1); }
-    ~WindowDc() { if (dc_) { ::ReleaseDC(wnd_, dc_); detail::CountHandle(-1); } }
+        : wnd_(wnd), dc_(wholeWindow ? ::GetWindowDC(wnd) : ::GetDC(wnd)) { if (dc_) base::detail::CountHandle(+1); }
+    ~WindowDc() { if (dc_) { ::ReleaseDC(wnd_, dc_); base::detail::CountHandle(-1); } }
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
     HDC get() const { return dc_; }

@@ -7,14 +7,15 @@
 
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Handles.h"
 
 namespace {
 
 struct MenuTraits {
     static void Release(HMENU menu) { ::DestroyMenu(menu); }
 };
-using MenuHandle = ui::UniqueHandle<HMENU, MenuTraits>;
+using MenuHandle = base::UniqueHandle<HMENU, MenuTraits>;
 
 // Command numbers of the items that exist, for the choices of shown menus.
 // WM_COMMAND carries 16 bits of them.
@@ -57,7 +58,7 @@ std::string KeyName(WORD key) {
     // Anything else by the keyboard layout's name for it.
     wchar_t name[64] = L"";
     UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-    if (scan && ::GetKeyNameTextW(static_cast<LONG>(scan << 16), name, 64) > 0) return ui::Utf8(name);
+    if (scan && ::GetKeyNameTextW(static_cast<LONG>(scan << 16), name, 64) > 0) return base::Utf8(name);
     return std::string();
 }
 
@@ -73,7 +74,7 @@ void AppendItems(HMENU menu, const TMenuItem* parent) {
         std::string caption = item->GetCaption();
         const std::string shortCut = item->GetShortCutText();
         if (!shortCut.empty()) caption += "\t" + shortCut;
-        const std::wstring text = ui::Wide(caption);
+        const std::wstring text = base::Wide(caption);
         UINT flags = MF_STRING | (item->GetEnabled() ? MF_ENABLED : MF_GRAYED);
         if (item->GetCount() > 0) {
             MenuHandle sub(::CreatePopupMenu());

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "ui/SysUtils.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -42,11 +43,11 @@ TSpinEdit::TSpinEdit(TComponent* owner) : TCustomEdit(owner) {
 
 int TSpinEdit::GetValue() const {
     std::int64_t v = 0;
-    if (!ui::TryStrToInt64(GetText(), v) || v < INT_MIN || v > INT_MAX) return minValue_;
+    if (!base::TryStrToInt64(GetText(), v) || v < INT_MIN || v > INT_MAX) return minValue_;
     return static_cast<int>(v);
 }
 
-void TSpinEdit::SetValue(int value) { SetText(ui::IntToStr(ClampSpinValue(value, minValue_, maxValue_))); }
+void TSpinEdit::SetValue(int value) { SetText(base::IntToStr(ClampSpinValue(value, minValue_, maxValue_))); }
 
 void TSpinEdit::UpClick() {
     SetValue(ClampSpinValue(static_cast<long long>(GetValue()) + increment_, minValue_, maxValue_));

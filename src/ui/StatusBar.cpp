@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 // SB_SETTEXT takes the panel's index in the low byte of wParam.
@@ -145,7 +145,7 @@ void TStatusBar::FlushTexts() {
         if (!changed_[i]) continue;
         changed_[i] = false;
         const TStatusPanel& panel = *panels_.GetItem(static_cast<int>(i));
-        const std::wstring text = ui::Wide(ui::StatusPanelWindowText(panel.GetText(), panel.GetAlignment()));
+        const std::wstring text = base::Wide(ui::StatusPanelWindowText(panel.GetText(), panel.GetAlignment()));
         ::SendMessageW(GetHandle(), SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.c_str()));
     }
 }

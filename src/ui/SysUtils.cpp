@@ -3,7 +3,8 @@
 #include <cctype>
 #include <climits>
 
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Text.h"
 
 namespace ui {
 
@@ -31,61 +32,26 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 
 }  // namespace
 
-bool TryStrToInt64(const std::string& text, std::int64_t& value) {
-    std::size_t i = 0, n = text.size();
-    while (i < n && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == n || !std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    // Accumulate as a negative number so that INT64_MIN fits.
-    std::int64_t acc = 0;
-    for (; i < n && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        int digit = text[i] - '0';
-        if (acc < (INT64_MIN + digit) / 10) return false;
-        acc = acc * 10 - digit;
-    }
-    while (i < n && text[i] == ' ') ++i;
-    if (i != n) return false;
-    if (!negative) {
-        if (acc == INT64_MIN) return false;
-        acc = -acc;
-    }
-    value = acc;
-    return true;
-}
-
 std::int64_t StrToInt64(const std::string& text) {
     std::int64_t v;
-    if (!TryStrToInt64(text, v)) RaiseNotInteger(text);
+    if (!base::TryStrToInt64(text, v)) RaiseNotInteger(text);
     return v;
 }
 
 std::int32_t StrToInt(const std::string& text) {
     std::int64_t v;
-    if (!TryStrToInt64(text, v) || v < INT32_MIN || v > INT32_MAX) RaiseNotInteger(text);
+    if (!base::TryStrToInt64(text, v) || v < INT32_MIN || v > INT32_MAX) RaiseNotInteger(text);
     return static_cast<std::int32_t>(v);
-}
-
-std::string IntToStr(std::int64_t value) {
-    char buf[24];
-    char* p = buf + sizeof buf;
-    std::uint64_t u = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    do {
-        *--p = static_cast<char>('0' + u % 10);
-        u /= 10;
-    } while (u);
-    if (value < 0) *--p = '-';
-    return std::string(p, buf + sizeof buf);
 }
 
 std::string DateTimeToStr(const SYSTEMTIME& local) {
     wchar_t date[80] = L"", time[80] = L"";
     ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, 80);
-    std::string s = Utf8(date);
+    std::string s = base::Utf8(date);
     if (local.wHour || local.wMinute || local.wSecond) {
         ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &local, nullptr, time, 80);
         s += ' ';
-        s += Utf8(time);
+        s += base::Utf8(time);
     }
     return s;
 }
@@ -118,7 +84,7 @@ wchar_t AcceleratorOf(const std::string& caption) {
         if (caption[i] != '&') continue;
         if (caption[i + 1] == '&') { ++i; continue; }
         const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(caption[i + 1]));
-        const std::wstring c = Wide(std::string_view(caption).substr(i + 1, length));
+        const std::wstring c = base::Wide(std::string_view(caption).substr(i + 1, length));
         return c.size() == 1 ? UpperChar(c[0]) : 0;
     }
     return 0;
@@ -130,26 +96,6 @@ bool IsAccel(wchar_t key, const std::string& caption) {
     return a == UpperChar(key);
 }
 
-std::wstring ExePath() {
-    // The buffer grows until the path fits: a path may be longer than MAX_PATH.
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (n == 0) return std::wstring();
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string ExeFolder() {
-    const std::string s = Utf8(ExePath());
-    std::size_t slash = s.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : s.substr(0, slash);
-}
-
 std::string WindowText(HWND wnd) {
     // The text may change between the two calls; what fits is taken.
     const int length = ::GetWindowTextLengthW(wnd);
@@ -157,7 +103,7 @@ std::string WindowText(HWND wnd) {
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int n = ::GetWindowTextW(wnd, &text[0], length + 1);
     text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return Utf8(text);
+    return base::Utf8(text);
 }
 
 }  // namespace ui

@@ -26,10 +26,6 @@ namespace ui {
 // EConvertError "'<text>' is not a valid integer value".
 std::int32_t StrToInt(const std::string& text);
 std::int64_t StrToInt64(const std::string& text);
-// As above, without raising: false when the text is not a number that fits.
-bool TryStrToInt64(const std::string& text, std::int64_t& value);
-
-std::string IntToStr(std::int64_t value);
 
 // The text of a local date and time as the user's regional settings write it:
 // the short date, then, unless the time is exactly 00:00:00, a blank and the
@@ -50,12 +46,6 @@ wchar_t AcceleratorOf(const std::string& caption);
 // True when key (a UTF-16 unit from WM_CHAR or WM_SYSCHAR) is the caption's
 // accelerator, compared without letter case.
 bool IsAccel(wchar_t key, const std::string& caption);
-
-// The running executable's full path, exactly as the system gives it, at
-// any length.
-std::wstring ExePath();
-// The folder of the running executable, without a trailing backslash.
-std::string ExeFolder();
 
 // A window's text (WM_GETTEXT), whole, as UTF-8.
 std::string WindowText(HWND wnd);

@@ -12,7 +12,7 @@
 #include "ui/Forms.h"
 #include "ui/Guarded.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -170,7 +170,7 @@ void TWinControl::CreateWnd() {
     stock_ = !p.StockClass.empty();
     HWND wnd;
     if (stock_) {
-        wnd = ::CreateWindowExW(p.ExStyle, p.StockClass.c_str(), ui::Wide(p.Caption).c_str(), p.Style, p.X, p.Y,
+        wnd = ::CreateWindowExW(p.ExStyle, p.StockClass.c_str(), base::Wide(p.Caption).c_str(), p.Style, p.X, p.Y,
                                 p.Width, p.Height, p.WndParent, id, instance, nullptr);
         if (wnd) {
             handle_ = wnd;
@@ -179,7 +179,7 @@ void TWinControl::CreateWnd() {
         }
     } else {
         ui::RegisterControlClass(kControlClass);
-        wnd = ::CreateWindowExW(p.ExStyle, kControlClass, ui::Wide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
+        wnd = ::CreateWindowExW(p.ExStyle, kControlClass, base::Wide(p.Caption).c_str(), p.Style, p.X, p.Y, p.Width,
                                 p.Height, p.WndParent, id, instance, this);
     }
     creatingControl = outer;
@@ -237,7 +237,7 @@ std::string TWinControl::GetText() const {
 void TWinControl::SetText(const std::string& text) {
     if (!handle_) return TControl::SetText(text);
     if (text == GetText()) return;
-    ::SetWindowTextW(handle_, ui::Wide(text).c_str());  // WM_SETTEXT reports the change
+    ::SetWindowTextW(handle_, base::Wide(text).c_str());  // WM_SETTEXT reports the change
 }
 
 TRect TWinControl::GetClientRect() const {

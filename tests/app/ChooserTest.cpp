@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/SweepWindows.h"
+#include "base/Unicode.h"
 
 using namespace sweeptest;
 
@@ -66,7 +67,7 @@ TEST_F(Chooser, ClosingItStartsNoSearchAndKeepsTheResults) {
          }},
     };
     // A search now would list one file.
-    ASSERT_TRUE(::DeleteFileW(ui::Wide(tree / "b.tmp").c_str()));
+    ASSERT_TRUE(::DeleteFileW(base::Wide(tree / "b.tmp").c_str()));
     for (const auto& way : ways) {
         SCOPED_TRACE(way.first);
         EXPECT_TRUE(StartAndAct(way.second));
@@ -92,7 +93,7 @@ TEST_F(Chooser, SeguirSearchesTheHighlightedFolderWhosePathItShows) {
     const TRect seguir = ChooseDir->FlatButton1->GetBoundsRect();
     ASSERT_TRUE(StartAndAct([&](HWND chooser) {
         HWND list = ::FindWindowExW(chooser, nullptr, L"ListBox", nullptr);
-        const int index = ListIndexOf(list, ui::Wide(name).c_str());
+        const int index = ListIndexOf(list, base::Wide(name).c_str());
         POINT p = ListItemCentre(list, index);
         test::ClickAt(p.x, p.y);
         if (!test::PumpUntil([&] { return ::SendMessageW(list, LB_GETCURSEL, 0, 0) == index; })) return;

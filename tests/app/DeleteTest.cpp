@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/SweepWindows.h"
+#include "base/Unicode.h"
 
 using namespace sweeptest;
 
@@ -47,7 +48,7 @@ protected:
 class InUse {
 public:
     explicit InUse(const std::string& path)
-        : h_(::CreateFileW(ui::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        : h_(::CreateFileW(base::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr)) {}
     ~InUse() { ::CloseHandle(h_); }
     bool Held() const { return h_ != INVALID_HANDLE_VALUE; }
@@ -59,8 +60,8 @@ private:
 TEST_F(Deleting, ASelectedBlockGoesWithItsReadOnlyAndHiddenFiles) {
     FindFiles(6);
     const std::string readOnly = order[2], hidden = order[3];
-    ::SetFileAttributesW(ui::Wide(tree / readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
-    ::SetFileAttributesW(ui::Wide(tree / hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesW(base::Wide(tree / readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SetFileAttributesW(base::Wide(tree / hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
     ASSERT_TRUE(FileData(tree / readOnly).dwFileAttributes & FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(FileData(tree / hidden).dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
 
@@ -84,7 +85,7 @@ TEST_F(Deleting, ASelectedBlockGoesWithItsReadOnlyAndHiddenFiles) {
 TEST_F(Deleting, FilesThatCannotGoStayListedInOrderWithTheirAttributes) {
     FindFiles(5);
     const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-    ::SetFileAttributesW(ui::Wide(tree / order[1]).c_str(), attributes);
+    ::SetFileAttributesW(base::Wide(tree / order[1]).c_str(), attributes);
     InUse second(tree / order[1]), fourth(tree / order[3]);
     ASSERT_TRUE(second.Held() && fourth.Held());
 
@@ -123,7 +124,7 @@ TEST_F(Deleting, AFileChangedSinceTheSearchIsKeptWithItsRow) {
     tree.MakeFile(order[0], 11);
     SYSTEMTIME later{2030, 1, 0, 1, 12, 0, 0, 0};
     SetLastWrite(tree / order[1], later);
-    ::DeleteFileW(ui::Wide(tree / order[2]).c_str());
+    ::DeleteFileW(base::Wide(tree / order[2]).c_str());
     tree.MakeDir(order[2]);
     const std::vector<ResultRow> before = Results();
 
@@ -141,7 +142,7 @@ TEST_F(Deleting, AFileChangedSinceTheSearchIsKeptWithItsRow) {
     for (int row = 1; row <= 3; ++row) EXPECT_EQ(Main->xgFoundFiles->GetCells(TMain::colReason, row), "cambió desde la búsqueda");
     // A file someone else removed meanwhile: the user's wish is met, its
     // row goes, and it is no failure.
-    ASSERT_TRUE(::DeleteFileW(ui::Wide(tree / order[0]).c_str()));
+    ASSERT_TRUE(::DeleteFileW(base::Wide(tree / order[0]).c_str()));
     SelectRows(1, 1);
     DeleteSelection();
     EXPECT_EQ(Results(), std::vector<ResultRow>(before.begin() + 1, before.begin() + 3));

@@ -17,7 +17,7 @@
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 

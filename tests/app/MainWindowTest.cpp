@@ -23,7 +23,7 @@
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ protected:
         // chooser shows first.
         wchar_t previous[MAX_PATH];
         ::GetCurrentDirectoryW(MAX_PATH, previous);
-        ::SetCurrentDirectoryW(ui::Wide(tree_.path()).c_str());
+        ::SetCurrentDirectoryW(base::Wide(tree_.path()).c_str());
         Application->CreateForm(Main);
         Application->CreateForm(ChooseDir);
         Application->CreateForm(HelpForm);
@@ -101,7 +101,7 @@ protected:
         ChooseDir = nullptr;
         delete Main;
         Main = nullptr;
-        ::DeleteFileW(ui::Wide(TMain::IniPath()).c_str());
+        ::DeleteFileW(base::Wide(TMain::IniPath()).c_str());
     }
 
     test::TempDir tree_;
@@ -285,7 +285,7 @@ std::string HintOver(const TControl* control) {
     wchar_t wide[1024] = L"";
     tool.lpszText = wide;
     ::SendMessageW(tip, TTM_GETTEXTW, sizeof wide / sizeof wide[0], reinterpret_cast<LPARAM>(&tool));
-    return ui::Utf8(wide);
+    return base::Utf8(wide);
 }
 
 TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
@@ -398,7 +398,7 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
         HMENU items = reinterpret_cast<HMENU>(::SendMessageW(menu, MN_GETHMENU, 0, 0));
         wchar_t text[64] = L"";
         ::GetMenuStringW(items, 0, text, 64, MF_BYPOSITION);
-        firstItem = ui::Utf8(text);
+        firstItem = base::Utf8(text);
         RECT r{};
         ::GetMenuItemRect(nullptr, items, 0, &r);
         test::MouseUp();  // the press ends on the button; the menu stays open
@@ -414,9 +414,9 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     ASSERT_TRUE(test::PumpUntil([&] { return grid->GetRowCount() == 3 && !Main->Busy(); }));
 
     for (const std::string& file : chosen)
-        EXPECT_EQ(::GetFileAttributesW(ui::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file << " is still there";
+        EXPECT_EQ(::GetFileAttributesW(base::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file << " is still there";
     for (const std::string& file : kept)
-        EXPECT_NE(::GetFileAttributesW(ui::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
+        EXPECT_NE(::GetFileAttributesW(base::Wide(file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
     EXPECT_TRUE(tree_.Exists("b\\notes.txt"));
     EXPECT_TRUE(tree_.Exists("a\\elsewhere.tmp"));
     EXPECT_EQ(grid->GetCells(1, 1) + grid->GetCells(0, 1), kept[0]);

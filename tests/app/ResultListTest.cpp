@@ -13,7 +13,7 @@
 
 #include "app/SweepWindows.h"
 #include "support/FileTrees.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 using namespace sweeptest;
 
@@ -55,7 +55,7 @@ protected:
             HMENU items = reinterpret_cast<HMENU>(::SendMessageW(menu, MN_GETHMENU, 0, 0));
             wchar_t buffer[64] = L"";
             ::GetMenuStringW(items, static_cast<UINT>(item), buffer, 64, MF_BYPOSITION);
-            text = ui::Utf8(buffer);
+            text = base::Utf8(buffer);
             RECT r{};
             ::GetMenuItemRect(nullptr, items, static_cast<UINT>(item), &r);
             test::MouseUp();  // the press ends on the button; the menu stays open
@@ -87,7 +87,7 @@ TEST_F(ResultList, BothCommandsKeepWhatCannotGoSelectedAndSayHowMany) {
         FindFiles(6);
         const Texts names = ResultNames();
         // One file in use by another program, one changed since the search.
-        auto inUse = std::make_unique<test::FileHeldByAnotherProcess>(ui::Wide(tree / names[2]));
+        auto inUse = std::make_unique<test::FileHeldByAnotherProcess>(base::Wide(tree / names[2]));
         ASSERT_TRUE(inUse->Held());
         tree.MakeFile(names[3], 999);
 
@@ -116,7 +116,7 @@ TEST_F(ResultList, BothCommandsKeepWhatCannotGoSelectedAndSayHowMany) {
         EXPECT_EQ(Selected(), std::make_pair(0, 0));
         EXPECT_FALSE(Main->DeleteButton->GetEnabled());
         test::RemoveTree(tree.path());
-        ::CreateDirectoryW(ui::Wide(tree.path()).c_str(), nullptr);
+        ::CreateDirectoryW(base::Wide(tree.path()).c_str(), nullptr);
     }
 }
 
@@ -137,9 +137,9 @@ TEST_F(ResultList, TheRecycleBinHoldsExactlyTheFilesSentAndGivesThemBack) {
     EXPECT_EQ(ResultNames(), (Texts{names[0], names[3]}));
     std::vector<std::string> binned;
     WIN32_FIND_DATAW fd;
-    HANDLE h = ::FindFirstFileW((L"\\\\?\\" + trash + L"\\files\\" + ui::Wide(stamp) + L"*").c_str(), &fd);
+    HANDLE h = ::FindFirstFileW((L"\\\\?\\" + trash + L"\\files\\" + base::Wide(stamp) + L"*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
-        do binned.push_back(ui::Utf8(fd.cFileName));
+        do binned.push_back(base::Utf8(fd.cFileName));
         while (::FindNextFileW(h, &fd));
         ::FindClose(h);
     }
@@ -147,8 +147,8 @@ TEST_F(ResultList, TheRecycleBinHoldsExactlyTheFilesSentAndGivesThemBack) {
     EXPECT_EQ(binned, sent);
     // Restored where the bin says they came from.
     for (const std::string& name : sent) {
-        ASSERT_TRUE(::MoveFileW((trash + L"\\files\\" + ui::Wide(name)).c_str(), ui::Wide(tree / name).c_str()));
-        ::DeleteFileW((trash + L"\\info\\" + ui::Wide(name) + L".trashinfo").c_str());
+        ASSERT_TRUE(::MoveFileW((trash + L"\\files\\" + base::Wide(name)).c_str(), base::Wide(tree / name).c_str()));
+        ::DeleteFileW((trash + L"\\info\\" + base::Wide(name) + L".trashinfo").c_str());
         EXPECT_TRUE(OnDisk(name));
     }
     EXPECT_TRUE(OnDisk(names[0]) && OnDisk(names[3]));

@@ -14,6 +14,7 @@
 #include "app/SweepWindows.h"
 #include "support/FileTrees.h"
 #include "ui/SysUtils.h"
+#include "base/Unicode.h"
 
 using namespace sweeptest;
 
@@ -35,7 +36,7 @@ protected:
 // Removes the pattern list beside the test program however the case ends.
 struct IniBesideTheProgram {
     explicit IniBesideTheProgram(const std::string& text) { std::ofstream(TMain::IniPath()) << text; }
-    ~IniBesideTheProgram() { ::DeleteFileW(ui::Wide(TMain::IniPath()).c_str()); }
+    ~IniBesideTheProgram() { ::DeleteFileW(base::Wide(TMain::IniPath()).c_str()); }
 };
 
 std::vector<std::string> PatternCells(int col) {
@@ -110,7 +111,7 @@ TEST_F(Searching, WithoutAPatternFileEveryEntryIsListedFolderByFolder) {
     EXPECT_TRUE(Main->xgFoundFiles->GetVisible());
 
     // Every search shows the chooser again and starts afresh.
-    ::DeleteFileW(ui::Wide(tree / "a.txt").c_str());
+    ::DeleteFileW(base::Wide(tree / "a.txt").c_str());
     Search();
     EXPECT_EQ(chooserShown_, 1);
     EXPECT_EQ(IndexOf("a.txt"), -1);
@@ -172,9 +173,9 @@ TEST_F(Searching, ALinkToAFolderIsNotFollowedSoALoopEnds) {
     tree.MakeDir("sub");
     // A link inside the tree back to the tree itself: followed, the walk
     // would go round until the paths grew too long.
-    if (!test::MakeUnixLink(ui::Wide(tree / "sub\\loop"), ui::Wide(tree.path())))
+    if (!test::MakeUnixLink(base::Wide(tree / "sub\\loop"), base::Wide(tree.path())))
         GTEST_SKIP() << "no way to make a folder link here";
-    ASSERT_TRUE(::GetFileAttributesW(ui::Wide(tree / "sub\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_TRUE(::GetFileAttributesW(base::Wide(tree / "sub\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     UsePatterns({"*.tmp"});
     Search();
     EXPECT_EQ(Places(), (std::vector<Place>{{"a.tmp", Folder()}}));

@@ -27,7 +27,7 @@
 #include "ui/Handles.h"
 #include "ui/SysUtils.h"
 #include "ui/Timer.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace sweeptest {
 
@@ -79,7 +79,7 @@ private:
         if (msg == SB_SETTEXTW && lParam) {
             const wchar_t* text = reinterpret_cast<const wchar_t*>(lParam);
             while (*text == L'\t') ++text;
-            reinterpret_cast<PanelWatch*>(data)->handler_(static_cast<int>(LOBYTE(LOWORD(wParam))), ui::Utf8(text));
+            reinterpret_cast<PanelWatch*>(data)->handler_(static_cast<int>(LOBYTE(LOWORD(wParam))), base::Utf8(text));
         }
         return ::DefSubclassProc(wnd, msg, wParam, lParam);
     }
@@ -98,7 +98,7 @@ inline void SayNo() { test::PressKey(VK_RETURN); }
 class Answer {
 public:
     explicit Answer(std::function<void()> keys)
-        : user_([this, keys = std::move(keys), title = ui::Wide(Application->GetTitle())] {
+        : user_([this, keys = std::move(keys), title = base::Wide(Application->GetTitle())] {
               HWND box = nullptr;
               test::PumpUntil([&] {
                   box = ::FindWindowW(L"#32770", title.c_str());
@@ -136,7 +136,7 @@ inline std::ostream& operator<<(std::ostream& o, const ResultRow& r) {
 class SweepWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(::GetFileAttributesW(ui::Wide(TMain::IniPath()).c_str()), INVALID_FILE_ATTRIBUTES)
+        ASSERT_EQ(::GetFileAttributesW(base::Wide(TMain::IniPath()).c_str()), INVALID_FILE_ATTRIBUTES)
             << "a pattern list left beside the tests";
         Application->CreateForm(Main);
         Application->CreateForm(ChooseDir);
@@ -161,7 +161,7 @@ protected:
             text += "File" + n + "=" + patterns[i] + "\nAutodel" + n + "=No\n";
         }
         const std::string path = ini_ / "patterns.ini";
-        HANDLE h = ::CreateFileW(ui::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE h = ::CreateFileW(base::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         ::CloseHandle(h);
@@ -186,7 +186,7 @@ protected:
         HWND edit = field->GetHandle();
         ::SendMessageW(edit, EM_SETSEL, 0, -1);
         ::SendMessageW(edit, WM_CLEAR, 0, 0);
-        for (wchar_t c : ui::Wide(text)) ::SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+        for (wchar_t c : base::Wide(text)) ::SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
     }
 
     // A click on "Comenzar búsqueda" that starts in `folder`: the folder is
@@ -327,7 +327,7 @@ inline POINT ListItemCentre(HWND list, int index) {
 inline int TextWidth(const std::string& text, HFONT font) {
     ui::MemoryDc dc(::CreateCompatibleDC(nullptr));
     ui::SelectGuard select(dc.get(), font);
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &extent);
     return extent.cx;
@@ -337,14 +337,14 @@ inline int TextWidth(const std::string& text, HFONT font) {
 inline WIN32_FILE_ATTRIBUTE_DATA FileData(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA d{};
     d.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
-    ::GetFileAttributesExW(ui::Wide(path).c_str(), GetFileExInfoStandard, &d);
+    ::GetFileAttributesExW(base::Wide(path).c_str(), GetFileExInfoStandard, &d);
     return d;
 }
 
 inline void SetLastWrite(const std::string& path, const SYSTEMTIME& utc) {
     FILETIME ft;
     ::SystemTimeToFileTime(&utc, &ft);
-    HANDLE h = ::CreateFileW(ui::Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE h = ::CreateFileW(base::Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     ::SetFileTime(h, nullptr, nullptr, &ft);
     ::CloseHandle(h);

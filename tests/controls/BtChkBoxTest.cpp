@@ -11,6 +11,7 @@
 #include "controls/BtChkBox.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -395,14 +396,14 @@ TEST_F(BitCheckBoxTest, AnAmpersandUnderlinesTheNextLetterAndIsNotDrawn) {
 
 TEST_F(BitCheckBoxTest, BoxesGiveBackTheirHandles) {
     Print();
-    const long before = ui::LiveHandleCount();
+    const long before = base::LiveHandleCount();
     {
         auto* b = NewBox("Extra", 100, 60);
         b->SetChecked(true);
         Print();
         delete b;
     }
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "controls/ExtraLabel.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -352,7 +353,7 @@ TEST_F(ExtraLabelTest, AnOpaqueLabelPaintsItsBackground) {
 
 TEST_F(ExtraLabelTest, LabelsGiveBackTheirHandles) {
     Print();
-    const long before = ui::LiveHandleCount();
+    const long before = base::LiveHandleCount();
     {
         auto* extra = new TExtraLabel(form);
         extra->SetParent(form);
@@ -362,7 +363,7 @@ TEST_F(ExtraLabelTest, LabelsGiveBackTheirHandles) {
         Print();
         delete extra;
     }
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
 }
 
 }  // namespace

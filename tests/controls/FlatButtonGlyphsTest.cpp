@@ -11,6 +11,7 @@
 #include "support/Unusual3DColors.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -402,7 +403,7 @@ TEST(ButtonGlyph, ADisabledCaptionIsShadowWithAHighlightCopyOnePixelRightAndDown
 
 TEST(GlyphCache, ListsAreSharedBySizeReuseFreedSlotsAndGoWithTheirLastUser) {
     ASSERT_EQ(GlyphCacheInstance, nullptr) << "a glyph object of another test is still alive";
-    long handles = ui::LiveHandleCount();
+    long handles = base::LiveHandleCount();
     auto a = std::make_unique<TButtonGlyph>();
     auto b = std::make_unique<TButtonGlyph>();
     auto c = std::make_unique<TButtonGlyph>();
@@ -434,7 +435,7 @@ TEST(GlyphCache, ListsAreSharedBySizeReuseFreedSlotsAndGoWithTheirLastUser) {
     EXPECT_EQ(a->GetStateImage(vsUp), 0);  // a fresh cache and list on demand
     a.reset();
     EXPECT_EQ(GlyphCacheInstance, nullptr);
-    EXPECT_EQ(ui::LiveHandleCount(), handles);
+    EXPECT_EQ(base::LiveHandleCount(), handles);
 }
 
 TEST(GlyphList, APictureSmallerThanTheCellIsRefusedWithoutTakingASlot) {

@@ -15,6 +15,7 @@
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
 #include "ui/Timer.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -768,7 +769,7 @@ TEST_F(FlatButtonTest, SwitchingTheDisabledStyleMakesTheDisabledPictureAnew) {
 }
 
 TEST_F(FlatButtonTest, TheLastButtonToGoGivesBackTheSharedPictures) {
-    long handles = ui::LiveHandleCount();
+    long handles = base::LiveHandleCount();
     TFlatButton* a = AddButton("a", 8);
     TFlatButton* b = AddButton("b", 136);
     for (TFlatButton* x : {a, b}) {
@@ -778,11 +779,11 @@ TEST_F(FlatButtonTest, TheLastButtonToGoGivesBackTheSharedPictures) {
     }
     a->SetDown(true);
     Picture();  // builds the pictures and the checkerboard
-    EXPECT_GT(ui::LiveHandleCount(), handles);
+    EXPECT_GT(base::LiveHandleCount(), handles);
     delete a;
     delete b;
     EXPECT_EQ(GlyphCacheInstance, nullptr);
-    EXPECT_EQ(ui::LiveHandleCount(), handles);
+    EXPECT_EQ(base::LiveHandleCount(), handles);
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 #include "support/BrowserRegistry.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ TEST_F(BrowserRegistry, TheFirstAssociationWithACommandIsTaken) {
 }
 
 TEST_F(BrowserRegistry, ValuesOfAnyLengthAndKindAreReadSafely) {
-    long before = ui::LiveHandleCount();
+    long before = base::LiveHandleCount();
     // A type name that is not text is no type name: on to ".html".
     HKEY key;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
@@ -126,8 +127,8 @@ TEST_F(BrowserRegistry, ValuesOfAnyLengthAndKindAreReadSafely) {
     SetDefault("SweepfieldTest.Page\\shell\\open\\command", "%SystemRoot%\\web.exe \"%1\"", REG_EXPAND_SZ);
     wchar_t root[MAX_PATH];
     ::GetEnvironmentVariableW(L"SystemRoot", root, MAX_PATH);
-    EXPECT_EQ(FindBrowserCommand(), ui::Utf8(root) + "\\web.exe \"\"");
-    EXPECT_EQ(ui::LiveHandleCount(), before);  // every key closed
+    EXPECT_EQ(FindBrowserCommand(), base::Utf8(root) + "\\web.exe \"\"");
+    EXPECT_EQ(base::LiveHandleCount(), before);  // every key closed
 }
 
 // ---------------------------------------------------------------- starting the browser
@@ -138,7 +139,7 @@ bool EndsWith(const std::string& s, const std::string& tail) {
 
 TEST_F(BrowserRegistry, ExecuteStartsTheRegisteredBrowserWithTheAddress) {
     const std::string browser = test::FakeBrowserPath();
-    ASSERT_NE(::GetFileAttributesW(ui::Wide(browser).c_str()), INVALID_FILE_ATTRIBUTES) << browser;
+    ASSERT_NE(::GetFileAttributesW(base::Wide(browser).c_str()), INVALID_FILE_ATTRIBUTES) << browser;
     test::FakeBrowserLog log;
 
     TGoToWeb web(nullptr);

@@ -15,7 +15,8 @@
 #include "controls/GradCaption.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -224,10 +225,10 @@ TEST(CaptionRules, TheSystemCaptionFontIsTakenWithItsStyles) {
 }
 
 TEST(GradientCaption, OnlyAFormCanOwnIt) {
-    long before = ui::LiveHandleCount();
+    long before = base::LiveHandleCount();
     EXPECT_THROW(new TGradientCaption(Application), EInvalidCast);
     EXPECT_THROW(new TGradientCaption(nullptr), EInvalidCast);
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
     EXPECT_EQ(Application->FindComponent("GradientCaption1"), nullptr);
 }
 
@@ -719,7 +720,7 @@ int FirstColumn(const test::Canvas32& pic, const TRect& r, COLORREF color) {
 TextMetrics MeasureText(const TCompanyText* text, COLORREF color) {
     test::Canvas32 pic(400, 40, RGB(0, 0, 0));
     HGDIOBJ old = ::SelectObject(pic.dc(), text->GetFont()->GetHandle());
-    const std::wstring caption = ui::Wide(text->StoredCaption());
+    const std::wstring caption = base::Wide(text->StoredCaption());
     RECT r = {10, 0, 400, 40};
     ::SetBkMode(pic.dc(), TRANSPARENT);
     ::SetTextColor(pic.dc(), color);
@@ -980,13 +981,13 @@ TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
     TGradientCaption* gc = MakeCaption(form);
     ASSERT_TRUE(test::ShowActive(&form));
     gc->PaintCaption(true);  // fonts are made once, on first use
-    long before = ui::LiveHandleCount();
+    long before = base::LiveHandleCount();
     HWND wnd = form.GetHandle();
     for (int i = 0; i < 500; ++i) {
         gc->PaintCaption(i % 2 == 0);
         ::SendMessageW(wnd, WM_NCPAINT, 1, 0);
     }
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
     for (TCompanyText* t : {static_cast<TCompanyText*>(gc->GetCompanyText()),
                             static_cast<TCompanyText*>(gc->GetAppNameText()),
                             static_cast<TCompanyText*>(gc->GetCaptionText())})
@@ -998,7 +999,7 @@ TEST(GradientCaption, AThousandPaintsLeaveNoObjectBehind) {
 
     delete gc;
     test::HandlePosted();
-    EXPECT_LE(ui::LiveHandleCount(), before);
+    EXPECT_LE(base::LiveHandleCount(), before);
 }
 
 // ---------------------------------------------------------------- readable texts

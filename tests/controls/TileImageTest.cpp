@@ -9,6 +9,7 @@
 #include "controls/TileImage.h"
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -262,7 +263,7 @@ TEST_F(TileImageTest, ThePaletteIsThatOfTheBitmapTheModePaintsFrom) {
 
 TEST_F(TileImageTest, BackgroundsGiveBackTheirHandles) {
     Print();
-    const long before = ui::LiveHandleCount();
+    const long before = base::LiveHandleCount();
     {
         auto* extra = new TTileImage(form);
         extra->SetParent(form);
@@ -274,7 +275,7 @@ TEST_F(TileImageTest, BackgroundsGiveBackTheirHandles) {
         }
         delete extra;
     }
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
 }
 
 TEST_F(TileImageTest, TheDesignerIsWarnedAtMostThreeTimesAndNeverWhileLoading) {

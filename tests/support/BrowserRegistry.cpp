@@ -5,7 +5,8 @@
 #include <utility>
 
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Module.h"
 
 namespace test {
 
@@ -77,10 +78,10 @@ void Restore(HKEY root, const std::wstring& path, const Snapshot& snap) {
 
 bool SetClassesDefault(const std::string& path, const std::string& value, DWORD type) {
     HKEY key;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, ui::Wide(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, base::Wide(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         return false;
-    const std::wstring wide = ui::Wide(value);
+    const std::wstring wide = base::Wide(value);
     const LONG set = ::RegSetValueExW(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(wide.c_str()),
                                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
@@ -89,7 +90,7 @@ bool SetClassesDefault(const std::string& path, const std::string& value, DWORD 
 
 bool MakeClassesKey(const std::string& path) {
     HKEY key;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, ui::Wide(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, base::Wide(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                           nullptr) != ERROR_SUCCESS)
         return false;
     ::RegCloseKey(key);
@@ -98,22 +99,22 @@ bool MakeClassesKey(const std::string& path) {
 
 SavedClassesKeys::SavedClassesKeys(std::vector<std::string> keys) : keys_(std::move(keys)) {
     for (const std::string& k : keys_) {
-        saved_.push_back(std::make_unique<Snapshot>(Take(HKEY_CLASSES_ROOT, ui::Wide(k))));
-        DeleteTree(HKEY_CLASSES_ROOT, ui::Wide(k));
+        saved_.push_back(std::make_unique<Snapshot>(Take(HKEY_CLASSES_ROOT, base::Wide(k))));
+        DeleteTree(HKEY_CLASSES_ROOT, base::Wide(k));
     }
 }
 
 SavedClassesKeys::~SavedClassesKeys() {
     for (std::size_t i = 0; i < keys_.size(); ++i) {
-        DeleteTree(HKEY_CLASSES_ROOT, ui::Wide(keys_[i]));
-        Restore(HKEY_CLASSES_ROOT, ui::Wide(keys_[i]), *saved_[i]);
+        DeleteTree(HKEY_CLASSES_ROOT, base::Wide(keys_[i]));
+        Restore(HKEY_CLASSES_ROOT, base::Wide(keys_[i]), *saved_[i]);
     }
 }
 
-std::string FakeBrowserPath() { return ui::ExeFolder() + "\\FakeBrowser.exe"; }
+std::string FakeBrowserPath() { return base::ExeFolder() + "\\FakeBrowser.exe"; }
 
 FakeBrowserLog::FakeBrowserLog() : path_(dir_ / "browser.log") {
-    ::SetEnvironmentVariableW(L"SF_FAKE_BROWSER_LOG", ui::Wide(path_).c_str());
+    ::SetEnvironmentVariableW(L"SF_FAKE_BROWSER_LOG", base::Wide(path_).c_str());
 }
 
 FakeBrowserLog::~FakeBrowserLog() { ::SetEnvironmentVariableW(L"SF_FAKE_BROWSER_LOG", nullptr); }
@@ -132,7 +133,7 @@ std::string FakeBrowserLog::NextCommandLine(int timeoutMs) {
             return true;
         },
         timeoutMs);
-    ::DeleteFileW(ui::Wide(path_).c_str());
+    ::DeleteFileW(base::Wide(path_).c_str());
     return line;
 }
 

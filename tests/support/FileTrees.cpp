@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/FolderListing.h"
-#include "support/TestSupport.h"
-#include "ui/Unicode.h"
+#include "engine/FolderListing.h"
+#include "support/TempDir.h"
+#include "base/Unicode.h"
 
 namespace test {
 
@@ -120,11 +120,11 @@ std::wstring TrashFolder() {
 }
 
 bool RunUnix(const std::string& program, const std::string& arguments) {
-    std::wstring command = ui::Wide("\"" + program + "\" " + arguments);
+    std::wstring command = base::Wide("\"" + program + "\" " + arguments);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(ui::Wide("Z:" + program).c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!::CreateProcessW(base::Wide("Z:" + program).c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &si, &pi))
         return false;
     // Wine gives no handles for a Unix program: 0 for the process and 1 for
@@ -142,7 +142,7 @@ bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
     if (from.empty() || to.empty()) return false;
     if (!RunUnix("/bin/ln", "-s \"" + from + "\" \"" + to + "\"")) return false;
     // A Unix program's handle does not tell when it ends; its work does.
-    return PumpUntil([&] {
+    return WaitUntil([&] {
         WIN32_FIND_DATAW fd;
         HANDLE h = ::FindFirstFileW(sweep::ExactPath(link).c_str(), &fd);
         if (h == INVALID_HANDLE_VALUE) return false;
@@ -176,20 +176,20 @@ ClosedFolder::ClosedFolder(const std::wstring& path, How how) : path_(path), how
     if (unixPath.size() == 2) return;
     if (how == Immutable) {
         changed_ = RunUnix("/usr/bin/chattr", "+i " + unixPath);
-        closed_ = changed_ && PumpUntil([&] { return !CanAddTo(path_); });
+        closed_ = changed_ && WaitUntil([&] { return !CanAddTo(path_); });
         return;
     }
     // Wine shows a folder nobody may write to as read-only; root writes there all the same.
     changed_ = RunUnix("/bin/chmod", "555 " + unixPath);
-    closed_ = changed_ && PumpUntil([&] { return IsReadOnly(path_); }) && !CanAddTo(path_);
+    closed_ = changed_ && WaitUntil([&] { return IsReadOnly(path_); }) && !CanAddTo(path_);
 }
 
 bool ClosedFolder::Open() {
     // The folder is removed after this; it must be open to changes again by then.
     const std::string unixPath = Quoted(UnixPath(path_));
     if (how_ == Immutable)
-        return RunUnix("/usr/bin/chattr", "-i " + unixPath) && PumpUntil([&] { return CanAddTo(path_); });
-    return RunUnix("/bin/chmod", "755 " + unixPath) && PumpUntil([&] { return !IsReadOnly(path_); });
+        return RunUnix("/usr/bin/chattr", "-i " + unixPath) && WaitUntil([&] { return CanAddTo(path_); });
+    return RunUnix("/bin/chmod", "755 " + unixPath) && WaitUntil([&] { return !IsReadOnly(path_); });
 }
 
 ClosedFolder::~ClosedFolder() {
@@ -202,11 +202,11 @@ MountedFolder::MountedFolder(const std::wstring& path, int kilobytes) : path_(pa
     if (unixPath.empty() || !MakeExactFile(marker_)) return;
     const std::string size = "size=" + std::to_string(kilobytes) + "k";
     mounted_ = RunUnix("/bin/mount", "-t tmpfs -o " + size + " sweepfield " + Quoted(unixPath)) &&
-               PumpUntil([&] { return !ExactExists(marker_); });
+               WaitUntil([&] { return !ExactExists(marker_); });
 }
 
 MountedFolder::~MountedFolder() {
-    if (mounted_ && RunUnix("/bin/umount", Quoted(UnixPath(path_)))) PumpUntil([&] { return ExactExists(marker_); });
+    if (mounted_ && RunUnix("/bin/umount", Quoted(UnixPath(path_)))) WaitUntil([&] { return ExactExists(marker_); });
     ::DeleteFileW(sweep::ExactPath(marker_).c_str());
 }
 
@@ -229,7 +229,7 @@ FileHeldByAnotherProcess::FileHeldByAnotherProcess(const std::wstring& path, Sha
         return;
     ::CloseHandle(pi.hThread);
     process_ = pi.hProcess;
-    held_ = PumpUntil([&] { return ExactExists(path + L".held"); }, 10000);
+    held_ = WaitUntil([&] { return ExactExists(path + L".held"); }, 10000);
 }
 
 FileHeldByAnotherProcess::~FileHeldByAnotherProcess() {

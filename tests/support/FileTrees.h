@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FoundFile.h"
+#include "engine/FoundFile.h"
 
 namespace test {
 

@@ -10,7 +10,7 @@
 
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace test {
 
@@ -26,7 +26,7 @@ inline std::string HintShownAt(POINT p) {
         TTTOOLINFOW ti{};
         ti.cbSize = sizeof ti;
         ti.lpszText = text;
-        if (::SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) shown = ui::Utf8(text);
+        if (::SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti))) shown = base::Utf8(text);
     }
     MouseMoveTo(0, 0);
     return shown;
@@ -35,7 +35,7 @@ inline std::string HintShownAt(POINT p) {
 inline bool PutOnClipboard(HWND owner, const std::string& text) {
     if (!::OpenClipboard(owner)) return false;
     ::EmptyClipboard();
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
     HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
     std::memcpy(::GlobalLock(mem), wide.c_str(), bytes);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace test {
 
@@ -17,7 +17,7 @@ bool InItsOwnProcess() { return ::GetEnvironmentVariableW(kVariable, nullptr, 0)
 
 void RunInItsOwnProcess() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::wstring filter = ui::Wide(std::string(info->test_suite_name()) + "." + info->name());
+    const std::wstring filter = base::Wide(std::string(info->test_suite_name()) + "." + info->name());
     wchar_t self[MAX_PATH];
     const DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self, n) + L"\" --gtest_filter=" + filter;

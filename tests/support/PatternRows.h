@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "app/IniFile.h"
+#include "engine/IniFile.h"
 
 namespace sweep {
 inline bool operator==(const PatternRow& a, const PatternRow& b) { return a.pattern == b.pattern && a.mode == b.mode; }

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/FolderListing.h"
+#include "engine/FolderListing.h"
 
 namespace test {
 

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/TempDir.h"
 #include "ui/Controls.h"
 
 class TForm;
@@ -51,9 +52,6 @@ private:
 // holds (HeldClock). The default is long: a wait ends as soon as the
 // condition holds, and only a failing test waits that long.
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
-// Waits, handling no message, until the condition holds or the time runs
-// out; returns the condition's last value.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Handles queued messages for a fixed time. Kept for older callers: a test
 // waits for the thing it needs, never for a time.
 void Pump(int ms = 50);
@@ -165,27 +163,5 @@ private:
     std::thread watcher_;
 };
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::string& path() const { return path_; }  // ends without a backslash
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-    // Makes a file of the given size (and any missing folders on the way).
-    void MakeFile(const std::string& relative, std::uint64_t size = 0) const;
-    void MakeDir(const std::string& relative) const;
-    bool Exists(const std::string& relative) const;
-
-private:
-    std::string path_;
-};
-
-void RemoveTree(const std::string& path);
-void RemoveTree(const std::wstring& path);
-// A path (UTF-8) as the ...W file functions take it: with the "\\?\" prefix
-// when it is too long for them otherwise.
-std::wstring FilePath(const std::string& path);
 
 }  // namespace test

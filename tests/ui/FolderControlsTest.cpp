@@ -13,7 +13,7 @@
 #include "support/TestSupport.h"
 #include "ui/FolderControls.h"
 #include "ui/Forms.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -54,13 +54,13 @@ TEST(FolderPaths, NormalizeKeepsABackslashOnlyAtADrivesRoot) {
 std::string CurrentFolder() {
     wchar_t buf[MAX_PATH];
     DWORD n = ::GetCurrentDirectoryW(MAX_PATH, buf);
-    return folders::Normalize(ui::Utf8(std::wstring_view(buf, n)));
+    return folders::Normalize(base::Utf8(std::wstring_view(buf, n)));
 }
 
 std::string FullPathOf(const std::string& path) {
     wchar_t buf[MAX_PATH];
-    DWORD n = ::GetFullPathNameW(ui::Wide(path).c_str(), MAX_PATH, buf, nullptr);
-    return folders::Normalize(ui::Utf8(std::wstring_view(buf, n)));
+    DWORD n = ::GetFullPathNameW(base::Wide(path).c_str(), MAX_PATH, buf, nullptr);
+    return folders::Normalize(base::Utf8(std::wstring_view(buf, n)));
 }
 
 class ChooserForm : public TForm {
@@ -92,7 +92,7 @@ protected:
         tree.MakeDir("gamma");
         tree.MakeFile("file.txt");
         tree.MakeDir("hidden");
-        ::SetFileAttributesW(ui::Wide(tree / "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ::SetFileAttributesW(base::Wide(tree / "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
         form = new ChooserForm(Application);
         form->list->OnChange = [this](TObject*) { log.push_back(form->list->GetDirectory()); };
         ASSERT_TRUE(test::ShowActive(form));
@@ -106,7 +106,7 @@ protected:
         for (int i = 0; i < n; ++i) {
             std::wstring text(static_cast<std::size_t>(::SendMessageW(wnd, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
             ::SendMessageW(wnd, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
-            rows.push_back(ui::Utf8(text.c_str()));
+            rows.push_back(base::Utf8(text.c_str()));
         }
         return rows;
     }

@@ -12,7 +12,8 @@
 #include "ui/Edit.h"
 #include "ui/Forms.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ TEST(Form, TextOfAnyScriptPassesCaptionEditAndHintWhole) {
     ASSERT_TRUE(test::ShowActive(&form));
     wchar_t caption[64] = L"";
     ::GetWindowTextW(form.GetHandle(), caption, 64);
-    EXPECT_EQ(caption, ui::Wide(text));
+    EXPECT_EQ(caption, base::Wide(text));
     EXPECT_EQ(form.GetCaption(), text);
 
     edit->SetText(text);
@@ -274,7 +275,7 @@ TEST(Form, ACaptionFollowsTheNameOnlyOfAControlMadeByCode) {
 }
 
 TEST(Handles, AFormFullOfControlsGivesBackEveryHandle) {
-    long before = ui::LiveHandleCount();
+    long before = base::LiveHandleCount();
     {
         PlainForm form(Application);
         for (int i = 0; i < 20; ++i) {
@@ -289,10 +290,10 @@ TEST(Handles, AFormFullOfControlsGivesBackEveryHandle) {
         test::Canvas32 pic(300, 200);
         form.PaintTo(pic.dc(), 0, 0);
         test::HandlePosted();  // contexts borrowed outside painting go back after a message
-        EXPECT_GT(ui::LiveHandleCount(), before);
+        EXPECT_GT(base::LiveHandleCount(), before);
     }
     test::HandlePosted();
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "ui/Guarded.h"
 #include "ui/SysUtils.h"
 #include "ui/UtilityWindow.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ protected:
 
 // The program's entry makes its forms inside the boundary, as here.
 TEST(Guarded, AWindowThatCannotBeMadeIsReportedAndTheEntryEndsWithAFailure) {
-    const long before = ui::LiveHandleCount();
+    const long before = base::LiveHandleCount();
     Reports reports;
     bool forgotten = false;
     const int result = ui::Guarded(
@@ -97,7 +98,7 @@ TEST(Guarded, AWindowThatCannotBeMadeIsReportedAndTheEntryEndsWithAFailure) {
     // The window procedure's error where it was caught, then the creation
     // that failed because of it.
     EXPECT_EQ(reports.texts, (std::vector<std::string>{"Sin ventana: дир", "Error creating window"}));
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
 }
 
 TEST(Guarded, AnErrorInASubclassProcedureIsReportedAndTheControlGoesOn) {

@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 #include "ui/ImageList.h"
 #include "ui/SysUtils.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void MakePicture(TBitmap& b) {
 }
 
 TEST(ImageList, AMaskedPictureDrawsThroughItsMaskAndTheCallersPictureStays) {
-    long handles = ui::LiveHandleCount();
+    long handles = base::LiveHandleCount();
     {
         TImageList list(nullptr, 16, 16);
         int changes = 0;
@@ -49,7 +50,7 @@ TEST(ImageList, AMaskedPictureDrawsThroughItsMaskAndTheCallersPictureStays) {
         EXPECT_EQ(maskPic.At(0, 0), RGB(255, 255, 255));  // the mask: white is transparent
         EXPECT_EQ(maskPic.At(3, 3), RGB(0, 0, 0));
     }
-    EXPECT_EQ(ui::LiveHandleCount(), handles);
+    EXPECT_EQ(base::LiveHandleCount(), handles);
 }
 
 TEST(ImageList, PicturesWithMasksCanBeReplacedAndDeleted) {

@@ -8,7 +8,7 @@
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/Label.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ SIZE TextSize(TLabel* label, const std::string& text) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     HGDIOBJ old = ::SelectObject(dc, label->GetFont()->GetHandle());
     RECT r{0, 0, 0, 0};
-    ::DrawTextW(dc, ui::Wide(text).c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS);
+    ::DrawTextW(dc, base::Wide(text).c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS);
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     return SIZE{r.right, r.bottom};

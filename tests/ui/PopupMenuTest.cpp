@@ -16,7 +16,7 @@
 #include "ui/Edit.h"
 #include "ui/Forms.h"
 #include "ui/PopupMenu.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ std::thread PlayUser(std::function<void(HWND)> look, std::vector<WORD> keys) {
 std::string ItemText(HMENU menu, UINT position) {
     wchar_t text[128] = L"";
     ::GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
-    return ui::Utf8(text);
+    return base::Utf8(text);
 }
 
 class PopupMenuTest : public ::testing::Test {

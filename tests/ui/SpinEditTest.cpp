@@ -14,7 +14,7 @@
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/SpinEdit.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -88,9 +88,9 @@ TEST_F(SpinEditTest, RefusedCharactersBeepAndNeverReachKeyPress) {
     spin->SetText("");
     spin->SetFocus();
     ASSERT_TRUE(spin->Focused());
-    const std::string separator = ui::Utf8(std::wstring(1, LocaleDecimalSeparator()));
+    const std::string separator = base::Utf8(std::wstring(1, LocaleDecimalSeparator()));
     test::TypeText("1a+b-" + separator + "2");
-    EXPECT_EQ(ui::Utf8(seen), "1+-" + separator + "2");
+    EXPECT_EQ(base::Utf8(seen), "1+-" + separator + "2");
     EXPECT_EQ(spin->GetText(), "1+-" + separator + "2");
     EXPECT_EQ(spin->beeps, 2);
 

@@ -12,7 +12,7 @@
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/StatusBar.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ protected:
         std::wstring s(LOWORD(length) + 1u, L'\0');
         ::SendMessageW(wnd(), SB_GETTEXTW, part, reinterpret_cast<LPARAM>(&s[0]));
         s.resize(LOWORD(length));
-        return ui::Utf8(s);
+        return base::Utf8(s);
     }
     std::vector<int> Parts() {
         int edges[16];

@@ -12,12 +12,13 @@
 #include "ui/Label.h"
 #include "ui/Panel.h"
 #include "ui/SpinEdit.h"
+#include "base/Handles.h"
 
 namespace {
 
 TEST(StockHandles, AWindowOfStockControlsGivesBackEveryHandle) {
     test::HandlePosted();  // contexts borrowed outside painting go back after a message
-    const long before = ui::LiveHandleCount();
+    const long before = base::LiveHandleCount();
     {
         TForm form(Application);
         form.SetBorderStyle(bsSingle);
@@ -73,10 +74,10 @@ TEST(StockHandles, AWindowOfStockControlsGivesBackEveryHandle) {
         combo->RecreateWnd();
         spin->RecreateWnd();
         test::HandlePosted();
-        EXPECT_GT(ui::LiveHandleCount(), before);
+        EXPECT_GT(base::LiveHandleCount(), before);
     }
     test::HandlePosted();
-    EXPECT_EQ(ui::LiveHandleCount(), before);
+    EXPECT_EQ(base::LiveHandleCount(), before);
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 #include "ui/Forms.h"
 #include "ui/StringGrid.h"
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -305,7 +306,7 @@ TEST_F(StringGridTest, OnlyTheRowsInViewArePainted) {
 // not as the "?"s of a conversion to the ANSI code page.
 TEST_F(StringGridTest, ACellOfAnyScriptIsMeasuredAndPaintedWhole) {
     const std::string text = "дир ā.tmp";
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     grid->SetCells(1, 3, text);
     test::Canvas32 painted(300, 200, RGB(255, 255, 255)), expected(300, 200, RGB(255, 255, 255));
     ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.dc()), PRF_CLIENT);
@@ -367,10 +368,10 @@ TEST_F(StringGridTest, PaintsHeaderSelectionAndLines) {
     EXPECT_EQ(pic.At(280, 2 * kStride + 8), RGB(255, 255, 255));
     grid->SetRowCount(4);
     // Painting again makes no GDI object it does not give back.
-    const long handles = ui::LiveHandleCount();
+    const long handles = base::LiveHandleCount();
     ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
     grid->Repaint();
-    EXPECT_EQ(ui::LiveHandleCount(), handles);
+    EXPECT_EQ(base::LiveHandleCount(), handles);
     EXPECT_EQ(pic.At(60, 4 * kStride + 8), RGB(255, 255, 255));
 
     // The selected row's text in the highlight-text colour, others in Font's.

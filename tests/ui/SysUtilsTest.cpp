@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
 
 using namespace ui;
 
@@ -22,16 +21,6 @@ TEST(StrToInt, RefusesWhatIsNotAnIntegerWithTheRuntimesMessage) {
             EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid integer value");
         }
     }
-    std::int64_t v = 7;
-    EXPECT_FALSE(TryStrToInt64("9223372036854775808", v));
-    EXPECT_EQ(v, 7);
-}
-
-TEST(IntToStr, WritesEveryRange) {
-    EXPECT_EQ(IntToStr(0), "0");
-    EXPECT_EQ(IntToStr(-17), "-17");
-    EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
-    EXPECT_EQ(IntToStr(4294967296LL), "4294967296");
 }
 
 TEST(Accelerators, FollowTheAmpersandRules) {
@@ -71,16 +60,4 @@ TEST(Trim, TakesBlanksAndControlCharactersFromBothEnds) {
     EXPECT_EQ(TrimLeft("  a "), "a ");
     EXPECT_EQ(TrimRight("  a "), "  a");
     EXPECT_EQ(UpperCase("c:\\Archivos de programa\\IEXPLORE.exe"), "C:\\ARCHIVOS DE PROGRAMA\\IEXPLORE.EXE");
-}
-
-TEST(Unicode, ConvertsEveryScriptBothWaysAndMarksWhatCannotBeWritten) {
-    // Cyrillic, CJK, an emoji (a surrogate pair), a fullwidth backslash.
-    const std::string utf8 = "\xD0\xB4\xE6\x96\x87\xF0\x9F\x98\x80\xEF\xBC\xBC";
-    const std::wstring utf16 = L"\x0434\x6587\xD83D\xDE00\xFF3C";
-    EXPECT_EQ(Wide(utf8), utf16);
-    EXPECT_EQ(Utf8(utf16), utf8);
-    EXPECT_EQ(Utf8(L"a\xD800z"), "a\xEF\xBF\xBDz");  // unpaired surrogate
-    EXPECT_EQ(Wide("a\xFFz"), L"a\xFFFDz");           // not UTF-8
-    EXPECT_EQ(Wide(""), L"");
-    EXPECT_EQ(Utf8(static_cast<const wchar_t*>(nullptr)), "");
 }

@@ -5,13 +5,14 @@
 #include "support/TestSupport.h"
 #include "ui/Forms.h"
 #include "ui/Timer.h"
+#include "base/Handles.h"
 
 namespace {
 
 bool TimerDue() { return (HIWORD(::GetQueueStatus(QS_TIMER)) & QS_TIMER) != 0; }
 
 TEST(Timer, TicksOnlyFromTheMessageLoopAndStopsWhenDisabled) {
-    long handles = ui::LiveHandleCount();
+    long handles = base::LiveHandleCount();
     {
         TTimer timer(nullptr);
         EXPECT_EQ(timer.GetInterval(), 1000u);
@@ -42,11 +43,11 @@ TEST(Timer, TicksOnlyFromTheMessageLoopAndStopsWhenDisabled) {
         test::LetTimersRun(20);
         EXPECT_EQ(ticks, later);
     }
-    EXPECT_EQ(ui::LiveHandleCount(), handles);
+    EXPECT_EQ(base::LiveHandleCount(), handles);
 }
 
 TEST(Timer, MayBeDestroyedFromItsOwnTick) {
-    long handles = ui::LiveHandleCount();
+    long handles = base::LiveHandleCount();
     auto* timer = new TTimer(nullptr);
     timer->SetInterval(10);
     int ticks = 0;
@@ -57,7 +58,7 @@ TEST(Timer, MayBeDestroyedFromItsOwnTick) {
     EXPECT_TRUE(test::PumpUntil([&] { return ticks > 0; }));
     test::LetTimersRun(10);
     EXPECT_EQ(ticks, 1);
-    EXPECT_EQ(ui::LiveHandleCount(), handles);
+    EXPECT_EQ(base::LiveHandleCount(), handles);
 }
 
 }  // namespace

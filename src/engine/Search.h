@@ -39,11 +39,16 @@
 #include <thread>
 #include <vector>
 
-#include "app/FolderListing.h"
-#include "app/FoundFile.h"
-#include "app/Wildcards.h"
+#include "engine/FolderListing.h"
+#include "engine/FoundFile.h"
+#include "engine/Wildcards.h"
 
 namespace sweep {
+
+// What a front end makes of each file found, on the search's threads, where
+// it costs the window's thread nothing: the texts of its row, say. It gets
+// the file and its folder's path as UTF-8 (made once per folder).
+using RowTexts = std::function<void(const FoundFile& file, const std::string& folder, std::vector<std::string>& texts)>;
 
 struct SearchRequest {
     std::wstring startFolder;            // plain path, ending with a backslash
@@ -53,7 +58,15 @@ struct SearchRequest {
     std::optional<std::int64_t> above;   // only sizes strictly above
     WildcardRules rules = PlatformWildcardRules();
     int threads = 2;
+    RowTexts texts;                      // none: the rows carry no texts
 };
+
+// The size limits as the user gives them, in Kb (1 Kb = 1024 bytes), both
+// strict; a limit not given is none.
+void SetKbLimits(SearchRequest& request, std::optional<std::int64_t> smallerKb, std::optional<std::int64_t> largerKb);
+// Whether some size in bytes can pass both limits: none can when the
+// smaller-than limit is not above the larger-than limit by 2 bytes or more.
+bool AnySizePasses(const SearchRequest& request);
 
 // A folder the search could not read.
 struct FolderError {
@@ -65,11 +78,12 @@ struct FolderError {
 // "no se pudo leer".
 const char* ReasonOf(const FolderError& unread);
 
-// One result with the texts of its row.
+// One result: the file, the pattern that found it, and the texts the front
+// end asked for (SearchRequest::texts).
 struct FoundRow {
     FoundFile file;
     int pattern = 0;  // the pattern list's row that found it
-    std::string name, folder, size, modified;
+    std::vector<std::string> texts;
 };
 
 class Search {
@@ -111,6 +125,7 @@ private:
     struct Arrival;
     using WalkKey = std::vector<std::uint32_t>;  // child indices from the start folder
     void Work();
+    void ResolveStart();
     void Read(Node& node);
     void MatchFolderPart(Node& node, int pattern, const std::vector<Subfolder>& subfolders,
                          const std::vector<Arrival>& passing);

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Wildcards.h"
+#include "engine/Wildcards.h"
 
 using namespace sweep;
 

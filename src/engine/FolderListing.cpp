@@ -1,4 +1,5 @@
-#include "app/FolderListing.h"
+#include "engine/FolderListing.h"
+#include "base/Handles.h"
 
 #include <cstring>
 #include <mutex>
@@ -66,7 +67,7 @@ std::wstring PlainPath(std::wstring_view path) {
 FolderReader::FolderReader(std::wstring_view folder) {
     // FILE_FLAG_OPEN_REPARSE_POINT: a folder that is a link is opened as the
     // link and lists nothing, so no walk goes where a link points.
-    handle_.reset(ui::ValidOrNull(::CreateFileW(ExactPath(folder).c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+    handle_.reset(base::ValidOrNull(::CreateFileW(ExactPath(folder).c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                                 nullptr)));
@@ -159,20 +160,6 @@ std::wstring FinalPathOf(HANDLE handle) {
             return PlainPath(path);
         }
         path.resize(n + 1);
-    }
-}
-
-std::wstring VolumePathOf(HANDLE handle) {
-    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 1024 * sizeof(wchar_t));
-    for (;;) {
-        if (::GetFileInformationByHandleEx(handle, FileNameInfo, buffer.data(), static_cast<DWORD>(buffer.size()))) {
-            FILE_NAME_INFO info;
-            std::memcpy(&info, buffer.data(), offsetof(FILE_NAME_INFO, FileName));
-            const auto* name = reinterpret_cast<const wchar_t*>(buffer.data() + offsetof(FILE_NAME_INFO, FileName));
-            return std::wstring(name, info.FileNameLength / sizeof(wchar_t));
-        }
-        if (::GetLastError() != ERROR_MORE_DATA || buffer.size() > 256 * 1024) return std::wstring();
-        buffer.resize(buffer.size() * 2);
     }
 }
 

@@ -21,7 +21,7 @@ namespace sweep {
 template <class Row>
 class ResultOrder {
 public:
-    explicit ResultOrder(std::size_t patterns) : placed_(patterns, 0), held_(patterns) {}
+    explicit ResultOrder(std::size_t patterns = 0) : placed_(patterns, 0), held_(patterns) {}
 
     // Rows of one pattern and the place they go in the list of rows placed
     // so far.

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/FoundFile.h"
-#include "app/SafeDelete.h"
+#include "engine/FoundFile.h"
+#include "engine/SafeDelete.h"
 
 namespace sweep {
 

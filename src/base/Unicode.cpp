@@ -1,8 +1,8 @@
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 #include <windows.h>
 
-namespace ui {
+namespace base {
 
 std::wstring Wide(std::string_view utf8) {
     if (utf8.empty()) return std::wstring();
@@ -23,4 +23,4 @@ std::string Utf8(std::wstring_view utf16) {
 
 std::string Utf8(const wchar_t* utf16) { return utf16 ? Utf8(std::wstring_view(utf16)) : std::string(); }
 
-}  // namespace ui
+}  // namespace base

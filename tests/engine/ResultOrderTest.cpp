@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/ResultOrder.h"
+#include "engine/ResultOrder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/SafeDelete.h"
+#include "engine/SafeDelete.h"
 
 #include <windows.h>
 #include <winternl.h>
@@ -9,7 +9,8 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "app/FolderListing.h"
+#include "engine/FolderListing.h"
+#include "base/Handles.h"
 
 namespace sweep {
 
@@ -76,8 +77,8 @@ RemovalResult ResultOfError(DWORD error) { return RemovalResult{OutcomeOfError(e
 
 // Opens the file itself (a link as the link; a folder as the folder), for
 // deletion and its attributes.
-ui::KernelHandle OpenExact(const std::wstring& path, DWORD share) {
-    return ui::KernelHandle(ui::ValidOrNull(::CreateFileW(
+base::KernelHandle OpenExact(const std::wstring& path, DWORD share) {
+    return base::KernelHandle(base::ValidOrNull(::CreateFileW(
         ExactPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE, share, nullptr,
         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
 }
@@ -218,7 +219,7 @@ bool Remover::OnTheRecordedVolume(const FoundFile& file) {
 }
 
 std::optional<RemovalResult> Remover::OpenChecked(const FoundFile& file, const std::wstring& path, DWORD share,
-                                                  ui::KernelHandle& handle, OpenFileFacts& now) {
+                                                  base::KernelHandle& handle, OpenFileFacts& now) {
     handle = OpenExact(path, share);
     if (!handle) return ResultOfError(::GetLastError());
     if (const DWORD error = FactsOf(handle.get(), now, factsBuffer_)) return Result(RemovalOutcome::Refused, error);
@@ -234,7 +235,7 @@ std::optional<RemovalResult> Remover::Start(const FoundFile& file) {
 
 std::optional<RemovalResult> Remover::StartDeleting(const FoundFile& file) {
     const std::wstring path = file.Path();
-    ui::KernelHandle handle;
+    base::KernelHandle handle;
     OpenFileFacts now;
     // No sharing: the open fails while another program has the file open,
     // and no other can open it until the deletion is done.
@@ -264,7 +265,7 @@ std::optional<RemovalResult> Remover::StartDeleting(const FoundFile& file) {
 
 std::optional<RemovalResult> Remover::StartRecycling(const FoundFile& file) {
     const std::wstring path = file.Path();
-    ui::KernelHandle handle;
+    base::KernelHandle handle;
     OpenFileFacts now;
     if (std::optional<RemovalResult> refused = OpenChecked(file, path, kShareReading, handle, now)) return refused;
     const std::wstring exact = ExactPath(path);
@@ -288,7 +289,7 @@ std::optional<RemovalResult> Remover::StartRecycling(const FoundFile& file) {
     handle.reset();
     const RemovalResult notTaken = Result(RemovalOutcome::BinRefused, static_cast<DWORD>(shellCode));
 
-    ui::KernelHandle kept = OpenExact(second, kShareAll);
+    base::KernelHandle kept = OpenExact(second, kShareAll);
     OpenFileFacts after;
     // The file by its id: giving it a name may count as a change of its
     // times.
@@ -343,7 +344,7 @@ std::vector<RemovalResult> Remover::Confirm() {
         // Not gone after all (Wine reports success on a file it cannot
         // unlink): the file keeps what it had, if it is still the same file.
         if (s.cleared) {
-            ui::KernelHandle again = OpenExact(s.file.Path(), kShareAll);
+            base::KernelHandle again = OpenExact(s.file.Path(), kShareAll);
             OpenFileFacts now;
             if (again && !FactsOf(again.get(), now, factsBuffer_) && IsSameFile(s.file, now))
                 SetAttributes(again.get(), s.attributes);

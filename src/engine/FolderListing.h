@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 namespace sweep {
 
@@ -95,7 +95,7 @@ private:
     bool ReadBatch(bool restart, char* into = nullptr);
     static std::size_t Decode(const char* batch, std::size_t at, DirEntryView& entry);
 
-    ui::KernelHandle handle_;
+    base::KernelHandle handle_;
     DWORD error_ = ERROR_SUCCESS;
     // Listing buffers come from a pool and go back to it, reused from folder
     // to folder.
@@ -106,11 +106,6 @@ private:
 // The path an open file or folder has now, as the system resolves it (plain
 // form); empty when the system cannot tell (Wine cannot for long paths).
 std::wstring FinalPathOf(HANDLE handle);
-// The path of an open file within its volume ("\dir\name"), as the system
-// tells it for the handle; empty when it cannot tell. Under Wine this is the
-// path of the file the handle really reached, a link's target for a link;
-// it works at any length where FinalPathOf does not.
-std::wstring VolumePathOf(HANDLE handle);
 
 // The part of a plain path after its volume: "C:\x\y" gives "\x\y",
 // "\\server\share\x" gives "\x".

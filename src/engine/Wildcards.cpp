@@ -1,4 +1,4 @@
-#include "app/Wildcards.h"
+#include "engine/Wildcards.h"
 
 #include <windows.h>
 

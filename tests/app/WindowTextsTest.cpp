@@ -1,11 +1,10 @@
-// The cleaning tool's rules without windows: the pattern list of the
-// initialisation file, result texts, the total's scaling, the size fields.
+// What the main window says and how it reads its fields: the pattern modes,
+// result texts, the status bar's sentences, the size fields.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "app/SearchRules.h"
-#include "support/PatternRows.h"
+#include "app/WindowTexts.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
 
@@ -13,44 +12,7 @@ using namespace sweep;
 
 namespace {
 
-std::vector<PatternRow> RowsOfIni(const test::TempDir& dir, const std::string& text) {
-    std::string path = dir / "Sweepfield.Ini";
-    std::ofstream(path) << text;
-    return PatternRowsFrom(ReadIniSection(path, "FindFiles"));
-}
 
-
-TEST(PatternList, RowsComeFromTheNumberOfEntriesAndKeysByName) {
-    test::TempDir dir;
-    // Three entries: one row; File2 is not shown.
-    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile1=*.tmp\nAutodel1=No\nFile2=*.bak\n"),
-              (std::vector<PatternRow>{{"*.tmp", "No"}}));
-    // File1, Autodel1, File3, Autodel3: the second row is blank.
-    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile3=c\nAutodel3=Eliminar\nFile1=a\nAutodel1=No\n"),
-              (std::vector<PatternRow>{{"a", "No"}, {"", ""}}));
-    // An empty value is not counted: one entry, one row (the grid's minimum).
-    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile1=*.old\nAutodel1=\n"), (std::vector<PatternRow>{{"*.old", ""}}));
-    // Keys without letter case; a repeated key counts once, with its first value.
-    EXPECT_EQ(RowsOfIni(dir, "[findfiles]\nFILE1=x\nautodel1=Papelera\nfile1=y\nFile2=z\nAUTODEL2=raro\n"),
-              (std::vector<PatternRow>{{"x", "Papelera"}, {"z", "raro"}}));
-}
-
-TEST(PatternList, AMissingFileOrSectionIsOneBlankRow) {
-    test::TempDir dir;
-    EXPECT_TRUE(ReadIniSection(dir / "none.ini", "FindFiles").empty());
-    EXPECT_EQ(PatternRowsFrom({}), (std::vector<PatternRow>{{"", ""}}));
-    EXPECT_EQ(RowsOfIni(dir, "[Otra]\nFile1=a\nAutodel1=No\n"), (std::vector<PatternRow>{{"", ""}}));
-    // Not an initialisation file at all: still no entries, no error.
-    EXPECT_EQ(RowsOfIni(dir, std::string("\x00\x01garbage=\xff\n[", 14)), (std::vector<PatternRow>{{"", ""}}));
-}
-
-TEST(PatternList, LongValuesAreReadWhole) {
-    test::TempDir dir;
-    std::string longPattern(5000, 'a');
-    auto rows = RowsOfIni(dir, "[FindFiles]\nFile1=" + longPattern + "\nAutodel1=No\n");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].pattern.size(), 5000u);
-}
 
 TEST(PatternList, ModeIndexComparesExactly) {
     EXPECT_EQ(ModeIndexOf("No"), 0);
@@ -90,27 +52,12 @@ TEST(ResultTexts, ModifiedTextHasTwoSecondPrecisionInsideAndOutsideTheDosRange) 
     EXPECT_EQ(ModifiedText(LocalToFileTime(2150, 12, 31, 23, 59, 59)), ui::DateTimeToStr(late));
 }
 
-TEST(TotalScaling, FollowsTheLengthOfTheText) {
-    auto check = [](std::int64_t total, const char* text, const char* unit) {
-        ScaledTotal s = ScaleTotal(total);
-        EXPECT_EQ(s.text, text) << total;
-        EXPECT_EQ(s.unit, unit) << total;
-    };
-    check(0, "0", "bytes");
-    check(9999, "9999", "bytes");
-    check(10000, "9", "Kbytes");
-    check(99999999, "97656", "Kbytes");
-    check(100000000, "95", "Mbytes");
-    check(5000000000LL, "4768", "Mbytes");  // beyond 32 bits
-}
-
 TEST(Questions, DeletingForGoodNamesTheFilesAndTheirSpace) {
     const std::pair<std::int64_t, std::int64_t> counts[] = {{1, 6}, {999, 10000}, {128625, 123456789}};
     const char* const texts[] = {"1 fichero (6 bytes)", "999 ficheros (9 Kbytes)", "128.625 ficheros (117 Mbytes)"};
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(DeleteForGoodQuestion(counts[i].first, counts[i].second),
                   std::string("¿Eliminar definitivamente ") + texts[i] + "? No se podrán recuperar.");
-    EXPECT_EQ(GroupedCount(1000000), "1.000.000");
 }
 
 TEST(Questions, TheEndOfARemovalSaysWhatWentAndWhatStayed) {
@@ -139,9 +86,12 @@ TEST(SizeFields, LimitsThatNoSizeCanPassAreNamed) {
         std::string deadEnd;
     } cases[] = {{32, 1024, both}, {5, 5, both},   {6, 5, ""},      {4194304, 2097152, ""}, {2097152, 4194304, both},
                  {0, none, zero},  {1, none, ""},  {none, 0, ""},   {none, none, ""}};
-    for (const auto& c : cases)
-        EXPECT_EQ(SizeLimitsDeadEnd(c.belowKb, c.aboveKb), c.deadEnd)
-            << c.belowKb.value_or(-1) << " " << c.aboveKb.value_or(-1);
+    for (const auto& c : cases) {
+        SearchRequest request;
+        SetKbLimits(request, c.belowKb, c.aboveKb);
+        EXPECT_EQ(SizeLimitsDeadEnd(request), c.deadEnd) << c.belowKb.value_or(-1) << " " << c.aboveKb.value_or(-1);
+        EXPECT_EQ(AnySizePasses(request), c.deadEnd.empty());
+    }
 }
 
 TEST(SizeFields, CleaningKeepsDigitsAndCapsTheNumber) {

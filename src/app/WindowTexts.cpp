@@ -1,10 +1,11 @@
-#include "app/SearchRules.h"
+#include "app/WindowTexts.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "base/Text.h"
 
 namespace sweep {
 
@@ -14,7 +15,7 @@ int ModeIndexOf(const std::string& mode) {
     return 2;
 }
 
-std::string SizeText(std::int64_t size) { return ui::IntToStr(size) + " bytes"; }
+std::string SizeText(std::int64_t size) { return base::IntToStr(size) + " bytes"; }
 
 std::string ModifiedText(const FILETIME& lastWrite) {
     FILETIME local;
@@ -40,7 +41,7 @@ std::string ModifiedText(const FILETIME& lastWrite) {
 }
 
 std::string SortKey(const std::string& text) {
-    const std::wstring wide = ui::Wide(text);
+    const std::wstring wide = base::Wide(text);
     const int n = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, wide.c_str(),
                                  static_cast<int>(wide.size()), nullptr, 0);
     std::string key(static_cast<std::size_t>(n), '\0');
@@ -52,38 +53,21 @@ std::string SortKey(const std::string& text) {
     return key;
 }
 
-ScaledTotal ScaleTotal(std::int64_t totalBytes) {
-    std::string text = ui::IntToStr(totalBytes);
-    if (text.size() <= 4) return {text, "bytes"};
-    if (text.size() <= 8) return {ui::IntToStr(totalBytes / 1024), "Kbytes"};
-    return {ui::IntToStr(totalBytes / 1048576), "Mbytes"};
-}
-
-std::string GroupedCount(std::int64_t count) {
-    const std::string digits = ui::IntToStr(count);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i && (digits.size() - i) % 3 == 0) text += '.';
-        text += digits[i];
-    }
-    return text;
-}
-
 std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes) {
-    const ScaledTotal space = ScaleTotal(bytes);
-    return "¿Eliminar definitivamente " + GroupedCount(files) + (files == 1 ? " fichero (" : " ficheros (") +
+    const base::ScaledTotal space = base::ScaleTotal(bytes);
+    return "¿Eliminar definitivamente " + base::GroupedCount(files) + (files == 1 ? " fichero (" : " ficheros (") +
            space.text + " " + space.unit + ")? No se podrán recuperar.";
 }
 
 std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool stopped) {
-    const ScaledTotal space = ScaleTotal(tally.bytes);
-    std::string text = (stopped ? "Detenido: " : "Hecho: ") + GroupedCount(tally.removed) +
+    const base::ScaledTotal space = base::ScaleTotal(tally.bytes);
+    std::string text = (stopped ? "Detenido: " : "Hecho: ") + base::GroupedCount(tally.removed) +
                        (toRecycleBin ? " a la Papelera (" : tally.removed == 1 ? " borrado (" : " borrados (") +
                        space.text + " " + space.unit + ")";
     if (tally.kept)
-        text += "; " + GroupedCount(tally.kept) + (tally.kept == 1 ? " no se pudo borrar" : " no se pudieron borrar");
+        text += "; " + base::GroupedCount(tally.kept) + (tally.kept == 1 ? " no se pudo borrar" : " no se pudieron borrar");
     if (tally.missing)
-        text += "; " + GroupedCount(tally.missing) + (tally.missing == 1 ? " ya no estaba" : " ya no estaban");
+        text += "; " + base::GroupedCount(tally.missing) + (tally.missing == 1 ? " ya no estaba" : " ya no estaban");
     return text;
 }
 
@@ -91,17 +75,22 @@ std::string SearchSummary(std::size_t unreadFolders, bool stopped) {
     std::string text = stopped ? "Detenido" : "Hecho";
     if (unreadFolders == 1) text += "; 1 carpeta no se pudo leer";
     if (unreadFolders > 1)
-        text += "; " + GroupedCount(static_cast<std::int64_t>(unreadFolders)) + " carpetas no se pudieron leer";
+        text += "; " + base::GroupedCount(static_cast<std::int64_t>(unreadFolders)) + " carpetas no se pudieron leer";
     return text;
 }
 
-std::string SizeLimitsDeadEnd(std::optional<std::int64_t> belowKb, std::optional<std::int64_t> aboveKb) {
-    // In bytes, a size s passes when above < s < below: no whole number lies
-    // strictly between them once below <= above + 1, nor below 0 bytes.
-    if (belowKb && aboveKb && *belowKb * 1024 <= *aboveKb * 1024 + 1)
-        return "Ningún tamaño cumple los dos límites";
-    if (belowKb && *belowKb * 1024 <= 0) return "Ningún fichero es menor que 0 Kb";
-    return std::string();
+std::string SizeLimitsDeadEnd(const SearchRequest& request) {
+    if (AnySizePasses(request)) return std::string();
+    return request.below && *request.below <= 0 ? "Ningún fichero es menor que 0 Kb"
+                                                : "Ningún tamaño cumple los dos límites";
+}
+
+void MakeRowTexts(const FoundFile& file, const std::string& folder, std::vector<std::string>& texts) {
+    texts.reserve(4);
+    texts.push_back(base::Utf8(file.name));
+    texts.push_back(folder);
+    texts.push_back(SizeText(file.size));
+    texts.push_back(ModifiedText(FILETIME{static_cast<DWORD>(file.lastWrite), static_cast<DWORD>(file.lastWrite >> 32)}));
 }
 
 namespace {
@@ -116,7 +105,7 @@ std::string DigitsOf(const std::string& text) {
 std::string CleanSizeTextOnChange(const std::string& text) {
     std::string digits = DigitsOf(text);
     std::int64_t v;
-    if (!digits.empty() && (!ui::TryStrToInt64(digits, v) || v > 2147483647)) digits = "2147483647";
+    if (!digits.empty() && (!base::TryStrToInt64(digits, v) || v > 2147483647)) digits = "2147483647";
     return digits;
 }
 

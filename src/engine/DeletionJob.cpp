@@ -1,10 +1,10 @@
-#include "app/DeletionJob.h"
+#include "engine/DeletionJob.h"
 
 #include <objbase.h>
 
 #include <optional>
 
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
 
 namespace sweep {
 
@@ -42,7 +42,7 @@ void DeletionJob::Work() {
         if (remover.PendingFolder() && *remover.PendingFolder() != *file.folder) confirm();
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            current_ = ui::Utf8(file.Path());
+            current_ = base::Utf8(file.Path());
         }
         if (std::optional<RemovalResult> result = remover.Start(file))
             results[i] = *result;

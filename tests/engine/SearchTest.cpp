@@ -11,18 +11,19 @@
 #include <map>
 #include <random>
 
-#include "app/FolderListing.h"
-#include "app/SearchEngine.h"
+#include "engine/FolderListing.h"
+#include "engine/ResultOrder.h"
+#include "engine/Search.h"
 #include "support/FileTrees.h"
 #include "support/SearchOracle.h"
-#include "support/TestSupport.h"
-#include "ui/Unicode.h"
+#include "support/TempDir.h"
+#include "base/Unicode.h"
 
 using test::OracleRow;
 
 namespace test {
 std::ostream& operator<<(std::ostream& o, const OracleRow& r) {
-    return o << r.pattern << " " << ui::Utf8(r.folder) << "|" << ui::Utf8(r.name) << "|" << r.size;
+    return o << r.pattern << " " << base::Utf8(r.folder) << "|" << base::Utf8(r.name) << "|" << r.size;
 }
 }  // namespace test
 
@@ -69,16 +70,17 @@ void MakeTree(const std::wstring& root, unsigned seed) {
 std::vector<OracleRow> RowsOf(sweep::Search& search, std::vector<std::vector<OracleRow>>* byPattern = nullptr,
                               std::vector<sweep::FoundRow> found = {}, std::size_t most = SIZE_MAX) {
     while (!search.Collect(found, most)) ::Sleep(most == SIZE_MAX ? 1 : 0);
-    std::vector<std::vector<OracleRow>> buckets;
-    for (const sweep::FoundRow& r : found) {
-        if (buckets.size() <= static_cast<std::size_t>(r.pattern)) buckets.resize(static_cast<std::size_t>(r.pattern) + 1);
-        buckets[static_cast<std::size_t>(r.pattern)].push_back(OracleRow{r.pattern, *r.file.folder, r.file.name, r.file.size});
-        // The row's texts are the file's own.
-        EXPECT_EQ(r.name, ui::Utf8(r.file.name));
-        EXPECT_EQ(r.folder, ui::Utf8(*r.file.folder));
-    }
+    int patterns = 0;
+    for (const sweep::FoundRow& r : found) patterns = std::max(patterns, r.pattern + 1);
     std::vector<OracleRow> rows;
-    for (const auto& b : buckets) rows.insert(rows.end(), b.begin(), b.end());
+    std::vector<std::vector<OracleRow>> buckets(static_cast<std::size_t>(patterns));
+    for (const sweep::FoundRow& r : sweep::ResultOrder<sweep::FoundRow>(static_cast<std::size_t>(patterns))
+                                        .TakeSettled(std::move(found), true)) {
+        rows.push_back(OracleRow{r.pattern, *r.file.folder, r.file.name, r.file.size});
+        buckets[static_cast<std::size_t>(r.pattern)].push_back(rows.back());
+        // The texts the request asked for, made from the file and its folder.
+        EXPECT_EQ(r.texts, (std::vector<std::string>{base::Utf8(r.file.name), base::Utf8(*r.file.folder)}));
+    }
     if (byPattern) *byPattern = std::move(buckets);
     return rows;
 }
@@ -90,17 +92,20 @@ protected:
         r.startFolder = root + L"\\";
         r.patterns = patterns;
         r.threads = threads;
+        r.texts = [](const sweep::FoundFile& file, const std::string& folder, std::vector<std::string>& texts) {
+            texts = {base::Utf8(file.name), folder};
+        };
         return r;
     }
     test::TempDir tree;
-    std::wstring root = sweep::FolderReader(ui::Wide(tree.path())).FinalPath();
+    std::wstring root = sweep::FolderReader(base::Wide(tree.path())).FinalPath();
 };
 
 TEST_F(OneWalk, GivesTheRowsOfOneWalkPerPatternRowForRow) {
     for (unsigned seed : {1u, 3u, 5u}) {
         SCOPED_TRACE(seed);
         test::TempDir scratch;
-        const std::wstring top = sweep::FolderReader(ui::Wide(scratch.path())).FinalPath();
+        const std::wstring top = sweep::FolderReader(base::Wide(scratch.path())).FinalPath();
         MakeTree(top, seed);
         // Where the folder parts of two names lead, from the start folder
         // and from "sub": files found by several patterns from three folders.
@@ -113,10 +118,8 @@ TEST_F(OneWalk, GivesTheRowsOfOneWalkPerPatternRowForRow) {
         const std::vector<OracleRow> expected = test::SearchOnePatternAtATime(top + L"\\", kPatterns);
         ASSERT_GT(expected.size(), 100u);
         for (int threads : {1, 2, 4}) {
-            sweep::SearchRequest r;
+            sweep::SearchRequest r = Request(kPatterns, threads);
             r.startFolder = top + L"\\";
-            r.patterns = kPatterns;
-            r.threads = threads;
             sweep::Search search(r);
             EXPECT_EQ(RowsOf(search), expected) << threads << " threads";
             // Taken a few at a time, as the window takes them.
@@ -209,15 +212,15 @@ TEST_F(OneWalk, AStopInAHugeFolderGivesItUpAndHandsOutNothingMore) {
     if (unixBig.empty()) GTEST_SKIP() << "no Unix tools here";
     ASSERT_TRUE(test::RunUnix("/bin/sh", "-c \"cd '" + unixBig + "' && seq -f %g-a-name-long-enough-to-fill-a-batch.tmp" +
                                              " 8000 | xargs touch && touch '" + unixBig + ".done'\""));
-    ASSERT_TRUE(test::PumpUntil([&] { return test::ExactExists(big + L".done"); }, 60000));
+    ASSERT_TRUE(test::WaitUntil([&] { return test::ExactExists(big + L".done"); }, 60000));
     std::atomic<bool> over{false};
     sweep::Search search(Request({L"*"}), [&] { over = true; });
     // Once a thread has taken "big" (and no other folder is left), the
     // start folder's rows are ready.
-    ASSERT_TRUE(test::PumpUntil([&] { return search.CurrentFolder() == ui::Utf8(big + L"\\"); }, 60000));
+    ASSERT_TRUE(test::WaitUntil([&] { return search.CurrentFolder() == base::Utf8(big + L"\\"); }, 60000));
     search.Stop();
     const std::size_t listedAtStop = search.EntriesListed();
-    ASSERT_TRUE(test::PumpUntil([&] { return over.load(); }, 60000));
+    ASSERT_TRUE(test::WaitUntil([&] { return over.load(); }, 60000));
     std::vector<sweep::FoundRow> after;
     EXPECT_TRUE(search.Collect(after));
     EXPECT_TRUE(after.empty()) << after.size() << " rows handed out after the stop";
@@ -226,7 +229,7 @@ TEST_F(OneWalk, AStopInAHugeFolderGivesItUpAndHandsOutNothingMore) {
     EXPECT_LT(search.EntriesListed() - listedAtStop, 400u);
     // Removed by the system's tools too.
     if (test::RunUnix("/bin/rm", "-rf \"" + unixBig + "\""))
-        test::PumpUntil([&] { return !test::ExactExists(big); }, 60000);
+        test::WaitUntil([&] { return !test::ExactExists(big); }, 60000);
 }
 
 // A chain of folders whose path grows past what the system opens (under

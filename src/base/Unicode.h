@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace base {
 
 // UTF-8 to UTF-16. A byte sequence that is not UTF-8 becomes U+FFFD.
 std::wstring Wide(std::string_view utf8);
@@ -20,4 +20,4 @@ std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view utf16);
 std::string Utf8(const wchar_t* utf16);
 
-}  // namespace ui
+}  // namespace base

@@ -1,10 +1,9 @@
-#include "app/SearchEngine.h"
+#include "engine/Search.h"
 
 #include <algorithm>
 
-#include "app/FolderListing.h"
-#include "app/SearchRules.h"
-#include "ui/Unicode.h"
+#include "base/Unicode.h"
+#include "engine/FolderListing.h"
 
 namespace sweep {
 
@@ -71,10 +70,6 @@ std::vector<std::wstring> SplitFolderPart(std::wstring_view folderPart, bool& va
     }
 }
 
-FILETIME AsFileTime(std::uint64_t ticks) {
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
-
 // The sub-folders of a listing, links included: a folder part's name may
 // name a link, which then leads nowhere.
 template <class Subfolder>
@@ -112,6 +107,18 @@ const char* ReasonOf(const FolderError& unread) {
     }
 }
 
+void SetKbLimits(SearchRequest& request, std::optional<std::int64_t> smallerKb, std::optional<std::int64_t> largerKb) {
+    // In 64 bits: limits above 2,097,151 Kb still compare right.
+    request.below = smallerKb ? std::optional<std::int64_t>(*smallerKb * 1024) : std::nullopt;
+    request.above = largerKb ? std::optional<std::int64_t>(*largerKb * 1024) : std::nullopt;
+}
+
+bool AnySizePasses(const SearchRequest& request) {
+    // A size s passes when above < s < below, and no size is below 0.
+    if (request.below && *request.below <= 0) return false;
+    return !(request.below && request.above && *request.below <= *request.above + 1);
+}
+
 Search::Search(SearchRequest request, std::function<void()> over)
     : request_(std::move(request)), over_(std::move(over)) {
     for (std::size_t i = 0; i < request_.patterns.size(); ++i) {
@@ -131,22 +138,13 @@ Search::Search(SearchRequest request, std::function<void()> over)
         }
     }
 
-    // The walk starts from the folder as the system resolves it, so every
-    // path it records is the path the system will report for the file.
+    // The start folder is opened by the first worker (ResolveStart): on a
+    // slow network path that takes a while, and the caller must not wait.
     std::wstring start = request_.startFolder;
     if (start.empty() || start.back() != L'\\') start += L'\\';
-    {
-        FolderReader folder(start);
-        std::wstring resolved = folder.FinalPath();
-        if (!resolved.empty()) {
-            if (resolved.back() != L'\\') resolved += L'\\';
-            start = resolved;
-        }
-        volumeSerial_ = folder.VolumeSerial();
-    }
     root_ = std::make_unique<Node>();
     root_->path = std::make_shared<const std::wstring>(start);
-    root_->text = ui::Utf8(start);
+    root_->text = base::Utf8(start);
     pending_.push_back(root_.get());
     cursor_.emplace_back(root_.get(), 0);
 
@@ -207,6 +205,22 @@ std::size_t Search::FoldersRead() const {
     return foldersRead_;
 }
 
+void Search::ResolveStart() {
+    // The walk starts from the folder as the system resolves it, so every
+    // path it records is the path the system will report for the file. The
+    // other workers wait meanwhile: nothing else is pending before the
+    // start folder has been read.
+    FolderReader folder(*root_->path);
+    std::wstring resolved = folder.FinalPath();
+    volumeSerial_ = folder.VolumeSerial();
+    if (resolved.empty()) return;
+    if (resolved.back() != L'\\') resolved += L'\\';
+    std::lock_guard<std::mutex> lock(mutex_);
+    root_->path = std::make_shared<const std::wstring>(resolved);
+    root_->text = base::Utf8(resolved);
+    currentFolder_ = root_->text;
+}
+
 void Search::Work() {
     // The window's thread goes first: the search only ever waits for it.
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
@@ -222,6 +236,7 @@ void Search::Work() {
             ++reading_;
             currentFolder_ = node->text;
         }
+        if (node == root_.get()) ResolveStart();
         Read(*node);
         // A window that has not taken what was found for a while is short of
         // time: the search gives it some before the next folder.
@@ -306,7 +321,7 @@ void Search::Read(Node& node) {
         if (s.isLink) continue;  // a link to a folder can lead anywhere, even back up the tree
         auto child = std::make_unique<Node>();
         child->path = std::make_shared<const std::wstring>(*node.path + s.name + L'\\');
-        child->text = ui::Utf8(*child->path);
+        child->text = base::Utf8(*child->path);
         child->parent = &node;
         child->index = static_cast<std::uint32_t>(node.children.size());
         for (const auto& [next, a] : onward)
@@ -359,7 +374,7 @@ void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolde
     if (request_.subfolders) finders = plainPatterns_;
     for (const Arrival& a : arriving)
         if (a.done == plans_[static_cast<std::size_t>(a.pattern)].folderPart.size()) finders.push_back(a.pattern);
-    ListMatches(node, std::make_shared<const std::wstring>(folder), ui::Utf8(folder), entries, std::move(finders),
+    ListMatches(node, std::make_shared<const std::wstring>(folder), base::Utf8(folder), entries, std::move(finders),
                 pattern);
 }
 
@@ -407,12 +422,7 @@ void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& 
             if (!twinKeys.empty())
                 row.file.hasTwin = std::find(twinKeys.begin(), twinKeys.end(),
                                              WithoutTrailingDotsAndBlanks(row.file.name)) != twinKeys.end();
-            // The texts are made here, on the search's threads, so the
-            // window only has to show them.
-            row.name = ui::Utf8(row.file.name);
-            row.folder = folderText;
-            row.size = SizeText(row.file.size);
-            row.modified = ModifiedText(AsFileTime(row.file.lastWrite));
+            if (request_.texts) request_.texts(row.file, folderText, row.texts);
             node.results.push_back(std::move(row));
         });
     }

@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "engine/IniFile.h"
 
 #include <windows.h>
 
@@ -6,10 +6,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/FolderListing.h"
-#include "ui/Handles.h"
-#include "ui/SysUtils.h"
-#include "ui/Unicode.h"
+#include "engine/FolderListing.h"
+#include "base/Handles.h"
+#include "base/Unicode.h"
+#include "base/Text.h"
 
 namespace sweep {
 
@@ -71,7 +71,7 @@ std::string FromUtf16(std::string_view bytes, bool bigEndian) {
         const unsigned char a = static_cast<unsigned char>(bytes[2 * i]), b = static_cast<unsigned char>(bytes[2 * i + 1]);
         wide[i] = static_cast<wchar_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
     }
-    return ui::Utf8(wide);
+    return base::Utf8(wide);
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -85,7 +85,7 @@ std::string_view Trim(std::string_view s) {
 // Key names are compared as the profile functions compare them: without
 // letter case, in every script.
 std::wstring FoldedKey(std::string_view key) {
-    std::wstring folded = ui::Wide(key);
+    std::wstring folded = base::Wide(key);
     if (!folded.empty()) ::CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
     return folded;
 }
@@ -158,7 +158,7 @@ std::vector<PatternRow> PatternRowsFrom(const std::vector<IniEntry>& entries) {
     const std::size_t rows = std::max<std::size_t>(entries.size() / 2, 1);
     std::vector<PatternRow> result(rows);
     for (std::size_t r = 0; r < rows; ++r) {
-        const std::string n = ui::IntToStr(static_cast<std::int64_t>(r) + 1);
+        const std::string n = base::IntToStr(static_cast<std::int64_t>(r) + 1);
         result[r].pattern = valueOf("File" + n);
         result[r].mode = valueOf("Autodel" + n);
     }
@@ -166,7 +166,7 @@ std::vector<PatternRow> PatternRowsFrom(const std::vector<IniEntry>& entries) {
 }
 
 std::vector<IniEntry> ReadIniSection(const std::string& path, const std::string& section) {
-    ui::KernelHandle file(ui::ValidOrNull(::CreateFileW(ExactPath(ui::Wide(path)).c_str(), GENERIC_READ,
+    base::KernelHandle file(base::ValidOrNull(::CreateFileW(ExactPath(base::Wide(path)).c_str(), GENERIC_READ,
                                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     if (!file) return {};

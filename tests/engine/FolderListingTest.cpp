@@ -3,7 +3,7 @@
 // compares with what an open file reports.
 #include <gtest/gtest.h>
 
-#include "app/FolderListing.h"
+#include "engine/FolderListing.h"
 
 using namespace sweep;
 

@@ -2,12 +2,14 @@
 // system's own profile functions parse it, in time linear in its size.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <fstream>
 
-#include "app/IniFile.h"
+#include "engine/IniFile.h"
 #include "support/PatternRows.h"
-#include "support/TestSupport.h"
-#include "ui/Unicode.h"
+#include "support/TempDir.h"
+#include "base/Unicode.h"
 
 using namespace sweep;
 
@@ -20,7 +22,7 @@ std::vector<PatternRow> RowsOfFile(const test::TempDir& dir, const std::string& 
 }
 
 std::string Utf16(const std::string& utf8, bool bigEndian) {
-    std::wstring wide = ui::Wide(utf8);
+    std::wstring wide = base::Wide(utf8);
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (wchar_t c : wide) {
         const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
@@ -62,11 +64,11 @@ TEST(IniFile, ParsesAsTheSystemsProfileFunctions) {
         std::ofstream(path, std::ios::binary) << text;
         std::vector<IniEntry> system;
         std::vector<wchar_t> names(4096), value(4096);
-        const std::wstring file = ui::Wide(path);
+        const std::wstring file = base::Wide(path);
         ::GetPrivateProfileStringW(L"FindFiles", nullptr, L"", names.data(), 4096, file.c_str());
         for (const wchar_t* key = names.data(); *key; key += wcslen(key) + 1) {
             DWORD n = ::GetPrivateProfileStringW(L"FindFiles", key, L"", value.data(), 4096, file.c_str());
-            system.push_back(IniEntry{ui::Utf8(key), ui::Utf8(std::wstring(value.data(), n))});
+            system.push_back(IniEntry{base::Utf8(key), base::Utf8(std::wstring(value.data(), n))});
         }
         std::vector<IniEntry> ours = CountedEntries(SectionEntries(text, "FindFiles"));
         std::vector<IniEntry> theirs = CountedEntries(system);
@@ -105,6 +107,44 @@ TEST(IniFile, TenThousandPatternsAllLoad) {
     ASSERT_EQ(rows.size(), 10000u);
     EXPECT_EQ(rows.front(), (PatternRow{"*.1", "No"}));
     EXPECT_EQ(rows.back(), (PatternRow{"*.10000", "No"}));
+}
+
+std::vector<PatternRow> RowsOfIni(const test::TempDir& dir, const std::string& text) {
+    std::string path = dir / "Sweepfield.Ini";
+    std::ofstream(path) << text;
+    return PatternRowsFrom(ReadIniSection(path, "FindFiles"));
+}
+
+TEST(PatternList, RowsComeFromTheNumberOfEntriesAndKeysByName) {
+    test::TempDir dir;
+    // Three entries: one row; File2 is not shown.
+    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile1=*.tmp\nAutodel1=No\nFile2=*.bak\n"),
+              (std::vector<PatternRow>{{"*.tmp", "No"}}));
+    // File1, Autodel1, File3, Autodel3: the second row is blank.
+    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile3=c\nAutodel3=Eliminar\nFile1=a\nAutodel1=No\n"),
+              (std::vector<PatternRow>{{"a", "No"}, {"", ""}}));
+    // An empty value is not counted: one entry, one row (the grid's minimum).
+    EXPECT_EQ(RowsOfIni(dir, "[FindFiles]\nFile1=*.old\nAutodel1=\n"), (std::vector<PatternRow>{{"*.old", ""}}));
+    // Keys without letter case; a repeated key counts once, with its first value.
+    EXPECT_EQ(RowsOfIni(dir, "[findfiles]\nFILE1=x\nautodel1=Papelera\nfile1=y\nFile2=z\nAUTODEL2=raro\n"),
+              (std::vector<PatternRow>{{"x", "Papelera"}, {"z", "raro"}}));
+}
+
+TEST(PatternList, AMissingFileOrSectionIsOneBlankRow) {
+    test::TempDir dir;
+    EXPECT_TRUE(ReadIniSection(dir / "none.ini", "FindFiles").empty());
+    EXPECT_EQ(PatternRowsFrom({}), (std::vector<PatternRow>{{"", ""}}));
+    EXPECT_EQ(RowsOfIni(dir, "[Otra]\nFile1=a\nAutodel1=No\n"), (std::vector<PatternRow>{{"", ""}}));
+    // Not an initialisation file at all: still no entries, no error.
+    EXPECT_EQ(RowsOfIni(dir, std::string("\x00\x01garbage=\xff\n[", 14)), (std::vector<PatternRow>{{"", ""}}));
+}
+
+TEST(PatternList, LongValuesAreReadWhole) {
+    test::TempDir dir;
+    std::string longPattern(5000, 'a');
+    auto rows = RowsOfIni(dir, "[FindFiles]\nFile1=" + longPattern + "\nAutodel1=No\n");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].pattern.size(), 5000u);
 }
 
 }  // namespace

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/FolderListing.h"
-#include "app/SafeDelete.h"
-#include "app/SearchEngine.h"
+#include "engine/FolderListing.h"
+#include "engine/SafeDelete.h"
+#include "engine/Search.h"
 #include "support/FileTrees.h"
 #include "support/OwnProcess.h"
-#include "support/TestSupport.h"
-#include "ui/Unicode.h"
+#include "support/TempDir.h"
+#include "base/Unicode.h"
 
 using sweep::DeleteFoundFile;
 using sweep::RecycleFoundFile;
@@ -28,7 +28,7 @@ protected:
     // Makes every file, then finds each one: all have the same size and time.
     void MakeTwins(std::initializer_list<const wchar_t*> names) {
         for (const wchar_t* name : names) {
-            ASSERT_TRUE(MakeExactFile(At(name), 7)) << ui::Utf8(name);
+            ASSERT_TRUE(MakeExactFile(At(name), 7)) << base::Utf8(name);
             ASSERT_TRUE(SetLastWrite(At(name), kSomeTime));
         }
     }
@@ -36,7 +36,7 @@ protected:
 
     TempDir tree;
     // The folder as the system resolves it, as the search records it.
-    std::wstring root = sweep::FolderReader(ui::Wide(tree.path())).FinalPath();
+    std::wstring root = sweep::FolderReader(base::Wide(tree.path())).FinalPath();
 };
 
 TEST_F(SafeDeleting, OnlyTheListedFileGoesNeverALookAlikeOrARewrittenName) {
@@ -52,7 +52,7 @@ TEST_F(SafeDeleting, OnlyTheListedFileGoesNeverALookAlikeOrARewrittenName) {
     };
     for (const auto& p : pairs) MakeTwins({p.first, p.second});
     for (const auto& p : pairs) {
-        SCOPED_TRACE(ui::Utf8(p.first));
+        SCOPED_TRACE(base::Utf8(p.first));
         sweep::FoundFile listed = FoundFileOf(At(p.first));
         ASSERT_EQ(listed.size, 7);
         EXPECT_EQ(DeleteFoundFile(listed).outcome, RemovalOutcome::Removed);
@@ -154,11 +154,11 @@ TEST_F(SafeDeleting, ALinkToATwinWhoseNameDiffersOnlyByATrailingDotIsALinkToo) {
     ASSERT_TRUE(MakeUnixLink(At(L"w.tmp"), At(L"w.tmp.")));
     ASSERT_TRUE(MakeUnixLink(At(L"v.tmp."), At(L"v.tmp ")));
     for (const wchar_t* link : {L"x.tmp.", L"w.tmp", L"v.tmp."}) {
-        SCOPED_TRACE(ui::Utf8(link));
+        SCOPED_TRACE(base::Utf8(link));
         EXPECT_EQ(DeleteFoundFile(FoundFileOf(At(link))).outcome, RemovalOutcome::Link);
     }
     for (const wchar_t* name : {L"x.tmp", L"w.tmp.", L"v.tmp ", L"x.tmp.", L"w.tmp", L"v.tmp."})
-        EXPECT_TRUE(ExactExists(At(name))) << ui::Utf8(name);
+        EXPECT_TRUE(ExactExists(At(name))) << base::Utf8(name);
 }
 
 TEST_F(SafeDeleting, FilesTheSearchFoundAreCheckedTheSameWay) {
@@ -187,7 +187,7 @@ TEST_F(SafeDeleting, AFileInUseStaysWithItsAttributesAndIsNotDeletedWhenLetGo) {
     // POSIX way; Wine cannot.)
     for (const auto sharing : {FileHeldByAnotherProcess::ReadOnly, FileHeldByAnotherProcess::Everything}) {
         const std::wstring busy = At(L"busy" + std::to_wstring(sharing) + L".tmp");
-        SCOPED_TRACE(ui::Utf8(busy));
+        SCOPED_TRACE(base::Utf8(busy));
         ASSERT_TRUE(MakeExactFile(busy, 2));
         const std::wstring exact = sweep::ExactPath(busy);
         ASSERT_TRUE(::SetFileAttributesW(exact.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -262,7 +262,7 @@ TEST_P(RecyclingInto, EveryFileIsInTheBinWholeOrWhereItWasWholeAndNothingElseIsL
             GTEST_SKIP() << (bin == Bin::FilesImmutable ? "no immutable folders here (chattr, or not root)"
                                                         : "mode 555 keeps out every user but root, and this is root");
     }
-    ASSERT_TRUE(::SetEnvironmentVariableW(L"XDG_DATA_HOME", ui::Wide(UnixPath(root) + "/data").c_str()));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"XDG_DATA_HOME", base::Wide(UnixPath(root) + "/data").c_str()));
 
     // Each one bigger than the small disk, each with bytes of its own.
     auto bytes = [](std::size_t size, std::size_t seed) {
@@ -274,7 +274,7 @@ TEST_P(RecyclingInto, EveryFileIsInTheBinWholeOrWhereItWasWholeAndNothingElseIsL
                                                           {L"bigger.tmp", bytes(280000, 2)}};
     for (const auto& f : files) ASSERT_TRUE(WriteExactFile(At(f.first), f.second));
     for (const auto& f : files)
-        EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(f.first))).outcome, GetParam().expected) << ui::Utf8(f.first);
+        EXPECT_EQ(RecycleFoundFile(FoundFileOf(At(f.first))).outcome, GetParam().expected) << base::Utf8(f.first);
     closed.reset();
 
     // In the bin whole, with the record that gives it back, or where it was, whole.
@@ -282,7 +282,7 @@ TEST_P(RecyclingInto, EveryFileIsInTheBinWholeOrWhereItWasWholeAndNothingElseIsL
     std::vector<std::wstring> left;
     for (const auto& f : files) {
         EXPECT_TRUE(ExactContents(recycled ? trash + L"\\files\\" + f.first : At(f.first)) == f.second)
-            << ui::Utf8(f.first);
+            << base::Utf8(f.first);
         if (recycled) {
             EXPECT_TRUE(ExactExists(trash + L"\\info\\" + f.first + L".trashinfo"));
         } else {

@@ -42,8 +42,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/FoundFile.h"
-#include "ui/Handles.h"
+#include "engine/FoundFile.h"
+#include "base/Handles.h"
 
 namespace sweep {
 
@@ -116,7 +116,7 @@ private:
     // Opens the listed file with the given sharing and checks that it is the
     // file the search found; the result when it is not, or cannot be opened.
     std::optional<RemovalResult> OpenChecked(const FoundFile& file, const std::wstring& path, DWORD share,
-                                             ui::KernelHandle& handle, OpenFileFacts& now);
+                                             base::KernelHandle& handle, OpenFileFacts& now);
     std::optional<RemovalResult> StartDeleting(const FoundFile& file);
     std::optional<RemovalResult> StartRecycling(const FoundFile& file);
 

@@ -1,8 +1,8 @@
-#include "ui/Handles.h"
+#include "base/Handles.h"
 
 #include <atomic>
 
-namespace ui {
+namespace base {
 
 namespace {
 // Files and folders are opened by the search's threads too.
@@ -15,4 +15,4 @@ namespace detail {
 void CountHandle(int delta) { liveHandles += delta; }
 }
 
-}  // namespace ui
+}  // namespace base

@@ -1,6 +1,6 @@
-// The cleaning tool's rules that need no window: the pattern modes, the
-// texts of a result row, the scaling of the total and the cleaning of the
-// size fields.
+// What the main window says and how it reads its fields, as plain rules: the
+// pattern modes, the texts of a result row, the status bar's sentences and
+// questions, and the cleaning of the size fields.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "base/Text.h"
+#include "engine/Search.h"
 
 namespace sweep {
 
@@ -26,39 +27,25 @@ int ModeIndexOf(const std::string& mode);
 // "<size> bytes".
 std::string SizeText(std::int64_t size);
 
+// The four texts of a result row, made on the search's threads
+// (SearchRequest::texts): name, folder, size and last-write time.
+void MakeRowTexts(const FoundFile& file, const std::string& folder, std::vector<std::string>& texts);
+
 // The "Modificado" text of a last-write time: local time at the two-second
 // precision of a DOS date and time, in the user's short date format and,
 // unless it is exactly midnight, the long time format. Times a DOS date
 // cannot hold (before 1980, after 2107) keep the same precision.
 std::string ModifiedText(const FILETIME& lastWrite);
 
-// The size of a directory entry, all 64 bits.
-inline std::int64_t EntrySize(const WIN32_FIND_DATAW& fd) {
-    return (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-}
-inline std::int64_t EntrySize(const WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 
 // A key that sorts texts as the user's language does, without letter case:
 // keys compare as byte strings.
 std::string SortKey(const std::string& text);
 
-// The total as the status bar shows it when a search ends, scaled by the
-// length of its decimal text: up to 4 characters in "bytes", 5 to 8 in
-// "Kbytes" (divided by 1024), 9 or more in "Mbytes" (divided by 1048576).
-struct ScaledTotal {
-    std::string text;
-    std::string unit;
-};
-ScaledTotal ScaleTotal(std::int64_t totalBytes);
 
 // ---------------------------------------------------------------- questions and warnings
 
-// A count (not negative) with the Spanish thousands separator: "1.234",
-// "1.000.000".
-std::string GroupedCount(std::int64_t count);
 // The question asked before files are deleted for good: "¿Eliminar
 // definitivamente 1.234 ficheros (56 Mbytes)? No se podrán recuperar.", the
 // space scaled as the status bar's total is.
@@ -78,11 +65,9 @@ std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool st
 // How a search ended: "Hecho", or "Detenido" when the user stopped it, and
 // the folders it could not read: "Hecho; 3 carpetas no se pudieron leer".
 std::string SearchSummary(std::size_t unreadFolders, bool stopped);
-// Why no file can pass the size limits that are ticked (in Kb; a limit not
-// ticked is std::nullopt), as the status bar says it; empty when some size
-// can pass. A file passes when its size in bytes is below `belowKb` × 1024
-// and above `aboveKb` × 1024, both strict.
-std::string SizeLimitsDeadEnd(std::optional<std::int64_t> belowKb, std::optional<std::int64_t> aboveKb);
+// Why no file can pass the size limits of a request, as the status bar says
+// it; empty when some size can pass.
+std::string SizeLimitsDeadEnd(const SearchRequest& request);
 
 // ---------------------------------------------------------------- size fields
 

@@ -1,0 +1,2 @@
+// Must not compile: the file engine sees no window.
+#include "ui/Forms.h"
