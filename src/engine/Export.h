@@ -1,0 +1,38 @@
+// Found files written out for other programs, with the same columns
+// wherever they are written: the console program's output and the list the
+// window saves. CSV as RFC 4180 has it, JSON Lines (one object a line).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/FoundFile.h"
+
+namespace sweep {
+
+// A path as a user types it: the plain form ("C:\x\y.tmp"), with "\\?\" only
+// where the plain form would reach another file or none: longer than 259
+// characters, a name that ends in a dot or a blank, or a name the system's
+// path parser takes for a device ("con.tmp", "NUL", "COM1.txt").
+std::wstring ShownPath(std::wstring_view path);
+
+// A last-write time (FILETIME ticks, UTC) in ISO 8601: "2024-05-01T10:20:30Z".
+std::string Iso8601Utc(std::uint64_t ticks);
+
+// The CSV columns: "ruta,nombre,carpeta,bytes,modificado,patron".
+std::string CsvHeader();
+// One field, quoted where it holds a comma, a quote, CR or LF (quotes doubled).
+std::string CsvField(std::string_view text);
+// One line of a file (no line end): its path, name, folder, size, last-write
+// time and the pattern that found it.
+std::string CsvLine(const FoundFile& file, std::string_view pattern);
+
+// A JSON string (with its quotes) of a name as the system gave it: every
+// script as UTF-8, control characters escaped, and a UTF-16 unit no UTF-8
+// can carry (an unpaired surrogate) as its \u escape, so the path stays exact.
+std::string JsonString(std::wstring_view text);
+// One object (no line end): path, name, folder, size, modified, pattern.
+std::string JsonLine(const FoundFile& file, std::string_view pattern);
+
+}  // namespace sweep

@@ -1,0 +1,54 @@
+// Found files written out for other programs: paths a user can type, CSV
+// quoting, JSON escaping of any script, times in ISO 8601.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "base/Unicode.h"
+#include "engine/Export.h"
+
+namespace {
+
+TEST(Export, PathsTakeThePrefixOnlyWhereThePlainFormWouldMissTheFile) {
+    const std::wstring deep = L"C:\\" + std::wstring(300, L'a') + L"\\x.tmp";
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"\\\\?\\C:\\tmp\\a.tmp", L"C:\\tmp\\a.tmp"},
+        {L"C:\\tmp\\", L"C:\\tmp\\"},
+        {L"\\\\?\\UNC\\srv\\share\\a.tmp", L"\\\\srv\\share\\a.tmp"},
+        {L"C:\\tmp\\a.tmp.", L"\\\\?\\C:\\tmp\\a.tmp."},
+        {L"C:\\tmp \\a.tmp", L"\\\\?\\C:\\tmp \\a.tmp"},
+        {L"C:\\tmp\\con.tmp", L"\\\\?\\C:\\tmp\\con.tmp"},
+        {L"C:\\tmp\\Com1", L"\\\\?\\C:\\tmp\\Com1"},
+        {L"C:\\tmp\\lpt\x00B9.txt", L"\\\\?\\C:\\tmp\\lpt\x00B9.txt"},
+        {L"C:\\tmp\\console.tmp", L"C:\\tmp\\console.tmp"},
+        {L"C:\\tmp\\com10", L"C:\\tmp\\com10"},
+        {deep, L"\\\\?\\" + deep},
+    };
+    for (const auto& [path, shown] : cases) EXPECT_EQ(sweep::ShownPath(path), shown) << base::Utf8(path);
+}
+
+TEST(Export, CsvAndJsonLinesHoldAnyNameExactly) {
+    EXPECT_EQ(sweep::CsvField("plain"), "plain");
+    EXPECT_EQ(sweep::CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(sweep::CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(sweep::CsvField("two\r\nlines"), "\"two\r\nlines\"");
+    // Every script as UTF-8; quotes, backslashes and control characters
+    // escaped; an unpaired surrogate kept as its escape; a pair as one character.
+    EXPECT_EQ(sweep::JsonString(L"\x0434\x6587 \"a\\b\"\t\x01"), "\"\xD0\xB4\xE6\x96\x87 \\\"a\\\\b\\\"\\u0009\\u0001\"");
+    EXPECT_EQ(sweep::JsonString(L"x\xD800y\xDC00z\xD83D\xDE00"), "\"x\\ud800y\\udc00z\xF0\x9F\x98\x80\"");
+    EXPECT_EQ(sweep::Iso8601Utc(0x01D99E1A2B3C4D5Eull), "2023-06-13T17:12:01Z");
+
+    sweep::FoundFile file;
+    file.folder = std::make_shared<const std::wstring>(L"C:\\a,b\\");
+    file.name = L"x \"1\".tmp";
+    file.size = 1234;
+    file.lastWrite = 0x01D99E1A2B3C4D5Eull;
+    EXPECT_EQ(sweep::CsvHeader(), "ruta,nombre,carpeta,bytes,modificado,patron");
+    EXPECT_EQ(sweep::CsvLine(file, "*.tmp"),
+              "\"C:\\a,b\\x \"\"1\"\".tmp\",\"x \"\"1\"\".tmp\",\"C:\\a,b\\\",1234,2023-06-13T17:12:01Z,*.tmp");
+    EXPECT_EQ(sweep::JsonLine(file, "*.tmp"),
+              "{\"path\":\"C:\\\\a,b\\\\x \\\"1\\\".tmp\",\"name\":\"x \\\"1\\\".tmp\",\"folder\":\"C:\\\\a,b\\\\\","
+              "\"size\":1234,\"modified\":\"2023-06-13T17:12:01Z\",\"pattern\":\"*.tmp\"}");
+}
+
+}  // namespace
