@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Unicode.h"
+#include "support/FileTrees.h"
 
 namespace test {
 
@@ -38,7 +39,16 @@ TempDir::TempDir() {
     }
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    RemoveTree(path_);
+    // Unix links the system cannot remove as themselves (Wine deletes a file
+    // link's target and keeps the link) go from the Unix side.
+    const std::wstring exact = FilePath(path_);
+    if (::GetFileAttributesW(exact.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    const std::string unixPath = UnixPath(exact);
+    if (!unixPath.empty() && RunUnix("/bin/rm", "-rf \"" + unixPath + "\""))
+        WaitUntil([&] { return ::GetFileAttributesW(exact.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
 
 void TempDir::MakeDir(const std::string& relative) const {
     std::string full = path_;
