@@ -236,7 +236,7 @@ void TControl::SetMouseCapture(bool capture) {
 }
 
 void TControl::Invalidate() {
-    if (parent_ && parent_->HandleAllocated() && (visible_ || IsDesigning()))
+    if (parent_ && parent_->HandleAllocated() && visible_)
         parent_->InvalidateRect(GetBoundsRect(), !controlStyle_.Contains(csOpaque));
 }
 

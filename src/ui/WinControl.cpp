@@ -386,7 +386,7 @@ TControl* TWinControl::ControlAtPos(const TPoint& pt, bool allowDisabled, bool a
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* c = *it;
         if (c->IsWindowed() && !allowWinControls) continue;
-        if (!c->GetVisible() && !c->IsDesigning()) continue;
+        if (!c->GetVisible()) continue;
         if (!c->GetEnabled() && !allowDisabled) continue;
         TRect r = c->GetBoundsRect();
         if (::PtInRect(&r, pt)) return c;
@@ -513,7 +513,7 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
             if (c != first) continue;
             started = true;
         }
-        if (c->IsWindowed() || (!c->GetVisible() && !c->IsDesigning())) continue;
+        if (c->IsWindowed() || !c->GetVisible()) continue;
         TRect r = c->GetBoundsRect(), x;
         if (!::IntersectRect(&x, &r, &clip)) continue;
         c->PaintTo(dc, r.left, r.top);
