@@ -359,10 +359,12 @@ TEST_F(Searching, AStartFolderThatIsGoneGivesAnEmptyResultAndSaysSo) {
     EXPECT_EQ(Main->StatusBar->GetHint(), Folder("gone") + " (ya no existe)");
     EXPECT_FALSE(Main->DeleteButton->GetEnabled());  // nothing to delete
     ExpectIdleButtons();
-    // A search that reads everything says nothing of the last one's folders.
-    Search();
-    EXPECT_EQ(Panel(4), "Hecho");
+    // A search that reads everything says nothing of the last one's
+    // folders, from its start on.
+    StartSearchIn(tree.path());
     EXPECT_EQ(Main->StatusBar->GetHint(), "");
+    WaitUntilIdle();
+    EXPECT_EQ(Panel(4), "Hecho");
 }
 
 TEST_F(Searching, ASizeFieldWithoutANumberStartsNoSearchAndKeepsTheResults) {
