@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/WindowTexts.h"
+#include "engine/Export.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
 
@@ -22,9 +23,44 @@ TEST(PatternList, ModeIndexComparesExactly) {
     EXPECT_EQ(ModeIndexOf(""), 2);
 }
 
-TEST(ResultTexts, SizesAreWhole) {
-    EXPECT_EQ(SizeText(0), "0 bytes");
-    EXPECT_EQ(SizeText(3000000000LL), "3000000000 bytes");  // past 2 GiB
+// Sizes are whole, past 2 GiB too, grouped as the locale's grouping text
+// and separator say.
+TEST(ResultTexts, SizesAreWholeAndGroupedAsTheLocaleSays) {
+    const struct {
+        const char* grouping;
+        const char* separator;
+        std::int64_t size;
+        const char* text;
+    } cases[] = {
+        {"3;0", ".", 0, "0 bytes"},
+        {"3;0", ".", 999, "999 bytes"},
+        {"3;0", ".", 1000, "1.000 bytes"},
+        {"3;0", ".", 125829120, "125.829.120 bytes"},
+        {"3;0", ",", 3000000000LL, "3,000,000,000 bytes"},
+        {"3;0", "\xC2\xA0", 1234567, "1\xC2\xA0" "234\xC2\xA0" "567 bytes"},  // a no-break space
+        {"3;2;0", ",", 1234567890, "1,23,45,67,890 bytes"},
+        {"3", ".", 1234567890, "1234567.890 bytes"},  // without the 0 the group does not repeat
+        {"0", ".", 1234567, "1234567 bytes"},
+        {"", ".", 1234567, "1234567 bytes"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SizeText(c.size, ParseGrouping(c.grouping, c.separator)), c.text) << c.grouping << " " << c.size;
+    EXPECT_EQ(GroupDigits(-1234, ParseGrouping("3;0", ".")), "-1.234");
+}
+
+// What goes to other programs: the file manager's command line, the paths
+// for the clipboard, the saved list's bytes; and the status bar's words on a
+// selection. The column widths read back from the settings, or none.
+TEST(RowTexts, CommandsClipboardListAndWidths) {
+    EXPECT_EQ(SelectInFolderCommand(L"C:\\windows\\explorer.exe", L"C:\\a b\\c.tmp"),
+              L"\"C:\\windows\\explorer.exe\" /select,\"C:\\a b\\c.tmp\"");
+    EXPECT_EQ(PathLines({L"C:\\a.tmp", L"D:\\b.tmp"}), L"C:\\a.tmp\r\nD:\\b.tmp");
+    EXPECT_EQ(ListCsv({"x", "y"}), "\xEF\xBB\xBF" + CsvHeader() + "\r\nx\r\ny\r\n");
+    EXPECT_EQ(SelectionText(1, 5000), "");
+    EXPECT_EQ(SelectionText(3, 125829120), "3 seleccionados · 120 Mbytes");
+    EXPECT_EQ(ParseWidths(WidthsText({130, 0, 100, 126}), 4), (std::vector<int>{130, 0, 100, 126}));
+    for (const char* bad : {"", "1,2,3", "1,2,3,4,5", "1,,3,4", "1,2,3,x", "1,2,3,-4", "1,2,3,10001"})
+        EXPECT_TRUE(ParseWidths(bad, 4).empty()) << bad;
 }
 
 FILETIME LocalToFileTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s) {
