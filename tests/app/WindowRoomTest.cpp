@@ -103,6 +103,7 @@ TEST_F(Room, TheListsTakeTheRoomAndTheOptionsStay) {
 // a maximized window comes back maximized.
 TEST_F(Room, ThePlaceSizeAndColumnsComeBack) {
     ::SetWindowPos(Main->GetHandle(), nullptr, 40, 50, 700, 450, SWP_NOZORDER);
+    ShowResults();  // the columns as wide as the grown grid
     Grid()->SetColWidths(TMain::colName, 60);
     Restart();
     EXPECT_EQ(Value(L"Left"), 40u);
