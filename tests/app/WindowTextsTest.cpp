@@ -5,7 +5,6 @@
 #include <fstream>
 
 #include "app/WindowTexts.h"
-#include "engine/Export.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
 
@@ -48,16 +47,9 @@ TEST(ResultTexts, SizesAreWholeAndGroupedAsTheLocaleSays) {
     EXPECT_EQ(GroupDigits(-1234, ParseGrouping("3;0", ".")), "-1.234");
 }
 
-// What goes to other programs: the file manager's command line, the paths
-// for the clipboard, the saved list's bytes; and the status bar's words on a
-// selection. The column widths read back from the settings, or none.
-TEST(RowTexts, CommandsClipboardListAndWidths) {
-    EXPECT_EQ(SelectInFolderCommand(L"C:\\windows\\explorer.exe", L"C:\\a b\\c.tmp"),
-              L"\"C:\\windows\\explorer.exe\" /select,\"C:\\a b\\c.tmp\"");
-    EXPECT_EQ(PathLines({L"C:\\a.tmp", L"D:\\b.tmp"}), L"C:\\a.tmp\r\nD:\\b.tmp");
-    EXPECT_EQ(ListCsv({"x", "y"}), "\xEF\xBB\xBF" + CsvHeader() + "\r\nx\r\ny\r\n");
-    EXPECT_EQ(SelectionText(1, 5000), "");
-    EXPECT_EQ(SelectionText(3, 125829120), "3 seleccionados · 120 Mbytes");
+// Column widths read back from the settings: exactly as many as there are
+// columns, each a plausible width, or none at all.
+TEST(Settings, ColumnWidthsReadBackWholeOrNotAtAll) {
     EXPECT_EQ(ParseWidths(WidthsText({130, 0, 100, 126}), 4), (std::vector<int>{130, 0, 100, 126}));
     for (const char* bad : {"", "1,2,3", "1,2,3,4,5", "1,,3,4", "1,2,3,x", "1,2,3,-4", "1,2,3,10001"})
         EXPECT_TRUE(ParseWidths(bad, 4).empty()) << bad;
