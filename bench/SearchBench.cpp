@@ -155,6 +155,8 @@ using Row = std::array<std::string, 4>;
 bool IsDots(const wchar_t* n) { return n[0] == L'.' && (!n[1] || (n[1] == L'.' && !n[2])); }
 
 void BareWalk(const std::wstring& path, std::vector<Row>& rows) {
+    // The user's grouping is read once, as a search reads it.
+    static const sweep::DigitGrouping grouping = sweep::UserDigitGrouping();
     const std::string folderText = base::Utf8(path);
     WIN32_FIND_DATAW fd;
     HANDLE h = ::FindFirstFileW((L"\\\\?\\" + path + L"*").c_str(), &fd);
@@ -162,7 +164,7 @@ void BareWalk(const std::wstring& path, std::vector<Row>& rows) {
         do {
             if (IsDots(fd.cFileName)) continue;
             const std::int64_t size = (static_cast<std::int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-            rows.push_back(Row{base::Utf8(fd.cFileName), folderText, sweep::SizeText(size),
+            rows.push_back(Row{base::Utf8(fd.cFileName), folderText, sweep::SizeText(size, grouping),
                                sweep::ModifiedText(fd.ftLastWriteTime)});
         } while (::FindNextFileW(h, &fd));
         ::FindClose(h);
