@@ -105,6 +105,18 @@ std::string JsonString(std::wstring_view text) {
     return json + '"';
 }
 
+bool Utf8CarriesExactly(std::wstring_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c >= 0xDC00 && c <= 0xDFFF) return false;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
 std::string JsonLine(const FoundFile& file, std::string_view pattern) {
     return "{\"path\":" + JsonString(ShownPath(file.Path())) + ",\"name\":" + JsonString(file.name) +
            ",\"folder\":" + JsonString(ShownPath(*file.folder)) + ",\"size\":" + base::IntToStr(file.size) +

@@ -32,6 +32,10 @@ std::string CsvLine(const FoundFile& file, std::string_view pattern);
 // script as UTF-8, control characters escaped, and a UTF-16 unit no UTF-8
 // can carry (an unpaired surrogate) as its \u escape, so the path stays exact.
 std::string JsonString(std::wstring_view text);
+// Whether UTF-8 carries this text exactly: not when it holds half a UTF-16
+// pair alone (a name the system allows), which base::Utf8 writes as U+FFFD.
+bool Utf8CarriesExactly(std::wstring_view text);
+
 // One object (no line end): path, name, folder, size, modified, pattern.
 std::string JsonLine(const FoundFile& file, std::string_view pattern);
 

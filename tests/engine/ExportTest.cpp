@@ -36,6 +36,8 @@ TEST(Export, CsvAndJsonLinesHoldAnyNameExactly) {
     // escaped; an unpaired surrogate kept as its escape; a pair as one character.
     EXPECT_EQ(sweep::JsonString(L"\x0434\x6587 \"a\\b\"\t\x01"), "\"\xD0\xB4\xE6\x96\x87 \\\"a\\\\b\\\"\\u0009\\u0001\"");
     EXPECT_EQ(sweep::JsonString(L"x\xD800y\xDC00z\xD83D\xDE00"), "\"x\\ud800y\\udc00z\xF0\x9F\x98\x80\"");
+    EXPECT_TRUE(sweep::Utf8CarriesExactly(L"z\xD83D\xDE00"));
+    for (const wchar_t* lone : {L"x\xD800y", L"x\xDC00", L"x\xD83D"}) EXPECT_FALSE(sweep::Utf8CarriesExactly(lone));
     EXPECT_EQ(sweep::Iso8601Utc(0x01D99E1A2B3C4D5Eull), "2023-06-13T17:12:01Z");
 
     sweep::FoundFile file;
