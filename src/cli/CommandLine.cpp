@@ -226,14 +226,19 @@ std::string RemovalSummary(Removal removal, const RemovalCount& count) {
 
 std::string ListingHeader(Format format) { return format == Format::Csv ? sweep::CsvHeader() + "\r\n" : std::string(); }
 
-std::string ListingLine(Format format, const sweep::FoundFile& file, std::string_view pattern) {
+std::string ListingLine(Format format, const sweep::FoundFile& file, std::string_view pattern,
+                        sweep::ShownPaths& shown) {
+    std::string line;
     switch (format) {
-        case Format::Csv: return sweep::CsvLine(file, pattern) + "\r\n";
-        case Format::Json: return sweep::JsonLine(file, pattern) + "\n";
-        case Format::Null: return base::Utf8(sweep::ShownPath(file.Path())) + '\0';
+        case Format::Csv: return (line = sweep::CsvLine(file, pattern, shown)) += "\r\n";
+        case Format::Json: return (line = sweep::JsonLine(file, pattern, shown)) += '\n';
+        case Format::Null:
+            shown.AppendPath(line, file);
+            return line += '\0';
         case Format::Plain: break;
     }
-    return base::Utf8(sweep::ShownPath(file.Path())) + "\r\n";
+    shown.AppendPath(line, file);
+    return line += "\r\n";
 }
 
 }  // namespace cli

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Export.h"
 #include "engine/FoundFile.h"
 
 namespace cli {
@@ -65,7 +66,9 @@ std::string RemovalSummary(Removal removal, const RemovalCount& count);
 // One line of the listing in a format, its line end included: the path for
 // plain (CRLF), the CSV line (CRLF), the JSON object (LF), the path and a
 // NUL for null. The CSV header comes first (CsvHeader, CRLF).
-std::string ListingLine(Format format, const sweep::FoundFile& file, std::string_view pattern);
+// `shown` makes the paths' texts once per folder.
+std::string ListingLine(Format format, const sweep::FoundFile& file, std::string_view pattern,
+                        sweep::ShownPaths& shown);
 std::string ListingHeader(Format format);
 
 }  // namespace cli

@@ -166,6 +166,7 @@ std::optional<int> Run::Search(const std::wstring& start, const std::vector<std:
     sweep::ResultOrder<sweep::FoundRow> order(patterns.size());
     const bool keep = options_.removal != Removal::None;
     const bool exactFormat = options_.format == Format::Json;
+    sweep::ShownPaths shown;
     out_.Write(ListingHeader(options_.format));
     const HANDLE wakes[] = {over.get(), InterruptEvent()};
     for (bool done = false; !done;) {
@@ -176,7 +177,7 @@ std::optional<int> Run::Search(const std::wstring& start, const std::vector<std:
         for (sweep::FoundRow& row : order.TakeSettled(std::move(batch), done)) {
             // A long listing stops at once too.
             if (cli::Interrupted()) break;
-            out_.Write(ListingLine(options_.format, row.file, patterns[static_cast<std::size_t>(row.pattern)]));
+            out_.Write(ListingLine(options_.format, row.file, patterns[static_cast<std::size_t>(row.pattern)], shown));
             if (!exactFormat && !(sweep::Utf8CarriesExactly(row.file.name) && sweep::Utf8CarriesExactly(*row.file.folder)))
                 ++inexact_;
             ++listed_;
