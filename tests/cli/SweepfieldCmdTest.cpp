@@ -47,30 +47,35 @@ struct Ran {
 
 // SweepfieldCmd.exe (in bin/ beside tests/) started with these arguments.
 // Its standard input is `input`, or an empty pipe; its standard error is
-// read as it comes, and its standard output too, or later, or never (the
-// pipe closed at once, as by a reader that went).
+// `error`, or a pipe read as it comes; its standard output a pipe read as it
+// comes, or later, or never (closed at once, as by a reader that went).
 class Cmd {
 public:
     enum Reading { Now, Later, Never };
-    explicit Cmd(const std::vector<std::wstring>& args, HANDLE input = nullptr, Reading reading = Now) {
+    explicit Cmd(const std::vector<std::wstring>& args, HANDLE input = nullptr, Reading reading = Now,
+                 HANDLE error = nullptr) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE outWrite, errWrite, inRead = nullptr, inWrite = nullptr;
+        HANDLE outWrite, errWrite = nullptr, inRead = nullptr, inWrite = nullptr;
         ::CreatePipe(&outRead_, &outWrite, &inherit, 0);
-        ::CreatePipe(&errRead_, &errWrite, &inherit, 0);
+        if (!error) ::CreatePipe(&errRead_, &errWrite, &inherit, 0);
         if (!input) ::CreatePipe(&inRead, &inWrite, &inherit, 0);
-        for (HANDLE mine : {outRead_, errRead_, inWrite}) ::SetHandleInformation(mine, HANDLE_FLAG_INHERIT, 0);
+        for (HANDLE mine : {outRead_, errRead_, inWrite})
+            if (mine) ::SetHandleInformation(mine, HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
         si.hStdInput = input ? input : inRead;
         si.hStdOutput = outWrite;
-        si.hStdError = errWrite;
+        si.hStdError = error ? error : errWrite;
         std::wstring command = L"\"" + base::Wide(base::ExeFolder()) + L"\\..\\bin\\SweepfieldCmd.exe\"";
         for (const std::wstring& a : args) command += L" " + Quoted(a);
         started_ = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi_);
         for (HANDLE theirs : {outWrite, errWrite, inRead, inWrite})
             if (theirs) ::CloseHandle(theirs);
-        errThread_ = std::thread([this] { Drain(errRead_, err_); });
+        if (errRead_)
+            errThread_ = std::thread([this] { Drain(errRead_, err_); });
+        else
+            ++ended_;
         if (reading == Never) {
             ::CloseHandle(outRead_);
             outRead_ = nullptr;
@@ -86,8 +91,8 @@ public:
             ::CloseHandle(pi_.hThread);
             ::CloseHandle(pi_.hProcess);
         }
-        if (outRead_) ::CloseHandle(outRead_);
-        ::CloseHandle(errRead_);
+        for (HANDLE mine : {outRead_, errRead_})
+            if (mine) ::CloseHandle(mine);
         ::CloseHandle(giveUp_);
     }
     Cmd(const Cmd&) = delete;
@@ -381,9 +386,26 @@ protected:
         input = ::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                               OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(input, INVALID_HANDLE_VALUE);
+        screen = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(screen, INVALID_HANDLE_VALUE);
     }
     void TearDown() override {
-        if (input && input != INVALID_HANDLE_VALUE) ::CloseHandle(input);
+        for (HANDLE h : {input, screen})
+            if (h && h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    }
+    // What the console shows, line by line, and a blank screen after.
+    std::string TakeScreen() const {
+        CONSOLE_SCREEN_BUFFER_INFO info;
+        if (!::GetConsoleScreenBufferInfo(screen, &info)) return "(no console)";
+        const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+        std::wstring text(cells, L' ');
+        DWORD read = 0;
+        ::ReadConsoleOutputCharacterW(screen, &text[0], cells, COORD{0, 0}, &read);
+        DWORD written = 0;
+        ::FillConsoleOutputCharacterW(screen, L' ', cells, COORD{0, 0}, &written);
+        ::SetConsoleCursorPosition(screen, COORD{0, 0});
+        return U(text.substr(0, read));
     }
     // Keys typed ahead at the console.
     void Type(const std::wstring& keys) const {
@@ -402,7 +424,7 @@ protected:
         ASSERT_TRUE(::WriteConsoleInputW(input, records.data(), static_cast<DWORD>(records.size()), &written));
     }
 
-    HANDLE input = nullptr;
+    HANDLE input = nullptr, screen = nullptr;
     static inline std::atomic<bool> passed{false};
 };
 
@@ -426,6 +448,20 @@ TEST_F(AtAConsole, TheQuestionIsAskedOnceAndOnlyYesRemoves) {
         EXPECT_NE(ran.err.find(c.said), std::string::npos) << ran.err;
         EXPECT_EQ(test::NamesIn(root), c.left);
         EXPECT_EQ(ran.code, 0u);
+    }
+}
+
+TEST_F(AtAConsole, ProgressShowsOnAConsoleOnlyAndNeverWhenQuiet) {
+    if (!test::InItsOwnProcess()) return test::RunInItsOwnProcess();
+    ASSERT_TRUE(test::WriteExactFile(At(L"a.tmp"), "12345") && test::WriteExactFile(At(L"b.tmp"), "1234567890"));
+    const std::string summary = "Encontrados: 2 (15 bytes) en 1 carpeta";
+    for (bool quiet : {false, true}) {
+        std::vector<std::wstring> args{L"-p", L"*.tmp", root};
+        if (quiet) args.insert(args.begin(), L"-q");
+        const Ran ran = Cmd(args, nullptr, Cmd::Now, screen).Wait();
+        EXPECT_EQ(ran.code, 0u);
+        const std::string shown = TakeScreen();
+        EXPECT_EQ(shown.find(summary) != std::string::npos, !quiet) << shown;
     }
 }
 

@@ -26,6 +26,8 @@ const std::pair<std::wstring, std::wstring> kShown[] = {
     // 259 characters and 260, by the name alone.
     {L"C:\\a\\" + std::wstring(254, L'n'), L"C:\\a\\" + std::wstring(254, L'n')},
     {L"C:\\a\\" + std::wstring(255, L'n'), L"\\\\?\\C:\\a\\" + std::wstring(255, L'n')},
+    {L"C:\\a\\" + std::wstring(254, L'n') + L"\\x", L"\\\\?\\C:\\a\\" + std::wstring(254, L'n') + L"\\x"},
+    {L"C:\\tmp\\conOut$.log", L"\\\\?\\C:\\tmp\\conOut$.log"},
     {L"\\\\srv\\share\\nul\\x", L"\\\\?\\UNC\\srv\\share\\nul\\x"},
     {L"C:\\t\xD800\\a\"b", L"C:\\t\xD800\\a\"b"},
 };
