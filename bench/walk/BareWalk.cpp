@@ -1,7 +1,11 @@
 // The console program's baseline: one bare walk of a folder tree on one
 // thread, FindFirstFileW on "\\?\" paths, writing every entry's full path as
 // a UTF-8 line to standard output through a 64 KB buffer, as SweepfieldCmd
-// writes its own. Usage: BareWalk.exe FOLDER
+// writes its own. Each folder is listed twice, as a plain pattern search
+// does: once for its entries ("*"), once more for its sub-folders; the same
+// walk the window's search is measured against. With --one-pass the first
+// listing gives the sub-folders too, to show how much the second costs.
+// Usage: BareWalk.exe [--one-pass] FOLDER
 #include <windows.h>
 
 #include <string>
@@ -11,6 +15,7 @@ namespace {
 
 std::string buffer;
 HANDLE output;
+bool onePass = false;
 
 void Flush() {
     DWORD written = 0;
@@ -30,6 +35,10 @@ void Line(const std::wstring& path) {
 
 bool IsDots(const wchar_t* n) { return n[0] == L'.' && (!n[1] || (n[1] == L'.' && !n[2])); }
 
+bool IsFolder(const WIN32_FIND_DATAW& fd) {
+    return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // `folder` ends with a backslash.
 void Walk(const std::wstring& folder) {
     std::vector<std::wstring> subfolders;
@@ -39,19 +48,25 @@ void Walk(const std::wstring& folder) {
     do {
         if (IsDots(fd.cFileName)) continue;
         Line(folder + fd.cFileName);
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            subfolders.emplace_back(fd.cFileName);
+        if (onePass && IsFolder(fd)) subfolders.emplace_back(fd.cFileName);
     } while (::FindNextFileW(h, &fd));
     ::FindClose(h);
+    if (!onePass && (h = ::FindFirstFileW((L"\\\\?\\" + folder + L"*").c_str(), &fd)) != INVALID_HANDLE_VALUE) {
+        do {
+            if (!IsDots(fd.cFileName) && IsFolder(fd)) subfolders.emplace_back(fd.cFileName);
+        } while (::FindNextFileW(h, &fd));
+        ::FindClose(h);
+    }
     for (const std::wstring& s : subfolders) Walk(folder + s + L"\\");
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return 2;
+    onePass = argc > 2 && std::wstring(argv[1]) == L"--one-pass";
+    if (argc < 2 + onePass) return 2;
     output = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    std::wstring folder = argv[1];
+    std::wstring folder = argv[1 + onePass];
     if (folder.back() != L'\\') folder += L'\\';
     Walk(folder);
     Flush();
