@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "engine/IniFile.h"
@@ -115,14 +116,17 @@ TEST(SavedIni, KeepsTheRestOfTheFileAndItsEncodingByteForByte) {
     const std::vector<PatternRow> rows{{"*.tmp", "No"}, {"a\xC3\xB1o.log", "Eliminar"}};
     // Other sections, a key before any section, comments, a blank line, the
     // file's own line breaks; the old keys' place, stale keys gone.
-    const std::string before = "; lista\r\nsuelta=1\r\n[Otra]\r\nFile1=no es nuestra\r\n\r\n[FindFiles]\r\n; patrones\r\n"
-                               "Nota=x\r\nFile1=*.old\r\nAutodel1=No\r\nfile9=viejo\r\n[Despu\xC3\xA9s]\r\nx=1\r\n";
-    const std::string after = "; lista\r\nsuelta=1\r\n[Otra]\r\nFile1=no es nuestra\r\n\r\n[FindFiles]\r\n; patrones\r\n"
-                              "Nota=x\r\nFile1=*.tmp\r\nAutodel1=No\r\nFile2=a\xC3\xB1o.log\r\nAutodel2=Eliminar\r\n"
-                              "[Despu\xC3\xA9s]\r\nx=1\r\n";
+    const std::string before = "; lista \xE2\x82\xAC\r\nsuelta=1\r\n[Otra]\r\nFile1=no es nuestra\r\n\r\n[FindFiles]\r\n"
+                               "; patrones\r\nNota=x\r\nFile01=\r\nFile1=*.old\r\nAutodel1=No\r\nfile9=viejo\r\n"
+                               "[Despu\xC3\xA9s]\r\nx=1\r\n";
+    const std::string after = "; lista \xE2\x82\xAC\r\nsuelta=1\r\n[Otra]\r\nFile1=no es nuestra\r\n\r\n[FindFiles]\r\n"
+                              "; patrones\r\nNota=x\r\nFile01=\r\nFile1=*.tmp\r\nAutodel1=No\r\nFile2=a\xC3\xB1o.log\r\n"
+                              "Autodel2=Eliminar\r\n[Despu\xC3\xA9s]\r\nx=1\r\n";
     const auto latin1 = [](std::string text) {  // these texts' UTF-8 in Windows-1252
-        for (const auto& [utf8, cp1252] : {std::make_pair("\xC3\xB1", "\xF1"), std::make_pair("\xC3\xA9", "\xE9")})
-            for (std::size_t at; (at = text.find(utf8)) != std::string::npos;) text.replace(at, 2, cp1252);
+        for (const auto& [utf8, cp1252] : {std::make_pair("\xC3\xB1", "\xF1"), std::make_pair("\xC3\xA9", "\xE9"),
+                                           std::make_pair("\xE2\x82\xAC", "\x80")})
+            for (std::size_t at; (at = text.find(utf8)) != std::string::npos;)
+                text.replace(at, std::strlen(utf8), cp1252);
         return text;
     };
     const struct {

@@ -40,7 +40,8 @@ protected:
 
 TEST_F(SavedPatterns, ASaveReplacesTheFileWholeOrLeavesItAsItWas) {
     ASSERT_TRUE(test::WriteExactFile(Path("Sweepfield.Ini"), old));
-    PatternFile file(dir / "Sweepfield.Ini", "");
+    // A folder that takes files: the list never goes to the other file.
+    PatternFile file(dir / "Sweepfield.Ini", dir / "roaming.ini");
     ASSERT_EQ(file.Load(), (std::vector<PatternRow>{{"*.old", "No"}}));
 
     // A save cut short before the new file took the old one's place: the
@@ -71,6 +72,7 @@ TEST_F(SavedPatterns, ASaveReplacesTheFileWholeOrLeavesItAsItWas) {
     ::SetFileAttributesW(Path("Sweepfield.Ini").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(Contents("Sweepfield.Ini"), saved);
     EXPECT_FALSE(Exists("Sweepfield.Ini.new"));
+    EXPECT_FALSE(Exists("roaming.ini"));
 }
 
 // Points the user's roaming application data at a folder while it lives, as

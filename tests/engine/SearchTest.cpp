@@ -161,6 +161,14 @@ TEST_F(OneWalk, WhatIsExcludedIsNeitherListedNorRead) {
         EXPECT_EQ(RowsOf(search), expected);
         EXPECT_EQ(search.FoldersRead() < whole.FoldersRead(), c.foldersLeftOut);
     }
+    // Everything in a folder excluded: it is not read, as if it were.
+    sweep::SearchRequest emptied = Request(kPatterns), gone = Request(kPatterns);
+    emptied.exclusions = {L"x.y\\*"};
+    gone.exclusions = {L"x.y"};
+    sweep::Search withEmptied(emptied), withGone(gone);
+    RowsOf(withEmptied);
+    RowsOf(withGone);
+    EXPECT_EQ(withEmptied.FoldersRead(), withGone.FoldersRead());
     // A start folder in what is excluded gives nothing.
     sweep::SearchRequest inside = Request({L"*"});
     inside.startFolder = root + L"\\deep\\sub\\";
