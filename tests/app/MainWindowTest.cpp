@@ -21,6 +21,7 @@
 #include "app/MainUnit.h"
 #include "app/SweepWindows.h"
 #include "engine/IniFile.h"
+#include "support/FileTrees.h"
 #include "support/HintsAndClipboard.h"
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
@@ -265,6 +266,17 @@ TEST_F(MainWindow, ThePatternListIsKeptInItsFileAtEveryChange) {
     TakeBackRow(9);
     EXPECT_EQ(Main->eName->GetText(), "node_modules");
     EXPECT_EQ(Main->cbAutodel->GetText(), "Excluir");
+
+    // Where the file's folder takes no new file, the list goes to the
+    // user's own file, and the status bar says where.
+    test::TempDir other;
+    other.MakeDir("exe");
+    ASSERT_TRUE(test::WriteExactFile(base::Wide(other / "exe\\Sweepfield.Ini"), "[FindFiles]\r\nFile1=*.old\r\n"));
+    test::ClosedFolder closed(base::Wide(other / "exe"));
+    if (!closed.Closed()) return;
+    Main->LoadPatterns(other / "exe\\Sweepfield.Ini", other / "roaming.ini");
+    AddPattern("*.y");
+    EXPECT_EQ(Main->StatusBar->GetPanels()->GetItem(4)->GetText(), "La lista de patrones se guarda en " + (other / "roaming.ini"));
 }
 
 // Each size option enables and focuses its field, which takes digits only.

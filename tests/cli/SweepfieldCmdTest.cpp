@@ -252,6 +252,7 @@ TEST_F(Listing, EachFormatWritesEveryFileFoundOnceInTheSearchsOrderAndTheExitCod
         {{L"-p", L"*.tmp", r + L"\\missing"}, "", "la carpeta no existe", 2},
         {{L"-p", L"*.tmp", root + L"a.tmp"}, "", "no es una carpeta", 2},
         {{L"--ini", base::Wide(*patterns / "missing.ini"), r}, "", "no se puede leer el fichero de patrones", 2},
+        {{L"-p", L"*.tmp", L"--ini", base::Wide(*patterns / "missing.ini"), r}, "", "no se puede leer el fichero de patrones", 2},
         {{L"--ini", base::Wide(*patterns / "empty.ini"), r}, "", "no hay patrones", 2},
         // Nothing removed without --yes where no one can be asked.
         {{L"--delete", L"-p", L"*.tmp", r}, "", "no se borra nada sin --yes", 2},
@@ -355,18 +356,27 @@ TEST_F(Removing, TheAutomaticModesSendToTheBinAndDeleteWhatTheirPatternsFoundAnd
     ASSERT_TRUE(test::WriteExactFile(At(binned), "bin") && test::WriteExactFile(At(L"b.tmp"), "12345"));
     for (const wchar_t* name : {L"c.old", L"d.log", L"keep.tmp", L"e.txt"}) ASSERT_TRUE(test::MakeExactFile(At(name), 1));
     ASSERT_TRUE(test::MakeExactFolder(At(L"sub")) && test::MakeExactFile(At(L"sub\\e.tmp"), 1));
+    // A link the bin's pattern finds stays, and the exit code says so.
+    const std::wstring target = base::Wide(outside.path()) + L"\\target";
+    ASSERT_TRUE(test::WriteExactFile(target, "outside"));
+    const bool linked = test::MakeUnixLink(At(L"link.lnk"), target);
     // Only the exact texts act: "papelera" and "Eliminar " are "No".
     const std::wstring ini = base::Wide(outside.path()) + L"\\auto.ini";
     ASSERT_TRUE(test::WriteExactFile(ini, "[FindFiles]\r\nFile1=*.bin\r\nAutodel1=Papelera\r\nFile2=*.tmp\r\nAutodel2=Eliminar\r\n"
                                           "File3=*.old\r\nAutodel3=papelera\r\nFile4=*.log\r\nAutodel4=\"Eliminar \"\r\n"
-                                          "File5=keep.tmp\r\nAutodel5=Excluir\r\n"));
+                                          "File5=keep.tmp\r\nAutodel5=Excluir\r\nFile6=*.lnk\r\nAutodel6=Papelera\r\n"));
     const Ran ran = RunCmd({L"--auto", L"--yes", L"--ini", ini, L"-x", L"sub", root});
-    EXPECT_EQ(ran.code, 0u) << ran.err;
-    EXPECT_EQ(ran.out, U(At(binned)) + "\r\n" + U(At(L"b.tmp")) + "\r\n" + U(At(L"c.old")) + "\r\n" + U(At(L"d.log")) + "\r\n");
-    EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes), 1 fichero eliminado (5 bytes)"),
+    EXPECT_EQ(ran.code, linked ? 1u : 0u) << ran.err;
+    EXPECT_EQ(ran.out, U(At(binned)) + "\r\n" + U(At(L"b.tmp")) + "\r\n" + U(At(L"c.old")) + "\r\n" + U(At(L"d.log")) +
+                           "\r\n" + (linked ? U(At(L"link.lnk")) + "\r\n" : ""));
+    EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes), 1 fichero eliminado (5 bytes)" +
+                           std::string(linked ? "; 1 no se pudo borrar" : "")),
               std::string::npos)
         << ran.err;
-    EXPECT_EQ(test::NamesIn(root), (std::vector<std::wstring>{L"c.old", L"d.log", L"e.txt", L"keep.tmp", L"sub"}));
+    std::vector<std::wstring> left{L"c.old", L"d.log", L"e.txt", L"keep.tmp", L"sub"};
+    if (linked) left.insert(left.begin() + 4, L"link.lnk");
+    EXPECT_EQ(test::NamesIn(root), left);
+    EXPECT_EQ(test::ExactContents(target), "outside");
     EXPECT_TRUE(test::ExactExists(At(L"sub\\e.tmp")));
     EXPECT_EQ(test::ExactContents(trash + L"\\files\\" + binned), "bin");
     ::DeleteFileW(sweep::ExactPath(trash + L"\\files\\" + binned).c_str());
