@@ -3,6 +3,8 @@
 // la Papelera" (Supr) sends them to the recycle bin, from where they can be
 // restored. Each file is checked against what the search found before
 // anything happens to it (SafeDelete.h); a row goes only when its file is gone.
+// After a search, the rows found by patterns of the modes "Papelera" and
+// "Eliminar" go the same way, once the user has said yes to one question.
 #include "app/MainUnit.h"
 
 #include <commctrl.h>
@@ -45,26 +47,62 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
     if (Busy() || !xgFoundFiles->HasSelection()) return;
     const TGridRect selection = xgFoundFiles->GetSelection();
     std::vector<Listed*> block;
-    std::vector<sweep::FoundFile> files;
+    std::int64_t bytes = 0;
     for (int row = selection.Top; row <= selection.Bottom; ++row) {
         auto* listed = const_cast<Listed*>(static_cast<const Listed*>(xgFoundFiles->GetRowData(row)));
         if (!listed) continue;  // the blank last row
         block.push_back(listed);
-        files.push_back(listed->file);
+        bytes += listed->file.size;
     }
-    if (files.empty()) return;
-    if (kind == sweep::RemovalKind::Delete) {
-        // Nothing deleted for good can be had back: the user says yes to the
-        // files and space first.
-        std::int64_t bytes = 0;
-        for (const sweep::FoundFile& file : files) bytes += file.size;
-        const std::wstring question =
-            base::Wide(sweep::DeleteForGoodQuestion(static_cast<std::int64_t>(files.size()), bytes));
-        const std::wstring title = base::Wide(Application->GetTitle());
-        if (::MessageBoxW(GetHandle(), question.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) !=
-            IDYES)
-            return;
+    if (block.empty()) return;
+    // Nothing deleted for good can be had back: the user says yes to the
+    // files and space first.
+    if (kind == sweep::RemovalKind::Delete &&
+        !AskYes(sweep::DeleteForGoodQuestion(static_cast<std::int64_t>(block.size()), bytes)))
+        return;
+    removal_ = block;
+    recycled_.reset();
+    StartRemoval(std::move(block), kind);
+}
+
+void TMain::AskAutoRemoval() {
+    std::vector<Listed*> toBin, toDelete;
+    std::int64_t binBytes = 0, deleteBytes = 0;
+    for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
+        auto* listed = const_cast<Listed*>(static_cast<const Listed*>(xgFoundFiles->GetRowData(row)));
+        if (!listed || static_cast<std::size_t>(listed->pattern) >= searchModes_.size()) continue;
+        const sweep::PatternMode mode = searchModes_[static_cast<std::size_t>(listed->pattern)];
+        if (mode == sweep::PatternMode::Recycle) {
+            toBin.push_back(listed);
+            binBytes += listed->file.size;
+        } else if (mode == sweep::PatternMode::Delete) {
+            toDelete.push_back(listed);
+            deleteBytes += listed->file.size;
+        }
     }
+    if (toBin.empty() && toDelete.empty()) return;
+    if (!AskYes(sweep::AutoRemovalQuestion(static_cast<std::int64_t>(toBin.size()), binBytes,
+                                           static_cast<std::int64_t>(toDelete.size()), deleteBytes)))
+        return;
+    // Two jobs in turn: the bin's first, then the one for good.
+    removal_ = toBin;
+    removal_.insert(removal_.end(), toDelete.begin(), toDelete.end());
+    recycled_.reset();
+    if (toBin.empty()) return StartRemoval(std::move(toDelete), sweep::RemovalKind::Delete);
+    thenDelete_ = std::move(toDelete);
+    StartRemoval(std::move(toBin), sweep::RemovalKind::Recycle);
+}
+
+bool TMain::AskYes(const std::string& question) {
+    const std::wstring text = base::Wide(question), title = base::Wide(Application->GetTitle());
+    // "No" is the default button: Enter alone removes nothing.
+    return ::MessageBoxW(GetHandle(), text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void TMain::StartRemoval(std::vector<Listed*> block, sweep::RemovalKind kind) {
+    std::vector<sweep::FoundFile> files;
+    files.reserve(block.size());
+    for (const Listed* listed : block) files.push_back(listed->file);
     removing_ = std::move(block);
     removalsDone_ = 0;
     recycling_ = kind == sweep::RemovalKind::Recycle;
@@ -120,25 +158,38 @@ void TMain::DeletionProgress() {
 
     const bool stopped = deletion_->Stopped();
     deletion_.reset();
-    // The rows of the block whose files stayed stay selected; they are next
-    // to each other now that the others went. Nothing else is selected.
-    const std::unordered_set<const Listed*> block(removing_.begin(), removing_.end());
+    if (!stopped && !thenDelete_.empty()) {
+        recycled_ = tally_;
+        StartRemoval(std::move(thenDelete_), sweep::RemovalKind::Delete);
+        thenDelete_.clear();
+        return;
+    }
+    thenDelete_.clear();
+    // The rows of the removal whose files stayed stay selected when they
+    // are next to each other now that the others went (they are, after a
+    // command on a selected block). Nothing else is selected.
+    const std::unordered_set<const Listed*> block(removal_.begin(), removal_.end());
     int first = -1, last = -1;
+    bool together = true;
     for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
         if (!block.count(static_cast<const Listed*>(xgFoundFiles->GetRowData(row)))) continue;
         if (first < 0) first = row;
+        together = together && (last < 0 || last == row - 1);
         last = row;
     }
-    if (first < 0)
+    if (first < 0 || !together)
         xgFoundFiles->ClearSelection();
     else
         xgFoundFiles->SetSelection(TGridRect{0, first, xgFoundFiles->GetColCount() - 1, last});
     removing_.clear();
+    removal_.clear();
     ShowWhyKept();
 
     SetPanel(pnCount, base::IntToStr(xgFoundFiles->GetRowCount() - 2));
     ShowTotal();
-    SetPanel(pnActivity, sweep::RemovalSummary(tally_, recycling_, stopped));
+    SetPanel(pnActivity, recycled_ ? sweep::RemovalSummary(*recycled_, tally_, stopped)
+                                   : sweep::RemovalSummary(tally_, recycling_, stopped));
+    recycled_.reset();
     EndWork();
 }
 

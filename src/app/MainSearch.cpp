@@ -67,7 +67,12 @@ void TMain::StartButtonClick(TObject*) {
 
     request.startFolder =
         base::Wide(!ChooseDir->ChosenDir.empty() && SelectHomeDir->GetChecked() ? ChooseDir->ChosenDir : "C:\\");
-    for (int i = 0; i < sgFiles->GetRowCount(); ++i) request.patterns.push_back(base::Wide(sgFiles->GetCells(0, i)));
+    // The "Excluir" rows are what the search never touches; the others are
+    // its patterns, each with the mode it has now.
+    sweep::ListedPatterns listed = sweep::PatternsToSearch(PatternRows());
+    request.patterns = std::move(listed.patterns);
+    request.exclusions = std::move(listed.exclusions);
+    searchModes_ = std::move(listed.modes);
     request.subfolders = SearchSubdirs->GetChecked();
     // Sizes are grouped as the user's language groups numbers now.
     request.texts = sweep::RowTextMaker(sweep::UserDigitGrouping());
@@ -132,6 +137,9 @@ void TMain::SearchProgress() {
     SetPanel(pnActivity, sweep::SearchSummary(unread.size(), stopped));
     ShowUnread(unread);
     EndWork();
+    // A stopped search found only part of what the patterns would remove:
+    // nothing is removed then.
+    if (!stopped) AskAutoRemoval();
 }
 
 void TMain::ShowUnread(const std::vector<sweep::FolderError>& unread) {

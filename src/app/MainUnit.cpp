@@ -230,6 +230,7 @@ void DefineMain(TMain& f) {
     f.sgFiles->SetOptions({goHorzLine, goRangeSelect, goRowSelect, goThumbTracking});
     f.sgFiles->SetScrollBars(TScrollStyle::ssVertical);
     f.sgFiles->OnDblClick = Bind(&f, &TMain::sgFilesDblClick);
+    f.sgFiles->OnKeyDown = Bind(&f, &TMain::sgFilesKeyDown);
 
     f.AddButton = NewControl<TBitBtn>(&f, "AddButton", cp);
     f.AddButton->SetBounds(272, 72, 27, 25);
@@ -241,18 +242,18 @@ void DefineMain(TMain& f) {
     f.AddButton->OnClick = Bind(&f, &TMain::AddButtonClick);
 
     f.ExtraLabel2 = NewControl<TExtraLabel>(&f, "ExtraLabel2", cp);
-    DefineHeading(f.ExtraLabel2, 160, "Borrado automático", "No implementado todavía");
+    DefineHeading(f.ExtraLabel2, 160, "Borrado automático", sweep::kModesHint);
     f.Bevel2 = NewControl<TBevel>(&f, "Bevel2", cp);
     DefineUnderline(f.Bevel2, 160);
 
     f.cbAutodel = NewControl<TComboBox>(&f, "cbAutodel", cp);
     f.cbAutodel->SetBounds(160, 40, 105, 21);
-    f.cbAutodel->SetHint("No implementado todavía");
+    f.cbAutodel->SetHint(sweep::ModeHint(0));
     f.cbAutodel->SetStyle(csSimple);
-    f.cbAutodel->SetEnabled(false);
     f.cbAutodel->SetTabOrder(1);
-    for (const char* item : {"No", "Papelera", "Eliminar"}) f.cbAutodel->AddItem(item);
+    for (const char* item : {"No", "Papelera", "Eliminar", "Excluir"}) f.cbAutodel->AddItem(item);
     f.cbAutodel->OnDblClick = Bind(&f, &TMain::cbAutodelDblClick);
+    f.cbAutodel->OnChange = Bind(&f, &TMain::cbAutodelChange);
     f.cbAutodel->OnKeyPress = Bind(&f, &TMain::cbAutodelKeyPress);
 
     f.Bevel3 = NewControl<TBevel>(&f, "Bevel3", cp);
@@ -367,7 +368,7 @@ void TMain::FormCreate(TObject*) {
     SetBounds((Screen->GetWidth() - GetWidth()) / 7, (Screen->GetHeight() - GetHeight()) / 7, GetWidth(),
               GetHeight());
 
-    LoadPatterns(IniPath());
+    LoadPatterns(IniPath(), sweep::RoamingPatternFile());
     // The pattern column lies under the pattern field, the mode column under
     // the mode box.
     const int patternWidth = eName->GetWidth();
@@ -377,6 +378,7 @@ void TMain::FormCreate(TObject*) {
     sgFiles->SetColWidths(2, sgFiles->GetClientWidth() - patternWidth - gap);
 
     cbAutodel->SetItemIndex(0);
+    ShowModeHint();
 
     xgFoundFiles->SetCells(colName, 0, "Fichero");
     xgFoundFiles->SetCells(colFolder, 0, "Ruta");

@@ -17,12 +17,14 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/BackgroundRelease.h"
 #include "engine/DeletionJob.h"
 #include "engine/FoundFile.h"
+#include "engine/PatternList.h"
 #include "engine/ResultOrder.h"
 #include "engine/Search.h"
 #include "app/WindowTexts.h"
@@ -123,12 +125,18 @@ public:
     // runs, under HKEY_CURRENT_USER (tests point it at a key of their own).
     static const wchar_t* SettingsKey;
 
-    // The pattern list (MainPatterns.cpp).
-    void LoadPatterns(const std::string& iniPath);
+    // The pattern list (MainPatterns.cpp). It is read from `iniPath`, or
+    // from `roaming` when that file exists, and saved there after every
+    // change (PatternList.h).
+    void LoadPatterns(const std::string& iniPath, const std::string& roaming = std::string());
     void AddButtonClick(TObject* Sender);
     void sgFilesDblClick(TObject* Sender);
+    void sgFilesKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
     void cbAutodelDblClick(TObject* Sender);
+    void cbAutodelChange(TObject* Sender);
     void cbAutodelKeyPress(TObject* Sender, wchar_t& Key);
+    // The file the list is kept in now.
+    const std::string& PatternFilePath() const { return patternFile_.Path(); }
 
     // The search and the order of the results (MainSearch.cpp).
     void StartButtonClick(TObject* Sender);
@@ -174,6 +182,11 @@ private:
     std::vector<const Listed*> SelectedFiles() const;
 
     void SetPanel(Panel panel, const std::string& text);
+    // The pattern list.
+    std::vector<sweep::PatternRow> PatternRows() const;
+    void SavePatterns();
+    void RemovePatternRow(int row);
+    void ShowModeHint();
     // The place, size and columns of the last run, and saving them.
     void RestoreSettings();
     void SaveSettings();
@@ -200,15 +213,23 @@ private:
     void ShowTotal();
     // The folders the last search could not read, in the status bar's hint.
     void ShowUnread(const std::vector<sweep::FolderError>& unread);
+    // What the patterns with an automatic mode found, removed once the user
+    // says yes.
+    void AskAutoRemoval();
     // Deletion.
     void RemoveSelected(sweep::RemovalKind kind);
+    void StartRemoval(std::vector<Listed*> block, sweep::RemovalKind kind);
+    // Asks the user a question in a message box; "No" is the default.
+    bool AskYes(const std::string& question);
     void DeletionProgress();
     void RemoveGoneRows();
     void ShowWhyKept();
     // "Eliminando " and the path, shortened in its middle to fit the panel.
     void ShowRemoving(const std::string& path);
 
+    sweep::PatternFile patternFile_;
     std::deque<Listed> listed_;        // every row's file; the blank last row has none
+    std::vector<sweep::PatternMode> searchModes_;  // each pattern's mode, as the search began
     std::vector<std::string> patterns_;  // of the search the rows come from
     sweep::ResultOrder<sweep::FoundRow> order_;  // where the search's rows go
     std::uint32_t nextSeq_ = 0;
@@ -227,9 +248,12 @@ private:
 
     std::unique_ptr<sweep::DeletionJob> deletion_;
     std::vector<Listed*> removing_;    // the files of the job, in its order
+    std::vector<Listed*> removal_;     // every file of the removal, in both jobs
+    std::vector<Listed*> thenDelete_;  // deleted for good once the job to the bin is over
     std::size_t removalsDone_ = 0;
     bool recycling_ = false;
     sweep::RemovalTally tally_;
+    std::optional<sweep::RemovalTally> recycled_;  // the first of two jobs
 };
 
 extern TMain* Main;

@@ -14,8 +14,37 @@ namespace sweep {
 int ModeIndexOf(const std::string& mode) {
     if (mode == "No") return 0;
     if (mode == "Papelera") return 1;
+    if (mode == "Excluir") return 3;
     return 2;
 }
+
+std::string ModeHint(int index) {
+    static const char* const hints[] = {
+        "No: lo que encuentre el patrón solo se lista",
+        "Papelera: al acabar la búsqueda se pregunta si enviar a la Papelera lo que encuentre el patrón",
+        "Eliminar: al acabar la búsqueda se pregunta si eliminar definitivamente lo que encuentre el patrón",
+        "Excluir: lo que coincida con el patrón, fichero o carpeta, nunca se lista ni se recorre",
+    };
+    return std::string(index >= 0 && index < 4 ? hints[index] : hints[0]) + " (doble clic para cambiar)";
+}
+
+const char* const kModesHint =
+    "Qué hacer con lo que encuentre cada patrón: No, Papelera o Eliminar (siempre tras preguntar), o Excluir (no "
+    "tocarlo nunca)";
+
+std::string PatternsNotSaved(DWORD error) {
+    const char* why = error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT ? "sin permiso"
+                      : error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? "en uso"
+                      : error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL        ? "disco lleno"
+                      : error == ERROR_PATH_NOT_FOUND                                      ? "la carpeta no existe"
+                                                                                           : nullptr;
+    return "No se pudo guardar la lista de patrones (" +
+           (why ? std::string(why) : "error " + base::IntToStr(static_cast<std::int64_t>(error))) + ")";
+}
+
+std::string PatternsSavedElsewhere(const std::string& path) { return "La lista de patrones se guarda en " + path; }
+
+std::string PatternAlreadyListed(const std::string& pattern) { return "\xC2\xAB" + pattern + "\xC2\xBB ya está en la lista"; }
 
 DigitGrouping ParseGrouping(const std::string& grouping, const std::string& separator) {
     DigitGrouping g;
@@ -110,6 +139,33 @@ std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes) {
     const base::ScaledTotal space = base::ScaleTotal(bytes);
     return "¿Eliminar definitivamente " + base::GroupedCount(files) + (files == 1 ? " fichero (" : " ficheros (") +
            space.text + " " + space.unit + ")? No se podrán recuperar.";
+}
+
+std::string AutoRemovalQuestion(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
+                                std::int64_t deleteBytes) {
+    const std::int64_t files = toBin + toDelete;
+    std::string text = "Los patrones con borrado automático encontraron " + base::GroupedCount(files) +
+                       (files == 1 ? " fichero (" : " ficheros (") + base::ScaledSize(binBytes + deleteBytes) + "): ¿";
+    if (toBin && toDelete)
+        text += "enviar " + base::GroupedCount(toBin) + " (" + base::ScaledSize(binBytes) +
+                ") a la Papelera y eliminar definitivamente " + base::GroupedCount(toDelete) + " (" +
+                base::ScaledSize(deleteBytes) + ")?";
+    else if (toBin)
+        text += files == 1 ? "enviarlo a la Papelera?" : "enviarlos a la Papelera?";
+    else
+        text += files == 1 ? "eliminarlo definitivamente?" : "eliminarlos definitivamente?";
+    if (toDelete) text += " No se podrán recuperar.";
+    return text;
+}
+
+std::string RemovalSummary(const RemovalTally& recycled, const RemovalTally& deleted, bool stopped) {
+    RemovalTally both = deleted;
+    both.kept += recycled.kept;
+    both.missing += recycled.missing;
+    const std::string rest = RemovalSummary(both, false, stopped);
+    const std::size_t after = rest.find(": ") + 2;
+    return rest.substr(0, after) + base::GroupedCount(recycled.removed) + " a la Papelera (" +
+           base::ScaledSize(recycled.bytes) + "), " + rest.substr(after);
 }
 
 std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool stopped) {

@@ -19,8 +19,18 @@ namespace sweep {
 // ---------------------------------------------------------------- patterns
 
 // The mode box's item for a mode text: 0 for exactly "No", 1 for exactly
-// "Papelera", 2 for anything else.
+// "Papelera", 3 for exactly "Excluir", 2 ("Eliminar") for anything else.
 int ModeIndexOf(const std::string& mode);
+// What the mode of the box's item does, as its hint says it; what the four
+// modes do, as the heading's hint says it.
+std::string ModeHint(int index);
+extern const char* const kModesHint;
+
+// The status bar's words on the pattern list's file: the list could not be
+// saved (and why), it is now kept in another file, a pattern is there already.
+std::string PatternsNotSaved(DWORD error);
+std::string PatternsSavedElsewhere(const std::string& path);
+std::string PatternAlreadyListed(const std::string& pattern);
 
 // ---------------------------------------------------------------- results
 
@@ -88,6 +98,14 @@ std::string SortKey(const std::string& text);
 // definitivamente 1.234 ficheros (56 Mbytes)? No se podrán recuperar.", the
 // space scaled as the status bar's total is.
 std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes);
+// The one question asked after a search whose patterns with an automatic
+// mode found files: "Los patrones con borrado automático encontraron 312
+// ficheros (1229 Mbytes): ¿enviarlos a la Papelera?", "...: ¿eliminarlos
+// definitivamente? No se podrán recuperar.", or, when both modes found
+// files, "...: ¿enviar 300 (1228 Mbytes) a la Papelera y eliminar
+// definitivamente 12 (56 Kbytes)? ...".
+std::string AutoRemovalQuestion(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
+                                std::int64_t deleteBytes);
 // What a removal did, as the status bar says it at the end: "Hecho: 1.234
 // borrados (56 Kbytes)", "Hecho: 1.230 a la Papelera (55 Kbytes); 4 no se
 // pudieron borrar", with "Detenido" for "Hecho" when the user stopped it.
@@ -100,6 +118,9 @@ struct RemovalTally {
     std::int64_t missing = 0;  // files someone else had removed
 };
 std::string RemovalSummary(const RemovalTally& tally, bool toRecycleBin, bool stopped);
+// The same for files sent to the bin and then others deleted for good:
+// "Hecho: 300 a la Papelera (1228 Mbytes), 12 borrados (56 Kbytes); ...".
+std::string RemovalSummary(const RemovalTally& recycled, const RemovalTally& deleted, bool stopped);
 // How a search ended: "Hecho", or "Detenido" when the user stopped it, and
 // the folders it could not read: "Hecho; 3 carpetas no se pudieron leer".
 std::string SearchSummary(std::size_t unreadFolders, bool stopped);

@@ -20,10 +20,11 @@ struct OptionSpec {
 };
 
 constexpr OptionSpec kOptions[] = {
-    {'p', "pattern", Takes::Value}, {0, "ini", Takes::Value},     {0, "no-subdirs", Takes::Nothing},
-    {0, "smaller", Takes::Value},   {0, "larger", Takes::Value},  {'f', "format", Takes::Value},
-    {0, "recycle", Takes::Nothing}, {0, "delete", Takes::Nothing}, {'y', "yes", Takes::Nothing},
-    {'q', "quiet", Takes::Nothing}, {'h', "help", Takes::Nothing},
+    {'p', "pattern", Takes::Value}, {'x', "exclude", Takes::Value}, {0, "ini", Takes::Value},
+    {0, "no-subdirs", Takes::Nothing}, {0, "smaller", Takes::Value}, {0, "larger", Takes::Value},
+    {'f', "format", Takes::Value},  {0, "recycle", Takes::Nothing}, {0, "delete", Takes::Nothing},
+    {0, "auto", Takes::Nothing},    {'y', "yes", Takes::Nothing},     {'q', "quiet", Takes::Nothing},
+    {'h', "help", Takes::Nothing},
 };
 
 const OptionSpec* ByName(std::string_view name) {
@@ -55,6 +56,9 @@ std::string Apply(const OptionSpec& o, const std::string& value, Options& option
     if (name == "pattern") {
         if (value.empty()) return "el patrón de --pattern está vacío";
         options.patterns.push_back(value);
+    } else if (name == "exclude") {
+        if (value.empty()) return "el patrón de --exclude está vacío";
+        options.exclusions.push_back(value);
     } else if (name == "ini") {
         if (value.empty()) return "falta el nombre del fichero de --ini";
         options.ini = value;
@@ -75,6 +79,8 @@ std::string Apply(const OptionSpec& o, const std::string& value, Options& option
         if (options.removal != Removal::None && options.removal != asked)
             return "--recycle y --delete no van juntas";
         options.removal = asked;
+    } else if (name == "auto") {
+        options.automatic = true;
     } else if (name == "yes") {
         options.yes = true;
     } else if (name == "quiet") {
@@ -143,6 +149,13 @@ std::string ParseArguments(const std::vector<std::string>& args, Options& option
         // The help needs nothing else, and a mistake after it does not hide it.
         if (options.help) return std::string();
     }
+    // The modes of the pattern file say what goes and how: a removal of
+    // everything found, or patterns without a mode, would say otherwise.
+    if (options.automatic && options.removal != Removal::None)
+        return std::string("--auto no va con ") + (options.removal == Removal::Recycle ? "--recycle" : "--delete") +
+               ": con --auto, el modo de cada patrón de la lista dice qué se borra y cómo";
+    if (options.automatic && !options.patterns.empty())
+        return "--auto no va con -p: actúa según los modos de los patrones de la lista (--ini)";
     if (operands.empty()) return "falta la CARPETA donde buscar";
     if (operands.size() > 1) return "sobra un argumento: " + Quoted(operands[1]) + " (solo se busca en una CARPETA)";
     options.folder = operands[0];
@@ -161,13 +174,18 @@ std::string UsageText() {
            "\n"
            "Busca en CARPETA y en sus subcarpetas los ficheros cuyo nombre casa con\n"
            "alguno de los patrones (* cualquier serie de caracteres, ? uno) y escribe\n"
-           "sus rutas en la salida estándar. No borra nada sin --recycle o --delete,\n"
-           "y entonces pregunta antes, salvo con --yes.\n"
+           "sus rutas en la salida estándar. No borra nada sin --recycle, --delete o\n"
+           "--auto, y entonces pregunta antes, salvo con --yes.\n"
            "\n"
            "Opciones:\n"
            "  -p, --pattern PATRÓN   un patrón (se puede repetir); sin ninguno, los de --ini\n"
-           "      --ini FICHERO      la lista de patrones (por omisión, Sweepfield.Ini junto\n"
-           "                         al programa)\n"
+           "  -x, --exclude PATRÓN   lo que nunca se toca (se puede repetir), como una fila\n"
+           "                         Excluir: un fichero no se lista, una carpeta no se\n"
+           "                         recorre; Proyectos\\Cliente, esa carpeta donde esté\n"
+           "      --ini FICHERO      la lista de patrones y sus modos (por omisión, la que\n"
+           "                         usa la ventana: Sweepfield.Ini junto al programa, o\n"
+           "                         la de %APPDATA%\\Sweepfield si está); sus filas\n"
+           "                         Excluir valen también con -p\n"
            "      --no-subdirs       solo las entradas de la propia CARPETA\n"
            "      --smaller KB       solo ficheros de menos de KB Kb (1 Kb = 1024 bytes)\n"
            "      --larger KB        solo ficheros de más de KB Kb\n"
@@ -177,8 +195,11 @@ std::string UsageText() {
            "                         null: las rutas terminadas en NUL\n"
            "      --recycle          envía lo encontrado a la Papelera\n"
            "      --delete           elimina lo encontrado definitivamente\n"
-           "  -y, --yes              no pregunta (obligatorio con --recycle o --delete si la\n"
-           "                         entrada estándar no es una consola)\n"
+           "      --auto             lo encontrado por los patrones de modo Papelera, a la\n"
+           "                         Papelera, y por los de modo Eliminar, definitivamente\n"
+           "                         (no va con -p, --recycle ni --delete)\n"
+           "  -y, --yes              no pregunta (obligatorio con --recycle, --delete o\n"
+           "                         --auto si la entrada estándar no es una consola)\n"
            "  -q, --quiet            sin progreso ni resumen\n"
            "  -h, --help             esta ayuda\n"
            "\n"
@@ -192,7 +213,10 @@ std::string UsageText() {
            "  schtasks /create /sc weekly /tn LimpiarTemporales /tr \"C:\\Sweepfield\\SweepfieldCmd.exe --recycle --yes -q -p *.tmp C:\\Users\\Ana\\AppData\\Local\\Temp\"\n"
            "      cada semana, los *.tmp de esa carpeta a la Papelera, sin preguntar\n"
            "  SweepfieldCmd -q -f null -p *.bak D:\\Datos | xargs -0 7z a copias.7z\n"
-           "      las rutas, tal cual, a otro programa\n";
+           "      las rutas, tal cual, a otro programa\n"
+           "  SweepfieldCmd --auto -x .git -x node_modules D:\\Proyectos\n"
+           "      lista, pregunta una vez y borra según el modo de cada patrón de la\n"
+           "      lista, sin entrar nunca en .git ni en node_modules\n";
 }
 
 std::string QuestionText(Removal removal, std::int64_t files, std::int64_t bytes) {
@@ -200,6 +224,23 @@ std::string QuestionText(Removal removal, std::int64_t files, std::int64_t bytes
                              base::ScaledSize(bytes) + ")";
     return removal == Removal::Recycle ? "¿Enviar " + what + " a la Papelera? [s/N] "
                                        : "¿Eliminar definitivamente " + what + "? [s/N] ";
+}
+
+std::string AutoQuestionText(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
+                             std::int64_t deleteBytes) {
+    const std::int64_t files = toBin + toDelete;
+    std::string text = "Los patrones con borrado automático encontraron " + base::GroupedCount(files) +
+                       (files == 1 ? " fichero (" : " ficheros (") + base::ScaledSize(binBytes + deleteBytes) + "): ¿";
+    if (toBin && toDelete)
+        text += "enviar " + base::GroupedCount(toBin) + " (" + base::ScaledSize(binBytes) +
+                ") a la Papelera y eliminar definitivamente " + base::GroupedCount(toDelete) + " (" +
+                base::ScaledSize(deleteBytes) + ")?";
+    else if (toBin)
+        text += files == 1 ? "enviarlo a la Papelera?" : "enviarlos a la Papelera?";
+    else
+        text += files == 1 ? "eliminarlo definitivamente?" : "eliminarlos definitivamente?";
+    if (toDelete) text += " No se podrán recuperar.";
+    return text + " [s/N] ";
 }
 
 bool IsYes(std::string_view answer) {
@@ -212,16 +253,38 @@ bool IsYes(std::string_view answer) {
     return false;
 }
 
-std::string RemovalSummary(Removal removal, const RemovalCount& count) {
+namespace {
+
+// "12 ficheros eliminados (34 Kbytes)", "1 fichero enviado a la Papelera (10 bytes)".
+std::string RemovedText(Removal removal, const RemovalCount& count) {
     const bool one = count.removed == 1;
-    std::string text = base::GroupedCount(count.removed) + (one ? " fichero " : " ficheros ") +
-                       (removal == Removal::Recycle ? (one ? "enviado a la Papelera" : "enviados a la Papelera")
-                                                    : (one ? "eliminado" : "eliminados")) +
-                       " (" + base::ScaledSize(count.bytes) + ")";
+    return base::GroupedCount(count.removed) + (one ? " fichero " : " ficheros ") +
+           (removal == Removal::Recycle ? (one ? "enviado a la Papelera" : "enviados a la Papelera")
+                                        : (one ? "eliminado" : "eliminados")) +
+           " (" + base::ScaledSize(count.bytes) + ")";
+}
+
+// "; 2 no se pudieron borrar; 1 ya no estaba; 5 sin tocar", as far as any.
+std::string NotRemovedText(const RemovalCount& count) {
+    std::string text;
     if (count.kept) text += "; " + base::GroupedCount(count.kept) + (count.kept == 1 ? " no se pudo borrar" : " no se pudieron borrar");
     if (count.missing) text += "; " + base::GroupedCount(count.missing) + (count.missing == 1 ? " ya no estaba" : " ya no estaban");
     if (count.untouched) text += "; " + base::GroupedCount(count.untouched) + " sin tocar";
     return text;
+}
+
+}  // namespace
+
+std::string RemovalSummary(Removal removal, const RemovalCount& count) {
+    return RemovedText(removal, count) + NotRemovedText(count);
+}
+
+std::string RemovalSummary(const RemovalCount& recycled, const RemovalCount& deleted) {
+    RemovalCount rest = deleted;
+    rest.kept += recycled.kept;
+    rest.missing += recycled.missing;
+    rest.untouched += recycled.untouched;
+    return RemovedText(Removal::Recycle, recycled) + ", " + RemovedText(Removal::Delete, deleted) + NotRemovedText(rest);
 }
 
 std::string ListingHeader(Format format) { return format == Format::Csv ? sweep::CsvHeader() + "\r\n" : std::string(); }

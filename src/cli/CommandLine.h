@@ -18,11 +18,14 @@ enum class Removal { None, Recycle, Delete };
 
 struct Options {
     std::vector<std::string> patterns;  // -p, in order; none: the pattern file's
-    std::optional<std::string> ini;     // --ini; none: Sweepfield.Ini beside the exe
+    std::vector<std::string> exclusions;  // -x, what is never touched, besides the file's
+    std::optional<std::string> ini;     // --ini; none: the window's Sweepfield.Ini; its
+                                        // Excluir rows hold with -p too
     bool subfolders = true;
     std::optional<std::int64_t> smallerKb, largerKb;
     Format format = Format::Plain;
     Removal removal = Removal::None;
+    bool automatic = false;  // --auto: each pattern's mode in the file says
     bool yes = false;
     bool quiet = false;
     bool help = false;  // the rest is not read then
@@ -51,6 +54,12 @@ constexpr std::string_view kHelpHint = "Prueba SweepfieldCmd --help";
 // The question before removing: "¿Eliminar definitivamente 1.234 ficheros
 // (56 Mbytes)? [s/N] ", "¿Enviar 1 fichero (10 bytes) a la Papelera? [s/N] ".
 std::string QuestionText(Removal removal, std::int64_t files, std::int64_t bytes);
+// The question before removing what the patterns with an automatic mode
+// found, as the window asks it: "Los patrones con borrado automático
+// encontraron 3 ficheros (18 bytes): ¿enviar 1 (3 bytes) a la Papelera y
+// eliminar definitivamente 2 (15 bytes)? No se podrán recuperar. [s/N] ".
+std::string AutoQuestionText(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
+                             std::int64_t deleteBytes);
 // Whether an answer to it is yes: "s", "si" or "sí", in any case, blanks
 // around it allowed; anything else (an empty line too) is no.
 bool IsYes(std::string_view answer);
@@ -62,6 +71,10 @@ struct RemovalCount {
     std::int64_t removed = 0, bytes = 0, kept = 0, missing = 0, untouched = 0;
 };
 std::string RemovalSummary(Removal removal, const RemovalCount& count);
+// The same for files sent to the bin and then others deleted for good:
+// "1 fichero enviado a la Papelera (3 bytes), 2 ficheros eliminados (15
+// bytes); 1 no se pudo borrar", the files kept, missing and untouched of both.
+std::string RemovalSummary(const RemovalCount& recycled, const RemovalCount& deleted);
 
 // One line of the listing in a format, its line end included: the path for
 // plain (CRLF), the CSV line (CRLF), the JSON object (LF), the path and a

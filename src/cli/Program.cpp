@@ -15,6 +15,7 @@
 #include "engine/Export.h"
 #include "engine/FolderListing.h"
 #include "engine/IniFile.h"
+#include "engine/PatternList.h"
 #include "engine/ResultOrder.h"
 #include "engine/Search.h"
 
@@ -59,23 +60,54 @@ DWORD ReadWholeFile(const std::wstring& path, std::string& bytes) {
     }
 }
 
-// The patterns to look for: those of the command line, or else those of
-// the pattern file. Empty, with the reason told, when there are none.
-std::vector<std::string> Patterns(const Options& options, Output& err) {
-    if (!options.patterns.empty()) return options.patterns;
-    const std::string file = options.ini ? *options.ini : base::ExeFolder() + "\\Sweepfield.Ini";
-    std::string bytes;
-    if (const DWORD error = ReadWholeFile(FullPath(base::Wide(file)), bytes)) {
-        Say(err, "no se puede leer el fichero de patrones " + file + ": " + SystemMessage(error));
-        return {};
-    }
+// What a search looks for and leaves alone: the patterns of the command
+// line (which have no mode), or else those of the pattern file, each with
+// its mode; and what is never touched, the file's Excluir rows and -x.
+struct SearchList {
     std::vector<std::string> patterns;
-    const std::vector<sweep::IniEntry> entries =
-        sweep::CountedEntries(sweep::SectionEntries(sweep::DecodeIniText(bytes), "FindFiles"));
-    for (const sweep::PatternRow& row : sweep::PatternRowsFrom(entries))
-        if (!row.pattern.empty()) patterns.push_back(row.pattern);
-    if (patterns.empty()) Say(err, "no hay patrones en " + file + " (sección [FindFiles], File1=...) ni -p");
-    return patterns;
+    std::vector<sweep::PatternMode> modes;  // modes[i] is patterns[i]'s
+    std::vector<std::wstring> exclusions;
+};
+
+// The list the window reads: the one in the user's roaming folder once the
+// window has saved it there, else the one beside the executable.
+std::string WindowsPatternFile() {
+    const std::string roaming = sweep::RoamingPatternFile();
+    if (!roaming.empty() && ::GetFileAttributesW(sweep::ExactPath(base::Wide(roaming)).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return roaming;
+    return base::ExeFolder() + "\\Sweepfield.Ini";
+}
+
+// The list to search with; false, with the reason told, when there is
+// nothing to look for or the pattern file cannot be read.
+bool ReadSearchList(const Options& options, SearchList& list, Output& err) {
+    const std::string file = options.ini ? *options.ini : WindowsPatternFile();
+    std::string bytes;
+    // With -p the file gives only what is never touched, and the window's
+    // file, when there is none, nothing; any other failure would let the
+    // program touch what the list says never to.
+    if (const DWORD error = ReadWholeFile(FullPath(base::Wide(file)), bytes)) {
+        if (options.patterns.empty() || options.ini || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)) {
+            Say(err, "no se puede leer el fichero de patrones " + file + ": " + SystemMessage(error));
+            return false;
+        }
+    }
+    const sweep::ListedPatterns listed = sweep::PatternsToSearch(sweep::PatternRowsFrom(
+        sweep::CountedEntries(sweep::SectionEntries(sweep::DecodeIniText(bytes), "FindFiles"))));
+    list.exclusions = listed.exclusions;
+    for (const std::string& x : options.exclusions) list.exclusions.push_back(base::Wide(x));
+    if (!options.patterns.empty()) {
+        list.patterns = options.patterns;
+        list.modes.assign(list.patterns.size(), sweep::PatternMode::None);
+        return true;
+    }
+    for (std::size_t i = 0; i < listed.patterns.size(); ++i)
+        if (!listed.patterns[i].empty()) {
+            list.patterns.push_back(base::Utf8(listed.patterns[i]));
+            list.modes.push_back(listed.modes[i]);
+        }
+    if (list.patterns.empty()) Say(err, "no hay patrones en " + file + " (sección [FindFiles], File1=...) ni -p");
+    return !list.patterns.empty();
 }
 
 class Run {
@@ -86,8 +118,10 @@ public:
     int Go();
 
 private:
-    std::optional<int> Search(const std::wstring& start, const std::vector<std::string>& patterns);
+    std::optional<int> Search(const std::wstring& start, const SearchList& list);
     int Remove();
+    // Removes these files the one way; true when Ctrl+C stopped it.
+    bool RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal, RemovalCount& count);
     void Flush();
     int ReportInterrupted(const std::string& what);
 
@@ -95,7 +129,10 @@ private:
     Output& out_;
     Output& err_;
     ProgressLine progress_;
-    std::vector<sweep::FoundFile> found_;  // kept for a removal only
+    bool removes_ = false;  // --recycle, --delete or --auto
+    // What is to be removed, each way, and the space it takes.
+    std::vector<sweep::FoundFile> toBin_, toDelete_;
+    std::int64_t binBytes_ = 0, deleteBytes_ = 0;
     std::int64_t listed_ = 0, listedBytes_ = 0;
     std::int64_t inexact_ = 0;  // paths written with U+FFFD for a lone surrogate
     bool notAllDone_ = false;
@@ -116,8 +153,8 @@ int Run::ReportInterrupted(const std::string& what) {
 }
 
 int Run::Go() {
-    const std::vector<std::string> patterns = Patterns(options_, err_);
-    if (patterns.empty()) return kExitUsage;
+    SearchList list;
+    if (!ReadSearchList(options_, list, err_)) return kExitUsage;
 
     std::wstring start = sweep::PlainPath(FullPath(base::Wide(options_.folder)));
     const DWORD attributes = ::GetFileAttributesW(sweep::ExactPath(start).c_str());
@@ -138,33 +175,45 @@ int Run::Go() {
 
     // Nothing is removed unasked: without a console to ask at, only --yes
     // says yes, and it is refused before anything is searched.
-    if (options_.removal != Removal::None && !options_.yes && !InputIsConsole()) {
+    removes_ = options_.removal != Removal::None || options_.automatic;
+    if (removes_ && !options_.yes && !InputIsConsole()) {
         Say(err_, std::string("no se borra nada sin --yes cuando la entrada estándar no es una consola (") +
-                      (options_.removal == Removal::Recycle ? "--recycle" : "--delete") + ")");
+                      (options_.automatic ? "--auto" : options_.removal == Removal::Recycle ? "--recycle" : "--delete") + ")");
         return kExitUsage;
     }
 
-    if (const std::optional<int> code = Search(start, patterns)) return *code;
+    if (const std::optional<int> code = Search(start, list)) return *code;
     if (inexact_)
         Say(err_, "aviso: " + base::GroupedCount(inexact_) +
                       (inexact_ == 1 ? " ruta tiene" : " rutas tienen") +
                       " un nombre que UTF-8 no puede escribir tal cual (sale con U+FFFD); --format json la escribe exacta");
-    if (options_.removal == Removal::None || found_.empty()) return notAllDone_ ? kExitNotAllDone : kExitDone;
+    if (toBin_.empty() && toDelete_.empty()) return notAllDone_ ? kExitNotAllDone : kExitDone;
     return Remove();
 }
 
 // Lists what the search finds; an exit code when the program ends here.
-std::optional<int> Run::Search(const std::wstring& start, const std::vector<std::string>& patterns) {
+std::optional<int> Run::Search(const std::wstring& start, const SearchList& list) {
+    const std::vector<std::string>& patterns = list.patterns;
     sweep::SearchRequest request;
     request.startFolder = start;
     for (const std::string& p : patterns) request.patterns.push_back(base::Wide(p));
+    request.exclusions = list.exclusions;
     request.subfolders = options_.subfolders;
     sweep::SetKbLimits(request, options_.smallerKb, options_.largerKb);
 
     base::KernelHandle over(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     sweep::Search search(std::move(request), [event = over.get()] { ::SetEvent(event); });
     sweep::ResultOrder<sweep::FoundRow> order(patterns.size());
-    const bool keep = options_.removal != Removal::None;
+    const bool keep = removes_;
+    // How the files a pattern finds are removed, if at all.
+    auto removalOf = [&](std::size_t pattern) {
+        if (!options_.automatic) return options_.removal;
+        switch (list.modes[pattern]) {
+            case sweep::PatternMode::Recycle: return Removal::Recycle;
+            case sweep::PatternMode::Delete: return Removal::Delete;
+            default: return Removal::None;
+        }
+    };
     const bool exactFormat = options_.format == Format::Json;
     sweep::ShownPaths shown;
     out_.Write(ListingHeader(options_.format));
@@ -182,7 +231,14 @@ std::optional<int> Run::Search(const std::wstring& start, const std::vector<std:
                 ++inexact_;
             ++listed_;
             listedBytes_ += row.file.size;
-            if (keep) found_.push_back(std::move(row.file));
+            const Removal removal = removalOf(static_cast<std::size_t>(row.pattern));
+            if (removal == Removal::Recycle) {
+                binBytes_ += row.file.size;
+                toBin_.push_back(std::move(row.file));
+            } else if (removal == Removal::Delete) {
+                deleteBytes_ += row.file.size;
+                toDelete_.push_back(std::move(row.file));
+            }
         }
         Flush();
         if (out_.Error()) {
@@ -213,9 +269,11 @@ std::optional<int> Run::Search(const std::wstring& start, const std::vector<std:
 }
 
 int Run::Remove() {
-    const bool recycle = options_.removal == Removal::Recycle;
     if (!options_.yes) {
-        err_.Write(QuestionText(options_.removal, listed_, listedBytes_));
+        const std::int64_t toBin = static_cast<std::int64_t>(toBin_.size());
+        const std::int64_t toDelete = static_cast<std::int64_t>(toDelete_.size());
+        err_.Write(options_.automatic ? AutoQuestionText(toBin, binBytes_, toDelete, deleteBytes_)
+                                      : QuestionText(options_.removal, toBin + toDelete, binBytes_ + deleteBytes_));
         err_.Flush();
         const std::optional<std::string> answer = ReadConsoleLine();
         // Ctrl+C at the question ends the read before its handler has run.
@@ -229,10 +287,28 @@ int Run::Remove() {
     }
 
     if (cli::Interrupted()) return ReportInterrupted("nada borrado");
-    sweep::DeletionJob job(found_, recycle ? sweep::RemovalKind::Recycle : sweep::RemovalKind::Delete);
+    // The bin's first, then for good, as the window does.
+    RemovalCount recycled, deleted;
+    bool stopped = RemoveAll(toBin_, Removal::Recycle, recycled);
+    if (stopped)
+        deleted.untouched = static_cast<std::int64_t>(toDelete_.size());
+    else
+        stopped = RemoveAll(toDelete_, Removal::Delete, deleted);
+    const std::string summary = toBin_.empty()     ? RemovalSummary(Removal::Delete, deleted)
+                                : toDelete_.empty() ? RemovalSummary(Removal::Recycle, recycled)
+                                                    : RemovalSummary(recycled, deleted);
+    if (stopped) return ReportInterrupted(summary);
+    if (!options_.quiet) Say(err_, "Hecho: " + summary);
+    return notAllDone_ || recycled.kept || deleted.kept ? kExitNotAllDone : kExitDone;
+}
+
+bool Run::RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal, RemovalCount& count) {
+    if (files.empty()) return false;
+    const bool recycle = removal == Removal::Recycle;
+    sweep::DeletionJob job(files, recycle ? sweep::RemovalKind::Recycle : sweep::RemovalKind::Delete);
     std::vector<sweep::RemovalResult> results;
     const std::string doing = recycle ? "Enviando a la Papelera: " : "Eliminando: ";
-    const std::string ofAll = " de " + base::GroupedCount(listed_);
+    const std::string ofAll = " de " + base::GroupedCount(static_cast<std::int64_t>(files.size()));
     for (;;) {
         const bool over = job.Collect(results);
         progress_.Show(doing + base::GroupedCount(static_cast<std::int64_t>(results.size())) + ofAll, over);
@@ -241,24 +317,21 @@ int Run::Remove() {
     }
     progress_.Clear();
 
-    RemovalCount count;
     for (std::size_t i = 0; i < results.size(); ++i) {
         const sweep::RemovalResult& r = results[i];
         if (r.outcome == sweep::RemovalOutcome::Removed) {
             ++count.removed;
-            count.bytes += found_[i].size;
+            count.bytes += files[i].size;
         } else if (r.outcome == sweep::RemovalOutcome::Missing) {
             ++count.missing;
         } else {
             ++count.kept;
-            Say(err_, "no se borró " + Shown(found_[i].Path()) + " (" + sweep::ReasonOf(r.outcome) +
+            Say(err_, "no se borró " + Shown(files[i].Path()) + " (" + sweep::ReasonOf(r.outcome) +
                           (r.error != ERROR_SUCCESS ? ": " + SystemMessage(r.error) : std::string()) + ")");
         }
     }
-    count.untouched = static_cast<std::int64_t>(found_.size() - results.size());
-    if (job.Stopped() && cli::Interrupted()) return ReportInterrupted(RemovalSummary(options_.removal, count));
-    if (!options_.quiet) Say(err_, "Hecho: " + RemovalSummary(options_.removal, count));
-    return notAllDone_ || count.kept ? kExitNotAllDone : kExitDone;
+    count.untouched = static_cast<std::int64_t>(files.size() - results.size());
+    return job.Stopped() && cli::Interrupted();
 }
 
 }  // namespace

@@ -16,6 +16,16 @@ struct Search::PatternPlan {
     bool matchesNothing;
 };
 
+// An excluded pattern prepared for the walk: its name part, and where it
+// applies: in every folder, in the folders whose path ends with the names of
+// its folder part, or in one folder named by its whole path.
+struct Search::Exclusion {
+    std::vector<NameMatcher> folders;  // the folder part's names, outermost first
+    std::wstring absolute;             // the folder (plain, ending with a backslash), or empty
+    NameMatcher name;
+    bool everything;                   // the name part matches every name
+};
+
 // A sub-folder seen in a listing, kept to resolve the folder parts of patterns.
 struct Search::Subfolder {
     std::wstring name, shortName;
@@ -70,18 +80,6 @@ std::vector<std::wstring> SplitFolderPart(std::wstring_view folderPart, bool& va
     }
 }
 
-// The sub-folders of a listing, links included: a folder part's name may
-// name a link, which then leads nowhere.
-template <class Subfolder>
-std::vector<Subfolder> SubfoldersOf(const std::vector<DirEntryView>& entries) {
-    std::vector<Subfolder> subfolders;
-    for (const DirEntryView& e : entries)
-        if ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(e.name))
-            subfolders.push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
-                                           (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    return subfolders;
-}
-
 // The place among the walk's children (the sub-folders that are no link)
 // of one of a listing's sub-folders.
 template <class Subfolder>
@@ -121,6 +119,27 @@ bool AnySizePasses(const SearchRequest& request) {
 
 Search::Search(SearchRequest request, std::function<void()> over)
     : request_(std::move(request)), over_(std::move(over)) {
+    for (std::wstring excluded : request_.exclusions) {
+        std::replace(excluded.begin(), excluded.end(), L'/', L'\\');
+        excluded = PlainPath(excluded);
+        while (!excluded.empty() && excluded.back() == L'\\') excluded.pop_back();
+        const std::size_t slash = excluded.find_last_of(L'\\');
+        const std::wstring namePart = slash == std::wstring::npos ? excluded : excluded.substr(slash + 1);
+        if (namePart.empty()) continue;
+        Exclusion e{{}, {}, NameMatcher(namePart, request_.rules), namePart == L"*" || namePart == L"*.*"};
+        if (slash != std::wstring::npos) {
+            const std::wstring folderPart = excluded.substr(0, slash + 1);
+            if ((folderPart.size() >= 3 && folderPart[1] == L':' && folderPart[2] == L'\\') ||
+                folderPart.compare(0, 2, L"\\\\") == 0) {
+                e.absolute = folderPart;
+            } else {
+                for (std::size_t start = 0, end; (end = folderPart.find(L'\\', start)) != std::wstring::npos;
+                     start = end + 1)
+                    if (end > start) e.folders.emplace_back(folderPart.substr(start, end - start), request_.rules);
+            }
+        }
+        exclusions_.push_back(std::move(e));
+    }
     for (std::size_t i = 0; i < request_.patterns.size(); ++i) {
         const std::wstring& pattern = request_.patterns[i];
         const std::size_t slash = pattern.find_last_of(L"\\/");
@@ -253,6 +272,82 @@ void Search::Work() {
     }
 }
 
+std::vector<const Search::Exclusion*> Search::ExclusionsIn(std::wstring_view folder) const {
+    std::vector<const Exclusion*> in;
+    for (const Exclusion& e : exclusions_) {
+        if (!e.absolute.empty()) {
+            if (::CompareStringOrdinal(e.absolute.data(), static_cast<int>(e.absolute.size()), folder.data(),
+                                       static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL)
+                in.push_back(&e);
+            continue;
+        }
+        // The folder's last names, one by one from the end, against the
+        // folder part's.
+        std::size_t end = folder.size() - 1;  // the backslash after a name
+        bool matches = true;
+        for (auto name = e.folders.rbegin(); name != e.folders.rend() && matches; ++name) {
+            const std::size_t slash = end ? folder.rfind(L'\\', end - 1) : std::wstring_view::npos;
+            matches = slash != std::wstring_view::npos && name->Matches(folder.substr(slash + 1, end - slash - 1), {});
+            end = slash;
+        }
+        if (matches) in.push_back(&e);
+    }
+    return in;
+}
+
+std::vector<char> Search::Excluded(std::wstring_view folder, const std::vector<DirEntryView>& entries) const {
+    std::vector<char> excluded;
+    if (exclusions_.empty()) return excluded;
+    const std::vector<const Exclusion*> in = ExclusionsIn(folder);
+    if (in.empty()) return excluded;
+    excluded.resize(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        for (const Exclusion* e : in)
+            if (!IsDotEntry(entries[i].name) && e->name.Matches(entries[i].name, entries[i].shortName)) {
+                excluded[i] = 1;
+                break;
+            }
+    return excluded;
+}
+
+bool Search::Emptied(std::wstring_view folder) const {
+    for (const Exclusion* e : ExclusionsIn(folder))
+        if (e->everything) return true;
+    return false;
+}
+
+bool Search::LeftOut(std::wstring_view folder) const {
+    if (exclusions_.empty()) return false;
+    const std::size_t volume = folder.size() - VolumePart(folder).size();
+    if (Emptied(folder.substr(0, volume + 1))) return true;
+    for (std::size_t end = folder.find(L'\\', volume + 1); end != std::wstring_view::npos;
+         end = folder.find(L'\\', end + 1)) {
+        const std::size_t start = folder.rfind(L'\\', end - 1) + 1;
+        for (const Exclusion* e : ExclusionsIn(folder.substr(0, start)))
+            if (e->name.Matches(folder.substr(start, end - start), {})) return true;
+        if (Emptied(folder.substr(0, end + 1))) return true;
+    }
+    return false;
+}
+
+// The sub-folders of a listing, links included (a folder part's name may
+// name a link, which then leads nowhere); the excluded ones are as good as
+// not there.
+std::vector<Search::Subfolder> Search::SubfoldersOf(const std::vector<DirEntryView>& entries,
+                                                    const std::vector<char>& excluded,
+                                                    const std::wstring& folder) const {
+    std::vector<Subfolder> subfolders;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const DirEntryView& e = entries[i];
+        if (!(e.attributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(e.name)) continue;
+        if (!excluded.empty() && excluded[i]) continue;
+        if (!exclusions_.empty() && Emptied(folder + std::wstring(e.name) + L'\\')) continue;
+        subfolders.push_back(Subfolder{std::wstring(e.name), std::wstring(e.shortName),
+                                       (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    }
+    return subfolders;
+}
+
 // The sub-folder a folder part's name leads to, as the file system finds it:
 // the name itself, or else a name (long or short) that matches it without
 // letter case. None when there is none, or when it is a link.
@@ -292,17 +387,20 @@ bool Search::List(FolderReader& reader, const std::wstring& folder, const Node& 
 }
 
 void Search::Read(Node& node) {
+    // The walk goes into no excluded folder; the start folder may lie in one.
+    if (!node.parent && LeftOut(*node.path)) return;
     FolderReader reader(*node.path);
     std::vector<DirEntryView> entries;
     if (!List(reader, *node.path, node, {}, entries)) return;
-    const std::vector<Subfolder> subfolders = SubfoldersOf<Subfolder>(entries);
+    const std::vector<char> excluded = Excluded(*node.path, entries);
+    const std::vector<Subfolder> subfolders = SubfoldersOf(entries, excluded, *node.path);
 
     // The folder's own entries: the patterns without a folder part find
     // them here, and those folder parts that end here find them from above.
     std::vector<int> finders = plainPatterns_;
     for (const Arrival& a : node.arrivals)
         if (a.done == plans_[static_cast<std::size_t>(a.pattern)].folderPart.size()) finders.push_back(a.pattern);
-    ListMatches(node, node.path, node.text, entries, std::move(finders), -1);
+    ListMatches(node, node.path, node.text, entries, excluded, std::move(finders), -1);
 
     // The folder parts that pass through here: those from above, and every
     // one from here.
@@ -344,6 +442,7 @@ void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolde
     const std::vector<Subfolder>* choices = &subfolders;
     std::optional<FolderReader> reader;
     std::vector<DirEntryView> entries;
+    std::vector<char> excluded;
     for (std::size_t k = 0; k < names.size(); ++k) {
         const Subfolder* next = Resolve(*choices, names[k]);
         if (!next) return;
@@ -363,8 +462,9 @@ void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolde
         entries.clear();
         reader.emplace(folder);
         if (!List(*reader, folder, node, below, entries)) return;
+        excluded = Excluded(folder, entries);
         if (!last) {
-            level = SubfoldersOf<Subfolder>(entries);
+            level = SubfoldersOf(entries, excluded, folder);
             choices = &level;
         }
     }
@@ -374,8 +474,8 @@ void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolde
     if (request_.subfolders) finders = plainPatterns_;
     for (const Arrival& a : arriving)
         if (a.done == plans_[static_cast<std::size_t>(a.pattern)].folderPart.size()) finders.push_back(a.pattern);
-    ListMatches(node, std::make_shared<const std::wstring>(folder), base::Utf8(folder), entries, std::move(finders),
-                pattern);
+    ListMatches(node, std::make_shared<const std::wstring>(folder), base::Utf8(folder), entries, excluded,
+                std::move(finders), pattern);
 }
 
 // Lists the entries of one folder found by the patterns `finders`: each entry
@@ -383,7 +483,8 @@ void Search::MatchFolderPart(Node& node, int pattern, const std::vector<Subfolde
 // (or, for -1, the patterns without a folder part); the others find their
 // entries from another folder.
 void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
-                         const std::vector<DirEntryView>& entries, std::vector<int> finders, int only) {
+                         const std::vector<DirEntryView>& entries, const std::vector<char>& excluded,
+                         std::vector<int> finders, int only) {
     std::sort(finders.begin(), finders.end());
     auto lists = [&](int p) { return only < 0 ? plans_[static_cast<std::size_t>(p)].folderPart.empty() : p == only; };
     while (!finders.empty() && !lists(finders.back())) finders.pop_back();
@@ -401,7 +502,7 @@ void Search::ListMatches(Node& node, const std::shared_ptr<const std::wstring>& 
         // size limits then leave some out, as they would of its listing.
         plan.matcher.ForEachListed(entries.size(), namesAt, [&](std::size_t i) {
             const DirEntryView& e = entries[i];
-            if (IsDotEntry(e.name)) return;
+            if (IsDotEntry(e.name) || (!excluded.empty() && excluded[i])) return;
             if (request_.below && !(e.size < *request_.below)) return;
             if (request_.above && !(e.size > *request_.above)) return;
             if (!taken.empty()) {

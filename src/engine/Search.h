@@ -18,6 +18,16 @@
 // while R is read, "*.tmp" finds the same files while R\sub is read. Two
 // names of one file (hard links) are two entries, and two rows.
 //
+// What is never touched (SearchRequest::exclusions): an entry whose name,
+// long or short, an excluded pattern matches (letter case aside, every such
+// entry, not the one a name without wildcards looks up) is never listed,
+// whatever pattern finds it, and a folder it matches is never read, by the
+// walk or by a folder part. An excluded pattern with a folder part applies
+// in the folders whose path ends with that part ("Proyectos\*" in every
+// folder called Proyectos, whose entries are then all excluded, so it is not
+// read at all), or, for an absolute one ("C:\Users\ana\Fotos"), in that
+// folder alone. A start folder that lies in what is excluded gives nothing.
+//
 // A folder that cannot be read (no access, gone, a path too long, a
 // listing that fails part way) gives no rows and no sub-folders, and is
 // reported with the system's code (UnreadableFolders), so a walk that
@@ -53,6 +63,7 @@ using RowTexts = std::function<void(const FoundFile& file, const std::string& fo
 struct SearchRequest {
     std::wstring startFolder;            // plain path, ending with a backslash
     std::vector<std::wstring> patterns;  // the pattern list, in its order
+    std::vector<std::wstring> exclusions;  // what is never listed nor entered
     bool subfolders = true;              // false: the start folder's own entries only
     std::optional<std::int64_t> below;   // only sizes strictly below this many bytes
     std::optional<std::int64_t> above;   // only sizes strictly above
@@ -121,6 +132,7 @@ public:
 private:
     struct Node;
     struct PatternPlan;
+    struct Exclusion;
     struct Subfolder;
     struct Arrival;
     using WalkKey = std::vector<std::uint32_t>;  // child indices from the start folder
@@ -132,8 +144,20 @@ private:
     bool List(FolderReader& reader, const std::wstring& folder, const Node& node, const WalkKey& below,
               std::vector<DirEntryView>& entries);
     void ListMatches(Node& node, const std::shared_ptr<const std::wstring>& folder, const std::string& folderText,
-                     const std::vector<DirEntryView>& entries, std::vector<int> finders, int only);
+                     const std::vector<DirEntryView>& entries, const std::vector<char>& excluded,
+                     std::vector<int> finders, int only);
     const Subfolder* Resolve(const std::vector<Subfolder>& subfolders, const std::wstring& name) const;
+    // The excluded name patterns that apply to a folder's entries, and
+    // which of the entries they exclude (none when none apply).
+    std::vector<const Exclusion*> ExclusionsIn(std::wstring_view folder) const;
+    std::vector<char> Excluded(std::wstring_view folder, const std::vector<DirEntryView>& entries) const;
+    // Whether every entry of a folder is excluded: it is not read at all.
+    bool Emptied(std::wstring_view folder) const;
+    // Whether a folder lies in what is excluded: it, or a folder above it.
+    bool LeftOut(std::wstring_view folder) const;
+    // The sub-folders of a listing that are not excluded, links included.
+    std::vector<Subfolder> SubfoldersOf(const std::vector<DirEntryView>& entries, const std::vector<char>& excluded,
+                                        const std::wstring& folder) const;
     const Subfolder* Next(const Arrival& a, const std::vector<Subfolder>& subfolders) const;
     void Unreadable(const std::wstring& folder, const Node& node, const WalkKey& below, DWORD error);
 
@@ -141,6 +165,7 @@ private:
     std::vector<PatternPlan> plans_;
     std::vector<int> plainPatterns_;   // patterns matched against each folder's own listing
     std::vector<int> folderPatterns_;  // patterns with a folder part that can find something
+    std::vector<Exclusion> exclusions_;
     DWORD volumeSerial_ = 0;
 
     mutable std::mutex mutex_;

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/SweepWindows.h"
+#include "support/FileTrees.h"
 #include "base/Unicode.h"
 
 using namespace sweeptest;
@@ -193,6 +195,79 @@ TEST_F(Deleting, WithNoRowPickedTheCommandActsOnTheCurrentRow) {
     DeleteSelection();
     EXPECT_FALSE(Exists(order[0]));
     EXPECT_EQ(ResultNames(), (Texts{order[1], order[2]}));
+}
+
+// After a search, what the patterns with a mode found goes once the user
+// says yes to one question, the way the commands take it: to the bin, for
+// good, or both in turn. "No" leaves everything; what an excluded pattern
+// matches is never found.
+TEST_F(Deleting, ThePatternsModesRemoveWhatTheyFoundOnceTheUserSaysYes) {
+    const std::wstring trash = test::TrashFolder();
+    const std::vector<std::string> patterns{"*.bin", "*.keep", "*.del", "x"};
+    const std::string both = "Los patrones con borrado automático encontraron 3 ficheros (60 bytes): ¿enviar 2 (30 "
+                             "bytes) a la Papelera y eliminar definitivamente 1 (30 bytes)? No se podrán recuperar.";
+    const struct {
+        std::vector<std::string> modes;
+        std::string question, done;
+        std::vector<std::string> binned, deleted, held;  // held open: they stay
+    } cases[] = {
+        {{"Papelera", "No", "No", "Excluir"},
+         "Los patrones con borrado automático encontraron 2 ficheros (30 bytes): ¿enviarlos a la Papelera?",
+         "Hecho: 2 a la Papelera (30 bytes)", {"a.bin", "b.bin"}, {}, {}},
+        {{"No", "No", "Eliminar", "Excluir"},
+         "Los patrones con borrado automático encontraron 1 fichero (30 bytes): ¿eliminarlo definitivamente? No se "
+         "podrán recuperar.",
+         "Hecho: 1 borrado (30 bytes)", {}, {"c.del"}, {}},
+        {{"Papelera", "No", "Eliminar", "Excluir"}, both, "Hecho: 2 a la Papelera (30 bytes), 1 borrado (30 bytes)",
+         {"a.bin", "b.bin"}, {"c.del"}, {}},
+        {{"Papelera", "No", "Eliminar", "Excluir"}, both,
+         "Hecho: 1 a la Papelera (20 bytes), 0 borrados (0 bytes); 2 no se pudieron borrar", {"b.bin"}, {},
+         {"a.bin", "c.del"}},
+        {{"No", "No", "No", "Excluir"}, "", "Hecho", {}, {}, {}},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        // Names of this round's own, so that the bin's other contents do not count.
+        const std::string stamp = std::to_string(::GetTickCount()) + "-" + std::to_string(round++) + "-";
+        SCOPED_TRACE(c.done);
+        UsePatterns(patterns, c.modes);
+        for (bool yes : {false, true}) {
+            const std::vector<std::pair<std::string, int>> files{
+                {"a.bin", 10}, {"b.bin", 20}, {"c.del", 30}, {"d.keep", 40}};
+            // A folder of the round's own.
+            const std::string in = stamp + (yes ? "yes\\" : "no\\");
+            for (const auto& [name, size] : files) tree.MakeFile(in + stamp + name, static_cast<std::uint64_t>(size));
+            tree.MakeFile(in + "x\\" + stamp + "e.del", 50);
+            std::vector<std::unique_ptr<InUse>> held;
+            for (const std::string& name : c.held)
+                if (yes) held.push_back(std::make_unique<InUse>(tree / (in + stamp + name)));
+            if (c.question.empty()) {
+                test::MessageBoxCloser noQuestion;
+                SearchIn(tree / in);
+                EXPECT_EQ(noQuestion.Count(), 0);
+            } else {
+                Answer answer(yes ? SayYes : SayNo);
+                SearchIn(tree / in);
+                EXPECT_EQ(answer.Asked(), c.question);
+                WaitUntilIdle();
+            }
+            EXPECT_EQ(Panel(4), yes ? c.done : "Hecho");
+            for (const auto& [name, size] : files) {
+                const bool removed = yes && (std::count(c.binned.begin(), c.binned.end(), name) ||
+                                             std::count(c.deleted.begin(), c.deleted.end(), name));
+                EXPECT_EQ(tree.Exists(in + stamp + name), !removed) << name << (yes ? " after yes" : " after no");
+            }
+            EXPECT_TRUE(tree.Exists(in + "x\\" + stamp + "e.del"));
+            if (!yes || c.question.empty()) continue;
+            // What stayed is not side by side: nothing is selected.
+            EXPECT_FALSE(Main->xgFoundFiles->HasSelection());
+            if (trash.empty()) continue;
+            std::vector<std::string> binned;
+            for (const std::wstring& name : test::NamesIn(trash + L"\\files"))
+                if (base::Utf8(name).rfind(stamp, 0) == 0) binned.push_back(base::Utf8(name).substr(stamp.size()));
+            EXPECT_EQ(binned, c.binned);
+        }
+    }
 }
 
 // The status bar follows the deletion as it goes: the count and total of

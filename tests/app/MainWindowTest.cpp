@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <set>
 #include <string>
@@ -19,6 +20,8 @@
 #include "app/HelpUnit.h"
 #include "app/MainUnit.h"
 #include "app/SweepWindows.h"
+#include "engine/IniFile.h"
+#include "support/FileTrees.h"
 #include "support/HintsAndClipboard.h"
 #include "support/ProgramWindows.h"
 #include "support/TestSupport.h"
@@ -182,13 +185,98 @@ TEST_F(MainWindow, PatternsAreAddedAndTakenBack) {
     test::TypeText("*.bak");
     test::PressKey(VK_RETURN);
     EXPECT_EQ(Patterns(), (std::vector<std::string>{"*.old|No", "*.log|Papelera", "*.bak|Papelera"}));
-    EXPECT_EQ(Main->eName->GetText(), "*.bak");  // the field keeps its text
+    EXPECT_EQ(Main->eName->GetText(), "");  // emptied for the next one
 
     // The rows below a row taken back move up.
     TakeBackRow(0);
     EXPECT_EQ(Main->eName->GetText(), "*.old");
     EXPECT_EQ(Main->cbAutodel->GetText(), "No");
     EXPECT_EQ(Patterns(), (std::vector<std::string>{"*.log|Papelera", "*.bak|Papelera"}));
+}
+
+std::string PatternFileBytes() {
+    std::ifstream file(TMain::IniPath(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void AddPattern(const std::string& pattern) {
+    ClearField(Main->eName);
+    test::TypeText(pattern);
+    test::PressKey(VK_RETURN);
+}
+
+// The list as users of such tools expect it, and kept in its file at every
+// change, whatever its modes.
+TEST_F(MainWindow, ThePatternListIsKeptInItsFileAtEveryChange) {
+    TStringGrid* list = Main->sgFiles;
+    for (const char* pattern : {"*.a", "*.b", "*.c", "*.d", "*.e", "*.f", "*.g", "*.h"}) {
+        AddPattern(pattern);
+        EXPECT_EQ(Main->eName->GetText(), "");
+    }
+    ASSERT_EQ(list->GetCells(0, 9), "*.h");
+    const TRect last = list->CellRect(0, 9);
+    EXPECT_FALSE(::IsRectEmpty(&last)) << "the new row is out of view";
+    AddPattern("*.log");
+    EXPECT_EQ(list->GetRowCount(), 10);
+    EXPECT_EQ(Main->StatusBar->GetPanels()->GetItem(4)->GetText(), "«*.log» ya está en la lista");
+
+    // The mode is chosen with double clicks, through four; typing changes nothing.
+    const POINT box = test::CentreOf(Main->cbAutodel);
+    for (const char* mode : {"Papelera", "Eliminar", "Excluir", "No", "Papelera"}) {
+        test::DoubleClickAt(box.x, box.y);
+        EXPECT_EQ(Main->cbAutodel->GetText(), mode);
+    }
+    test::TypeText("x");
+    EXPECT_EQ(Main->cbAutodel->GetText(), "Papelera");
+    test::DoubleClickAt(box.x, box.y);
+    test::DoubleClickAt(box.x, box.y);
+    AddPattern("node_modules");
+    test::DoubleClickAt(box.x, box.y);
+    ASSERT_EQ(Main->cbAutodel->GetText(), "No");
+
+    // A save that fails is said, and the list in the window stays: the next
+    // change saves it whole. Supr removes the pattern row picked.
+    const std::string before = PatternFileBytes();
+    HANDLE held = ::CreateFileW(base::Wide(TMain::IniPath()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    AddPattern("*.z");
+    ::CloseHandle(held);
+    EXPECT_EQ(Main->StatusBar->GetPanels()->GetItem(4)->GetText(), "No se pudo guardar la lista de patrones (en uso)");
+    EXPECT_EQ(PatternFileBytes(), before);
+    const TRect picked = list->CellRect(0, 9);
+    ASSERT_FALSE(::IsRectEmpty(&picked));
+    const POINT h = CellCentre(list, 9);
+    test::ClickAt(h.x, h.y);
+    test::PressKey(VK_DELETE);
+    std::string expected = "[FindFiles]\r\nFile1=*.old\r\nAutodel1=No\r\nFile2=*.log\r\nAutodel2=Papelera\r\n";
+    const std::vector<std::pair<std::string, std::string>> rest = {
+        {"*.a", "No"}, {"*.b", "No"}, {"*.c", "No"},          {"*.d", "No"},      {"*.e", "No"},
+        {"*.f", "No"}, {"*.g", "No"}, {"node_modules", "Excluir"}, {"*.z", "No"}};
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string n = std::to_string(i + 3);
+        expected += "File" + n + "=" + rest[i].first + "\r\nAutodel" + n + "=" + rest[i].second + "\r\n";
+    }
+    EXPECT_EQ(PatternFileBytes(), expected);
+    std::vector<std::string> shown;
+    for (const sweep::PatternRow& row : sweep::PatternRowsFrom(sweep::ReadIniSection(TMain::IniPath(), "FindFiles")))
+        shown.push_back(row.pattern + "|" + row.mode);
+    EXPECT_EQ(shown, Patterns());
+
+    // An excluded row comes back as "Excluir".
+    TakeBackRow(9);
+    EXPECT_EQ(Main->eName->GetText(), "node_modules");
+    EXPECT_EQ(Main->cbAutodel->GetText(), "Excluir");
+
+    // Where the file's folder takes no new file, the list goes to the
+    // user's own file, and the status bar says where.
+    test::TempDir other;
+    other.MakeDir("exe");
+    ASSERT_TRUE(test::WriteExactFile(base::Wide(other / "exe\\Sweepfield.Ini"), "[FindFiles]\r\nFile1=*.old\r\n"));
+    test::ClosedFolder closed(base::Wide(other / "exe"));
+    if (!closed.Closed()) return;
+    Main->LoadPatterns(other / "exe\\Sweepfield.Ini", other / "roaming.ini");
+    AddPattern("*.y");
+    EXPECT_EQ(Main->StatusBar->GetPanels()->GetItem(4)->GetText(), "La lista de patrones se guarda en " + (other / "roaming.ini"));
 }
 
 // Each size option enables and focuses its field, which takes digits only.
@@ -246,16 +334,17 @@ TEST_F(MainWindow, TabFollowsTheTabOrder) {
     };
     HWND name = Main->eName->GetHandle(), patterns = Main->sgFiles->GetHandle(), add = Main->AddButton->GetHandle();
     HWND lesser = Main->LesserThan->GetHandle(), greater = Main->GreaterThan->GetHandle();
+    HWND mode = ::FindWindowExW(Main->cbAutodel->GetHandle(), nullptr, L"Edit", nullptr);  // its edit line
 
-    // The mode box is disabled, and so are the size fields.
+    // The size fields are disabled.
     ClickOn(Main->eName);
     ASSERT_EQ(Focus(), name);
-    EXPECT_EQ(tabs(3), (std::vector<HWND>{patterns, add, name}));
+    EXPECT_EQ(tabs(4), (std::vector<HWND>{mode, patterns, add, name}));
 
     ClickOn(Main->SearchLesserThan);
     ClickOn(Main->SearchGreaterThan);
     ClickOn(Main->eName);
-    EXPECT_EQ(tabs(5), (std::vector<HWND>{patterns, lesser, greater, add, name}));
+    EXPECT_EQ(tabs(6), (std::vector<HWND>{mode, patterns, lesser, greater, add, name}));
     EXPECT_EQ(tabs(2, true), (std::vector<HWND>{add, greater}));
     ClickOn(Main->SearchLesserThan);
     ClickOn(Main->SearchGreaterThan);
@@ -296,8 +385,8 @@ TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
         {Main->sgFiles,
          "Lista de patrones a buscar y modo de eliminación automática, para editar/eliminar hacer doble clic."},
         {Main->AddButton, "Añade el nuevo patrón de búsqueda a la lista"},
-        {Main->ExtraLabel2, "No implementado todavía"},
-        {Main->cbAutodel, "No implementado todavía"},
+        {Main->ExtraLabel2, sweep::kModesHint},
+        {Main->cbAutodel, "No: lo que encuentre el patrón solo se lista (doble clic para cambiar)"},
         {Main->ExtraLabel3, ""},
         {Main->SearchSubdirs, "Marca para buscar también en los subdirectorios del inicial"},
         {Main->SearchDups, ""},
@@ -310,7 +399,7 @@ TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
     for (const auto& h : hints) EXPECT_EQ(HintOver(h.first), h.second) << h.first->GetName();
 
     // And it really shows, over a windowless label and over a disabled field.
-    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->ExtraLabel2)), "No implementado todavía");
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->ExtraLabel2)), sweep::kModesHint);
     EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->LesserThan)), "Tamaño máximo del fichero a buscar");
 }
 
@@ -345,6 +434,7 @@ TEST_F(MainWindow, SearchesAChosenFolderAndDeletesASelectedBlock) {
     for (int i = 0; i < 100 && Patterns() != std::vector<std::string>{"|"}; ++i) TakeBackRow(0);
     ClearField(Main->eName);
     test::TypeText("*.tmp");
+    Main->cbAutodel->SetItemIndex(0);  // "No": nothing is removed without the menu
     test::PressKey(VK_RETURN);
     TakeBackRow(0);
     ASSERT_EQ(Patterns().size(), 1u);

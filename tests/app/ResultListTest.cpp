@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "app/SweepWindows.h"
 #include "support/FileTrees.h"
+#include "support/SystemCalls.h"
 #include "base/Unicode.h"
 
 using namespace sweeptest;
@@ -180,6 +182,39 @@ TEST_F(ResultList, EscStopsASearchAndKeepsWhatItFoundInOrder) {
     EXPECT_TRUE(prefixes) << some.size() << " rows";
     EXPECT_EQ(Panel(0), std::to_string(some.size()));
     ExpectIdleButtons();
+}
+
+// Opening a folder called "hold" waits until the test lets it go: the
+// search is held there, after what it found before.
+HANDLE letGo = nullptr;
+void* systemCreateFile = nullptr;
+HANDLE WINAPI HeldCreateFile(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                             DWORD flags, HANDLE model) {
+    if (name && std::wcsstr(name, L"\\hold")) ::WaitForSingleObject(letGo, 30000);
+    return reinterpret_cast<decltype(&::CreateFileW)>(systemCreateFile)(name, access, share, security, how, flags, model);
+}
+
+// A stopped search found only part of what its patterns' modes would
+// remove: it asks nothing and removes nothing.
+TEST_F(ResultList, AStoppedSearchLeavesTheAutomaticModesAlone) {
+    tree.MakeFile("a.bin", 1);
+    tree.MakeFile("hold\\b.bin", 1);
+    UsePatterns({"*.bin"}, {"Eliminar"});
+    letGo = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    test::ImportedFunction standIn("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&HeldCreateFile));
+    systemCreateFile = standIn.Original();
+    ASSERT_TRUE(standIn.Replaced());
+    test::MessageBoxCloser noQuestion;
+    StartSearchIn(tree.path());
+    const bool shown = test::PumpUntil([&] { return ResultNames().size() == 1; });
+    test::PressKey(VK_ESCAPE);  // handled once it returns
+    ::SetEvent(letGo);
+    ASSERT_TRUE(shown);
+    WaitUntilIdle();
+    ::CloseHandle(letGo);
+    EXPECT_EQ(Panel(4), "Detenido");
+    EXPECT_EQ(noQuestion.Count(), 0);
+    EXPECT_TRUE(tree.Exists("a.bin"));
 }
 
 TEST_F(ResultList, AnEscPressedBeforeTheWindowTakesInTheEndStillStops) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/SweepWindows.h"
+#include "engine/IniFile.h"
 #include "support/FileTrees.h"
 #include "ui/SysUtils.h"
 #include "base/Unicode.h"
@@ -85,6 +86,10 @@ TEST_F(Searching, WithoutAPatternFileEveryEntryIsListedFolderByFolder) {
     EXPECT_EQ(chooserShown_, 1);
     EXPECT_EQ(PatternCells(0), Texts{"*.*"});
     EXPECT_EQ(PatternCells(2), Texts{"No"});
+    // A change to the list like any other: its file has it.
+    const auto saved = sweep::PatternRowsFrom(sweep::ReadIniSection(Main->PatternFilePath(), "FindFiles"));
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].pattern + "|" + saved[0].mode, "*.*|No");
     const std::map<std::string, std::string> folderOf{{"a.txt", Folder()},       {"sub", Folder()},
                                                       {"b.txt", Folder("sub")}, {"deep", Folder("sub")},
                                                       {"c", Folder("sub\\deep")}};

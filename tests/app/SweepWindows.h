@@ -141,6 +141,8 @@ protected:
         Application->CreateForm(Main);
         Application->CreateForm(ChooseDir);
         Application->CreateForm(HelpForm);
+        // The list starts empty and is kept in a file of the case's own.
+        Main->LoadPatterns(ini_ / "Sweepfield.Ini");
         test::ShowActive(Main);
     }
     void TearDown() override {
@@ -153,12 +155,13 @@ protected:
         Main = nullptr;
     }
 
-    // The pattern list, as loaded from an initialisation file.
-    void UsePatterns(const std::vector<std::string>& patterns) {
+    // The pattern list, as loaded from an initialisation file; each
+    // pattern's mode is "No" unless given.
+    void UsePatterns(const std::vector<std::string>& patterns, const std::vector<std::string>& modes = {}) {
         std::string text = "[FindFiles]\n";
         for (std::size_t i = 0; i < patterns.size(); ++i) {
             const std::string n = std::to_string(i + 1);
-            text += "File" + n + "=" + patterns[i] + "\nAutodel" + n + "=No\n";
+            text += "File" + n + "=" + patterns[i] + "\nAutodel" + n + "=" + (i < modes.size() ? modes[i] : "No") + "\n";
         }
         const std::string path = ini_ / "patterns.ini";
         HANDLE h = ::CreateFileW(base::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

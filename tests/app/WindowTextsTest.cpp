@@ -18,6 +18,7 @@ TEST(PatternList, ModeIndexComparesExactly) {
     EXPECT_EQ(ModeIndexOf("No"), 0);
     EXPECT_EQ(ModeIndexOf("Papelera"), 1);
     EXPECT_EQ(ModeIndexOf("Eliminar"), 2);
+    EXPECT_EQ(ModeIndexOf("Excluir"), 3);  // an excluded row never comes back as "Eliminar"
     EXPECT_EQ(ModeIndexOf("no"), 2);
     EXPECT_EQ(ModeIndexOf(""), 2);
 }

@@ -14,6 +14,7 @@ namespace {
 std::string Described(const cli::Options& o) {
     std::string d;
     for (const std::string& p : o.patterns) d += "p=" + p + " ";
+    for (const std::string& x : o.exclusions) d += "x=" + x + " ";
     if (o.ini) d += "ini=" + *o.ini + " ";
     if (!o.subfolders) d += "no-subdirs ";
     if (o.smallerKb) d += "<" + base::IntToStr(*o.smallerKb) + " ";
@@ -22,6 +23,7 @@ std::string Described(const cli::Options& o) {
     d += std::string(formats[static_cast<int>(o.format)]) + " ";
     if (o.removal == cli::Removal::Recycle) d += "recycle ";
     if (o.removal == cli::Removal::Delete) d += "delete ";
+    if (o.automatic) d += "auto ";
     if (o.yes) d += "yes ";
     if (o.quiet) d += "quiet ";
     if (o.help) d += "help ";
@@ -61,6 +63,13 @@ TEST(CommandLine, ReadsTheUsualFormsAndNamesWhatIsWrong) {
         {{"--smaller", "1", "--larger", "1", "x"}, "", "ningún tamaño cumple a la vez --smaller 1 y --larger 1"},
         {{"--recycle", "--delete", "x"}, "", "--recycle y --delete no van juntas"},
         {{"-f", "xml", "x"}, "", "formato desconocido: «xml»"},
+        {{"-x", "node_modules", "--exclude=Proyectos\\Cliente", "-qxa.tmp", "--auto", "x"},
+         "x=node_modules x=Proyectos\\Cliente x=a.tmp plain auto quiet [x]", ""},
+        {{"-x", "", "x"}, "", "el patrón de --exclude está vacío"},
+        // The modes of the list say what goes and how, and nothing else does.
+        {{"--auto", "--recycle", "x"}, "", "--auto no va con --recycle"},
+        {{"--delete", "--auto", "x"}, "", "--auto no va con --delete"},
+        {{"--auto", "-p", "*.tmp", "x"}, "", "--auto no va con -p"},
         {{"-p", "*.tmp"}, "", "falta la CARPETA"},
         {{"C:\\x", "D:\\y"}, "", "sobra un argumento: «D:\\y»"},
     };
@@ -82,6 +91,15 @@ TEST(CommandLine, TheQuestionCountsAndScalesAsTheWindowDoesAndOnlyYesIsYes) {
     EXPECT_EQ(cli::QuestionText(cli::Removal::Delete, 1234, 117LL * 1048576),
               "¿Eliminar definitivamente 1.234 ficheros (117 Mbytes)? [s/N] ");
     EXPECT_EQ(cli::QuestionText(cli::Removal::Recycle, 1, 10), "¿Enviar 1 fichero (10 bytes) a la Papelera? [s/N] ");
+    // The window's question after a search, with the console's answers.
+    EXPECT_EQ(cli::AutoQuestionText(300, 1228LL * 1048576, 12, 56 * 1024),
+              "Los patrones con borrado automático encontraron 312 ficheros (1228 Mbytes): ¿enviar 300 (1228 "
+              "Mbytes) a la Papelera y eliminar definitivamente 12 (56 Kbytes)? No se podrán recuperar. [s/N] ");
+    EXPECT_EQ(cli::AutoQuestionText(1, 10, 0, 0),
+              "Los patrones con borrado automático encontraron 1 fichero (10 bytes): ¿enviarlo a la Papelera? [s/N] ");
+    EXPECT_EQ(cli::AutoQuestionText(0, 0, 2, 20),
+              "Los patrones con borrado automático encontraron 2 ficheros (20 bytes): ¿eliminarlos definitivamente? No "
+              "se podrán recuperar. [s/N] ");
     for (const char* yes : {"s", "S", " si ", "Sí", "sí\r\n"}) EXPECT_TRUE(cli::IsYes(yes)) << yes;
     for (const char* no : {"", "n", "no", "sin", "yes", "y", "ss"}) EXPECT_FALSE(cli::IsYes(no)) << no;
     cli::RemovalCount count;
@@ -92,6 +110,14 @@ TEST(CommandLine, TheQuestionCountsAndScalesAsTheWindowDoesAndOnlyYesIsYes) {
     count.untouched = 1234;
     EXPECT_EQ(cli::RemovalSummary(cli::Removal::Recycle, count),
               "1 fichero enviado a la Papelera (56 Kbytes); 1 no se pudo borrar; 2 ya no estaban; 1.234 sin tocar");
+    cli::RemovalCount deleted;
+    deleted.removed = 2;
+    deleted.bytes = 20;
+    deleted.kept = 3;
+    deleted.untouched = 1;
+    EXPECT_EQ(cli::RemovalSummary(count, deleted),
+              "1 fichero enviado a la Papelera (56 Kbytes), 2 ficheros eliminados (20 bytes); 4 no se pudieron borrar; 2 "
+              "ya no estaban; 1.235 sin tocar");
 }
 
 }  // namespace

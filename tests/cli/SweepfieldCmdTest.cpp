@@ -183,6 +183,10 @@ protected:
         ASSERT_TRUE(test::WriteExactFile(base::Wide(*patterns / "list.ini"),
                                          "[FindFiles]\r\nFile1=*.bak\r\nAutodel1=No\r\nFile2=*.tmp\r\nAutodel2=No\r\n"));
         ASSERT_TRUE(test::WriteExactFile(base::Wide(*patterns / "empty.ini"), "[FindFiles]\r\nFile1=\r\n"));
+        // A folder never entered, and a mode that is not "Excluir" exactly.
+        ASSERT_TRUE(test::WriteExactFile(base::Wide(*patterns / "exclude.ini"),
+                                         "[FindFiles]\r\nFile1=*.tmp\r\nAutodel1=No\r\nFile2=deep\r\nAutodel2=Excluir\r\n"
+                                         "File3=b.bak\r\nAutodel3=excluir\r\n"));
     }
     static void TearDownTestSuite() {
         delete dir;
@@ -237,16 +241,23 @@ TEST_F(Listing, EachFormatWritesEveryFileFoundOnceInTheSearchsOrderAndTheExitCod
         // The default pattern list beside the exe: *.tmp before *.bak.
         {{L"--no-subdirs", r}, fileA + "\r\n" + fileB + "\r\n", "", 0},
         {{L"-p", L"*.zip", L"-q", r}, "", "", 0},
+        // What is never touched: the list's Excluir rows (also with -p) and
+        // -x, a file's name, a folder's, a folder with its parent's.
+        {{L"--ini", base::Wide(*patterns / "exclude.ini"), L"-x", L"a.tmp", r}, fileF + "\r\n" + fileB + "\r\n", "", 0},
+        {{L"-p", L"*.bak", L"--ini", base::Wide(*patterns / "exclude.ini"), r}, fileB + "\r\n", "", 0},
+        {{L"-p", L"*.tmp", L"-x", L"sub,1\\deep", r}, fileA + "\r\n" + fileF + "\r\n", "", 0},
         {{L"-p", L"*.tmp", r}, fileA + "\r\n", "no se pudo leer " + U(sub) + " (sin permiso: ", 1, sub},
         {{L"-p", L"*.tmp", r}, "", "no se pudo leer " + U(root) + " (sin permiso: ", 1, root},
         {{L"-p", L"*.tmp", L"--bogus", r}, "", "opción desconocida: «--bogus»\r\nPrueba SweepfieldCmd --help", 2},
         {{L"-p", L"*.tmp", r + L"\\missing"}, "", "la carpeta no existe", 2},
         {{L"-p", L"*.tmp", root + L"a.tmp"}, "", "no es una carpeta", 2},
         {{L"--ini", base::Wide(*patterns / "missing.ini"), r}, "", "no se puede leer el fichero de patrones", 2},
+        {{L"-p", L"*.tmp", L"--ini", base::Wide(*patterns / "missing.ini"), r}, "", "no se puede leer el fichero de patrones", 2},
         {{L"--ini", base::Wide(*patterns / "empty.ini"), r}, "", "no hay patrones", 2},
         // Nothing removed without --yes where no one can be asked.
         {{L"--delete", L"-p", L"*.tmp", r}, "", "no se borra nada sin --yes", 2},
         {{L"--recycle", L"-p", L"*.tmp", r}, "", "no se borra nada sin --yes", 2},
+        {{L"--auto", L"--ini", base::Wide(ini), r}, "", "no se borra nada sin --yes cuando la entrada estándar no es una consola (--auto)", 2},
     };
     for (const auto& c : cases) {
         std::wstring joined;
@@ -338,6 +349,40 @@ TEST_F(Removing, RecyclingPutsTheFilesInTheRecycleBin) {
     ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + name + L".trashinfo").c_str());
 }
 
+TEST_F(Removing, TheAutomaticModesSendToTheBinAndDeleteWhatTheirPatternsFoundAndNothingElse) {
+    const std::wstring trash = test::TrashFolder();
+    if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
+    const std::wstring binned = L"auto" + std::to_wstring(::GetTickCount()) + L".bin";
+    ASSERT_TRUE(test::WriteExactFile(At(binned), "bin") && test::WriteExactFile(At(L"b.tmp"), "12345"));
+    for (const wchar_t* name : {L"c.old", L"d.log", L"keep.tmp", L"e.txt"}) ASSERT_TRUE(test::MakeExactFile(At(name), 1));
+    ASSERT_TRUE(test::MakeExactFolder(At(L"sub")) && test::MakeExactFile(At(L"sub\\e.tmp"), 1));
+    // A link the bin's pattern finds stays, and the exit code says so.
+    const std::wstring target = base::Wide(outside.path()) + L"\\target";
+    ASSERT_TRUE(test::WriteExactFile(target, "outside"));
+    const bool linked = test::MakeUnixLink(At(L"link.lnk"), target);
+    // Only the exact texts act: "papelera" and "Eliminar " are "No".
+    const std::wstring ini = base::Wide(outside.path()) + L"\\auto.ini";
+    ASSERT_TRUE(test::WriteExactFile(ini, "[FindFiles]\r\nFile1=*.bin\r\nAutodel1=Papelera\r\nFile2=*.tmp\r\nAutodel2=Eliminar\r\n"
+                                          "File3=*.old\r\nAutodel3=papelera\r\nFile4=*.log\r\nAutodel4=\"Eliminar \"\r\n"
+                                          "File5=keep.tmp\r\nAutodel5=Excluir\r\nFile6=*.lnk\r\nAutodel6=Papelera\r\n"));
+    const Ran ran = RunCmd({L"--auto", L"--yes", L"--ini", ini, L"-x", L"sub", root});
+    EXPECT_EQ(ran.code, linked ? 1u : 0u) << ran.err;
+    EXPECT_EQ(ran.out, U(At(binned)) + "\r\n" + U(At(L"b.tmp")) + "\r\n" + U(At(L"c.old")) + "\r\n" + U(At(L"d.log")) +
+                           "\r\n" + (linked ? U(At(L"link.lnk")) + "\r\n" : ""));
+    EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes), 1 fichero eliminado (5 bytes)" +
+                           std::string(linked ? "; 1 no se pudo borrar" : "")),
+              std::string::npos)
+        << ran.err;
+    std::vector<std::wstring> left{L"c.old", L"d.log", L"e.txt", L"keep.tmp", L"sub"};
+    if (linked) left.insert(left.begin() + 4, L"link.lnk");
+    EXPECT_EQ(test::NamesIn(root), left);
+    EXPECT_EQ(test::ExactContents(target), "outside");
+    EXPECT_TRUE(test::ExactExists(At(L"sub\\e.tmp")));
+    EXPECT_EQ(test::ExactContents(trash + L"\\files\\" + binned), "bin");
+    ::DeleteFileW(sweep::ExactPath(trash + L"\\files\\" + binned).c_str());
+    ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + binned + L".trashinfo").c_str());
+}
+
 }  // namespace
 
 // Cases with a console, each in a program of its own that makes one: the
@@ -406,20 +451,30 @@ protected:
 TEST_F(AtAConsole, TheQuestionIsAskedOnceAndOnlyYesRemoves) {
     if (!test::InItsOwnProcess()) return test::RunInItsOwnProcess();
     ASSERT_TRUE(test::WriteExactFile(At(L"a.tmp"), "12345") && test::WriteExactFile(At(L"b.tmp"), "1234567890"));
+    const std::wstring ini = base::Wide(outside.path()) + L"\\auto.ini";
+    ASSERT_TRUE(test::WriteExactFile(ini, "[FindFiles]\r\nFile1=a.tmp\r\nAutodel1=Papelera\r\nFile2=b.tmp\r\nAutodel2=Eliminar\r\n"));
+    const std::vector<std::wstring> deleting{L"--delete", L"-p", L"*.tmp", root};
+    const std::string deleteQuestion = "¿Eliminar definitivamente 2 ficheros (15 bytes)? [s/N] ";
     const struct {
+        std::vector<std::wstring> args;
         const wchar_t* typed;
+        std::string question;
         std::vector<std::wstring> left;
         std::string said;
     } cases[] = {
-        {L"\r", {L"a.tmp", L"b.tmp"}, "no se ha borrado nada"},
-        {L"no\r", {L"a.tmp", L"b.tmp"}, "no se ha borrado nada"},
-        {L"s\r", {}, "Hecho: 2 ficheros eliminados (15 bytes)"},
+        {{L"--auto", L"--ini", ini, root}, L"\r",
+         "Los patrones con borrado automático encontraron 2 ficheros (15 bytes): ¿enviar 1 (5 bytes) a la Papelera y "
+         "eliminar definitivamente 1 (10 bytes)? No se podrán recuperar. [s/N] ",
+         {L"a.tmp", L"b.tmp"}, "no se ha borrado nada"},
+        {deleting, L"\r", deleteQuestion, {L"a.tmp", L"b.tmp"}, "no se ha borrado nada"},
+        {deleting, L"no\r", deleteQuestion, {L"a.tmp", L"b.tmp"}, "no se ha borrado nada"},
+        {deleting, L"s\r", deleteQuestion, {}, "Hecho: 2 ficheros eliminados (15 bytes)"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(U(c.typed));
+        SCOPED_TRACE(U(c.args.front() + c.typed));
         Type(c.typed);
-        const Ran ran = Cmd({L"--delete", L"-p", L"*.tmp", root}, input).Wait();
-        EXPECT_EQ(ran.err.rfind("¿Eliminar definitivamente 2 ficheros (15 bytes)? [s/N] ", 0), 0u) << ran.err;
+        const Ran ran = Cmd(c.args, input).Wait();
+        EXPECT_EQ(ran.err.rfind(c.question, 0), 0u) << ran.err;
         EXPECT_NE(ran.err.find(c.said), std::string::npos) << ran.err;
         EXPECT_EQ(test::NamesIn(root), c.left);
         EXPECT_EQ(ran.code, 0u);

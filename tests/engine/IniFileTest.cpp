@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "engine/IniFile.h"
@@ -107,6 +108,80 @@ TEST(IniFile, TenThousandPatternsAllLoad) {
     ASSERT_EQ(rows.size(), 10000u);
     EXPECT_EQ(rows.front(), (PatternRow{"*.1", "No"}));
     EXPECT_EQ(rows.back(), (PatternRow{"*.10000", "No"}));
+}
+
+// ---------------------------------------------------------------- saving
+
+TEST(SavedIni, KeepsTheRestOfTheFileAndItsEncodingByteForByte) {
+    const std::vector<PatternRow> rows{{"*.tmp", "No"}, {"a\xC3\xB1o.log", "Eliminar"}};
+    // Other sections, a key before any section, comments, a blank line, the
+    // file's own line breaks; the old keys' place, stale keys gone.
+    const std::string before = "; lista \xE2\x82\xAC\r\nsuelta=1\r\n[Otra]\r\nFile1=no es nuestra\r\n\r\n[FindFiles]\r\n"
+                               "; patrones\r\nNota=x\r\nFile01=\r\nFile1=*.old\r\nAutodel1=No\r\nfile9=viejo\r\n"
+                               "[Despu\xC3\xA9s]\r\nx=1\r\n";
+    const std::string after = "; lista \xE2\x82\xAC\r\nsuelta=1\r\n[Otra]\r\nFile1=no es nuestra\r\n\r\n[FindFiles]\r\n"
+                              "; patrones\r\nNota=x\r\nFile01=\r\nFile1=*.tmp\r\nAutodel1=No\r\nFile2=a\xC3\xB1o.log\r\n"
+                              "Autodel2=Eliminar\r\n[Despu\xC3\xA9s]\r\nx=1\r\n";
+    const auto latin1 = [](std::string text) {  // these texts' UTF-8 in Windows-1252
+        for (const auto& [utf8, cp1252] : {std::make_pair("\xC3\xB1", "\xF1"), std::make_pair("\xC3\xA9", "\xE9"),
+                                           std::make_pair("\xE2\x82\xAC", "\x80")})
+            for (std::size_t at; (at = text.find(utf8)) != std::string::npos;)
+                text.replace(at, std::strlen(utf8), cp1252);
+        return text;
+    };
+    const struct {
+        const char* what;
+        std::string before, after;
+        std::vector<PatternRow> rows;
+    } cases[] = {
+        {"UTF-8", before, after, rows},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + before, "\xEF\xBB\xBF" + after, rows},
+        {"UTF-16", Utf16(before, false), Utf16(after, false), rows},
+        {"UTF-16, big-endian", Utf16(before, true), Utf16(after, true), rows},
+        {"Windows-1252", latin1(before), latin1(after), rows},
+        {"Windows-1252 given a character it has no byte for", latin1(before),
+         "\xEF\xBB\xBF" + after.substr(0, after.find("File2")) + "File2=\xD0\xB4.tmp\r\nAutodel2=No\r\n" +
+             after.substr(after.find("[Despu")),
+         {{"*.tmp", "No"}, {"\xD0\xB4.tmp", "No"}}},
+        // A UTF-16 unit without its pair, in a comment, stays.
+        {"UTF-16, an unpaired unit", std::string("\xFF\xFE;\0\x00\xD8\n\0", 8) + Utf16("[FindFiles]\n", false).substr(2),
+         std::string("\xFF\xFE;\0\x00\xD8\n\0", 8) + Utf16("[FindFiles]\nFile1=x\nAutodel1=No\n", false).substr(2),
+         {{"x", "No"}}},
+        {"a new file", "", "[FindFiles]\r\nFile1=*.tmp\r\nAutodel1=No\r\n", {{"*.tmp", "No"}}},
+        {"no section yet, no last line break", "[Otra]\nk=v", "[Otra]\nk=v\n[FindFiles]\nFile1=*.tmp\nAutodel1=No\n",
+         {{"*.tmp", "No"}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SavedIniBytes(c.before, c.rows), c.after) << c.what;
+}
+
+TEST(SavedIni, ReadsBackAsTheListShown) {
+    // Blank rows, empty modes and patterns, values the reader would trim or
+    // unquote, other keys of the section that count, and too many of them.
+    const std::vector<std::vector<PatternRow>> lists = {
+        {{"", ""}},
+        {{"*.old", ""}},
+        {{"", "No"}},
+        {{"*.tmp", "No"}, {"", ""}, {"", "Papelera"}, {"*.bak", ""}},
+        {{"", ""}, {"", ""}, {"", ""}},
+        {{" lead", "trail "}, {"\"quoted\"", "'single'"}, {"=;[x]", "\""}},
+    };
+    for (const char* text : {"", "[FindFiles]\nFile1=a\nAutodel1=No\nFile2=b\nAutodel2=No\n",
+                             "[FindFiles]\nuna=1\n", "[FindFiles]\nuna=1\notra=2\nvacia=\nsin igual\n[Z]\nz=1\n"}) {
+        for (const std::vector<PatternRow>& rows : lists) {
+            const std::string saved = WithPatternRows(text, rows);
+            EXPECT_EQ(PatternRowsFrom(CountedEntries(SectionEntries(saved, "FindFiles"))), rows) << saved;
+            // Nothing else is lost: the other keys are there, and again after a second save.
+            for (const char* kept : {"una=1", "otra=2", "vacia=", "sin igual", "z=1"})
+                EXPECT_EQ(saved.find(kept) == std::string::npos, std::string(text).find(kept) == std::string::npos)
+                    << kept << " in " << saved;
+            EXPECT_EQ(WithPatternRows(saved, rows), saved);
+        }
+    }
+    // How the count is kept, as the file shows it.
+    EXPECT_EQ(WithPatternRows("[FindFiles]\n", {{"*.tmp", ""}, {"", ""}}),
+              "[FindFiles]\nFile1=*.tmp\nEmptyAutodel1=1\nEmptyFile2=1\nEmptyAutodel2=1\n");
+    EXPECT_EQ(WithPatternRows("[FindFiles]\nA=1\nB=2\nFile1=x\n[Z]\n", {{"x", "No"}}),
+              "[FindFiles]\nFile1=x\nAutodel1=No\n[FindFiles]\nA=1\nB=2\n[Z]\n");
 }
 
 std::vector<PatternRow> RowsOfIni(const test::TempDir& dir, const std::string& text) {

@@ -132,6 +132,52 @@ TEST_F(OneWalk, GivesTheRowsOfOneWalkPerPatternRowForRow) {
     }
 }
 
+TEST_F(OneWalk, WhatIsExcludedIsNeitherListedNorRead) {
+    MakeTree(root, 5);
+    for (const wchar_t* folder : {L"\\sub", L"\\deep", L"\\deep\\sub", L"\\x.y", L"\\Sub2", L"\\Sub2\\deep"})
+        test::MakeExactFolder(root + folder);
+    for (const wchar_t* file : {L"\\deep\\sub\\a.tmp", L"\\x.y\\in.bak", L"\\Sub2\\deep\\abc.txt", L"\\sub\\b.bak"})
+        ASSERT_TRUE(test::MakeExactFile(root + file, 1));
+    const struct {
+        std::vector<std::wstring> exclusions;
+        bool foldersLeftOut;
+    } cases[] = {
+        {{L"*.tmp"}, false},                       // files by name, whatever pattern finds them
+        {{L"sub", L"x.y"}, true},                  // folders by name: not entered, not listed
+        {{L"deep\\sub"}, true},                    // a folder in every folder called deep
+        {{L"x.y\\*", L"deep\\*.b*"}, true},        // everything in a folder, part of one
+        {{root + L"\\Sub2", root + L"\\DEEP\\sub"}, true},  // one folder each, by its whole path
+    };
+    sweep::Search whole(Request(kPatterns));
+    const std::vector<OracleRow> all = RowsOf(whole);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(base::Utf8(c.exclusions[0]));
+        const std::vector<OracleRow> expected =
+            test::SearchOnePatternAtATime(root + L"\\", kPatterns, true, {}, {}, c.exclusions);
+        ASSERT_LT(expected.size(), all.size()) << "nothing to exclude";
+        sweep::SearchRequest r = Request(kPatterns);
+        r.exclusions = c.exclusions;
+        sweep::Search search(r);
+        EXPECT_EQ(RowsOf(search), expected);
+        EXPECT_EQ(search.FoldersRead() < whole.FoldersRead(), c.foldersLeftOut);
+    }
+    // Everything in a folder excluded: it is not read, as if it were.
+    sweep::SearchRequest emptied = Request(kPatterns), gone = Request(kPatterns);
+    emptied.exclusions = {L"x.y\\*"};
+    gone.exclusions = {L"x.y"};
+    sweep::Search withEmptied(emptied), withGone(gone);
+    RowsOf(withEmptied);
+    RowsOf(withGone);
+    EXPECT_EQ(withEmptied.FoldersRead(), withGone.FoldersRead());
+    // A start folder in what is excluded gives nothing.
+    sweep::SearchRequest inside = Request({L"*"});
+    inside.startFolder = root + L"\\deep\\sub\\";
+    inside.exclusions = {L"DEEP"};
+    sweep::Search search(inside);
+    EXPECT_TRUE(RowsOf(search).empty());
+    EXPECT_EQ(search.FoldersRead(), 1u);
+}
+
 TEST_F(OneWalk, AFolderTooBigForOneReadIsReadWhole) {
     // 500 entries of long names, some 360 bytes each: three reads of the
     // folder.

@@ -3,7 +3,10 @@
 // system's own directory search matching each pattern (FindFirstFileW on
 // the exact path), a folder's matches before its sub-folders, links to
 // folders not followed. A file one pattern lists is left out of the later
-// patterns' rows.
+// patterns' rows. What an excluded pattern lists (the system's search on the
+// folder part and the name part) is neither listed nor entered; a folder
+// part applies where the folder's last names are its names, letter case
+// aside, or, given whole from a drive, in that folder.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +28,7 @@ struct OracleRow {
 
 std::vector<OracleRow> SearchOnePatternAtATime(const std::wstring& start, const std::vector<std::wstring>& patterns,
                                                bool subfolders = true, std::optional<std::int64_t> below = {},
-                                               std::optional<std::int64_t> above = {});
+                                               std::optional<std::int64_t> above = {},
+                                               const std::vector<std::wstring>& exclusions = {});
 
 }  // namespace test
