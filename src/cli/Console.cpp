@@ -83,8 +83,12 @@ void Output::WriteOut(std::string_view utf8) {
 
 void CatchInterrupts() {
     if (interruptEvent) return;
-    interruptEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    interruptEvent = ::CreateEventW(nullptr, TRUE, FALSE, InterruptEventName(::GetCurrentProcessId()).c_str());
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+std::wstring InterruptEventName(DWORD processId) {
+    return L"Local\\SweepfieldCmd-" + std::to_wstring(processId) + L"-interrupted";
 }
 
 bool Interrupted() { return interrupted; }

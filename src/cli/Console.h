@@ -49,6 +49,10 @@ private:
 void CatchInterrupts();
 bool Interrupted();
 HANDLE InterruptEvent();
+// The event's name, for the process with this id: whoever sent the Ctrl+C
+// can see it arrive (the handler runs on a thread of its own, at a moment
+// of the system's choosing).
+std::wstring InterruptEventName(DWORD processId);
 
 // Whether standard input is a console a user can answer at.
 bool InputIsConsole();

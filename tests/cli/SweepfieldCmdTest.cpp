@@ -14,6 +14,7 @@
 #include "base/Handles.h"
 #include "base/Module.h"
 #include "base/Unicode.h"
+#include "cli/Console.h"
 #include "engine/FolderListing.h"
 #include "support/FileTrees.h"
 #include "support/OwnProcess.h"
@@ -100,6 +101,7 @@ public:
     Cmd& operator=(const Cmd&) = delete;
 
     HANDLE OutputPipe() const { return outRead_; }
+    DWORD ProcessId() const { return pi_.dwProcessId; }
     void ReadOutput() {
         if (outRead_ && !outThread_.joinable()) outThread_ = std::thread([this] { Drain(outRead_, out_); });
     }
@@ -509,6 +511,12 @@ TEST_F(AtAConsole, CtrlCStopsTheListingAndSaysSo) {
     ASSERT_TRUE(test::WaitUntil([&] { return ::PeekNamedPipe(cmd.OutputPipe(), nullptr, 0, nullptr, &ready, nullptr) && ready; }));
     ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << ::GetLastError();
     ASSERT_TRUE(test::WaitUntil([] { return passed.load(); }));
+    // The program's own handler may run later than this one: the listing is
+    // read only once it has.
+    const HANDLE seen = ::OpenEventW(SYNCHRONIZE, FALSE, cli::InterruptEventName(cmd.ProcessId()).c_str());
+    ASSERT_TRUE(seen) << ::GetLastError();
+    EXPECT_EQ(::WaitForSingleObject(seen, 30000), WAIT_OBJECT_0);
+    ::CloseHandle(seen);
     const Ran ran = cmd.Wait();
     EXPECT_EQ(ran.code, 130u) << ran.err;
     EXPECT_EQ(ran.err.rfind("SweepfieldCmd: Interrumpido: ", 0), 0u) << ran.err;
