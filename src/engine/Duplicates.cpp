@@ -78,7 +78,7 @@ private:
                 Unread(c[i], ::GetLastError());
                 continue;
             }
-            if (!(whole ? HashWhole(file.get(), c[i]) : HashEnds(file.get(), c[i]))) continue;
+            if (!(whole ? HashWhole(file.get(), c[i], true) : HashEnds(file.get(), c[i]))) continue;
             if (whole)
                 search_.filesCompared_++;
             else if (n <= kHeldOpen)
@@ -100,12 +100,13 @@ private:
                     }
                     if (search_.stop_) return;
                     base::KernelHandle& file = held[order[k]];
-                    if (!file) file = OpenToRead(f.entry.file);
+                    const bool opened = !file;
+                    if (opened) file = OpenToRead(f.entry.file);
                     if (!file) {
                         Unread(f, ::GetLastError());
                         continue;
                     }
-                    const bool read = HashWhole(file.get(), f);
+                    const bool read = HashWhole(file.get(), f, opened);
                     file.reset();
                     if (read) search_.filesCompared_++;
                 }
@@ -123,11 +124,12 @@ private:
         search_.Confirm(std::move(groups));
     }
 
-    // The hash of the first and last 4 KiB of a file larger than 64 KiB.
+    // The hash of the first and last 4 KiB of a file larger than 64 KiB,
+    // just opened.
     bool HashEnds(HANDLE file, Candidate& c) {
         const std::int64_t size = c.entry.file.size;
         DWORD head = 0, tail = 0, error = ERROR_SUCCESS;
-        if (!ReadAt(file, block_.data(), kEnds, 0, head, error) ||
+        if (!ReadNext(file, block_.data(), kEnds, head, error) ||
             !ReadAt(file, block_.data() + kEnds, kEnds, size - kEnds, tail, error) || head != kEnds || tail != kEnds)
             return Unread(c, error == ERROR_SUCCESS ? ERROR_FILE_INVALID : error);
         search_.bytesRead_ += head + tail;
@@ -136,15 +138,18 @@ private:
     }
 
     // The hash of the whole content, which must be as long as the search
-    // saw it: a file that grew or shrank meanwhile is no candidate.
-    bool HashWhole(HANDLE file, Candidate& c) {
+    // saw it: a file that grew or shrank meanwhile is no candidate. `opened`:
+    // the file was just opened, and nothing read yet.
+    bool HashWhole(HANDLE file, Candidate& c, bool opened) {
         const std::int64_t size = c.entry.file.size;
         std::int64_t at = 0;
         hash_.Reset();
         for (;;) {
             if (search_.stop_) return false;
             DWORD got = 0, error = ERROR_SUCCESS;
-            if (!ReadAt(file, block_.data(), kReadBlock, at, got, error)) return Unread(c, error);
+            const bool read = at == 0 && !opened ? ReadAt(file, block_.data(), kReadBlock, 0, got, error)
+                                                 : ReadNext(file, block_.data(), kReadBlock, got, error);
+            if (!read) return Unread(c, error);
             if (got == 0) break;
             hash_.Add(block_.data(), got);
             at += got;
@@ -241,9 +246,7 @@ void DuplicateSearch::List() {
             const std::size_t pattern = static_cast<std::size_t>(row.pattern);
             const std::uint32_t place = perPattern[pattern]++;
             if (!CanBeADuplicate(row.file)) continue;
-            Candidate c;
-            c.entry = DuplicateFile{std::move(row.file), row.pattern, place};
-            candidates_.push_back(std::move(c));
+            rows_.push_back(DuplicateFile{std::move(row.file), row.pattern, place});
         }
         filesFound_ += batch.size();
         batch.clear();
@@ -253,7 +256,7 @@ void DuplicateSearch::List() {
     }
     std::vector<std::uint32_t> offset(perPattern.size(), 0);
     for (std::size_t p = 1; p < perPattern.size(); ++p) offset[p] = offset[p - 1] + perPattern[p - 1];
-    for (Candidate& c : candidates_) c.entry.row += offset[static_cast<std::size_t>(c.entry.pattern)];
+    for (DuplicateFile& f : rows_) f.row += offset[static_cast<std::size_t>(f.pattern)];
     std::lock_guard<std::mutex> lock(mutex_);
     folders_ = search_->UnreadableFolders();
     search_.reset();  // its tree of folders is not needed any more
@@ -261,14 +264,17 @@ void DuplicateSearch::List() {
 }
 
 void DuplicateSearch::Plan() {
-    // By size, each size's files by volume and id (their order on the disk,
-    // roughly), names of one file together, the first found first.
-    std::sort(candidates_.begin(), candidates_.end(), [](const Candidate& a, const Candidate& b) {
-        const FoundFile &x = a.entry.file, &y = b.entry.file;
+    // The rows by size, each size's files by volume and id (their order on
+    // the disk, roughly), names of one file together, the first found first.
+    std::vector<std::uint32_t> order(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    std::sort(order.begin(), order.end(), [this](std::uint32_t i, std::uint32_t j) {
+        const DuplicateFile &a = rows_[i], &b = rows_[j];
+        const FoundFile &x = a.file, &y = b.file;
         if (x.size != y.size) return x.size > y.size;
         if (x.volumeSerial != y.volumeSerial) return x.volumeSerial < y.volumeSerial;
         if (x.fileId != y.fileId) return x.fileId < y.fileId;
-        return a.entry.row < b.entry.row;
+        return a.row < b.row;
     });
     // One name of each file (the first found), and only sizes that two
     // files or more have.
@@ -276,28 +282,29 @@ void DuplicateSearch::Plan() {
         return x.fileId != 0 && x.fileId == y.fileId && x.volumeSerial == y.volumeSerial;
     };
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < candidates_.size();) {
+    for (std::size_t i = 0; i < order.size();) {
         const std::size_t start = kept;
-        const std::int64_t size = candidates_[i].entry.file.size;
+        const std::int64_t size = rows_[order[i]].file.size;
         std::size_t end = i;
-        for (; end < candidates_.size() && candidates_[end].entry.file.size == size; ++end) {
-            if (kept > start && sameFile(candidates_[end].entry.file, candidates_[kept - 1].entry.file)) continue;
-            if (kept != end) candidates_[kept] = std::move(candidates_[end]);
-            ++kept;
-        }
+        for (; end < order.size() && rows_[order[end]].file.size == size; ++end)
+            if (kept == start || !sameFile(rows_[order[end]].file, rows_[order[kept - 1]].file)) order[kept++] = order[end];
         if (kept - start < 2) kept = start;  // a size of one file
         else sizes_.push_back(SizeGroup{start, kept - start});
         i = end;
     }
-    candidates_.erase(candidates_.begin() + static_cast<std::ptrdiff_t>(kept), candidates_.end());
-    candidates_.shrink_to_fit();
+    candidates_.reserve(kept);
+    std::int64_t bytes = 0;
+    for (std::size_t k = 0; k < kept; ++k) {
+        candidates_.emplace_back();
+        candidates_.back().entry = std::move(rows_[order[k]]);
+        bytes += candidates_.back().entry.file.size;
+    }
+    rows_ = std::deque<DuplicateFile>();
     // The sizes in the order of their first file on its volume.
     std::sort(sizes_.begin(), sizes_.end(), [this](const SizeGroup& a, const SizeGroup& b) {
         const FoundFile &x = candidates_[a.first].entry.file, &y = candidates_[b.first].entry.file;
         return x.volumeSerial != y.volumeSerial ? x.volumeSerial < y.volumeSerial : x.fileId < y.fileId;
     });
-    std::int64_t bytes = 0;
-    for (const Candidate& c : candidates_) bytes += c.entry.file.size;
     candidateBytes_ = bytes;
     candidateCount_ = candidates_.size();
 }

@@ -30,6 +30,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -170,6 +171,7 @@ private:
     std::vector<FolderError> folders_;  // the search's unreadable folders, once it is over
     bool done_ = false;
 
+    std::deque<DuplicateFile> rows_;  // every file the search listed that can be a duplicate
     std::vector<Candidate> candidates_;
     std::vector<SizeGroup> sizes_;
     std::atomic<std::size_t> nextSize_{0};

@@ -29,9 +29,19 @@ private:
     char* data_;
 };
 
-// Reads up to `size` bytes at `offset` of a file opened for synchronous
-// reading; false with the system's code where the read failed. The end of
-// the file is no failure: `got` is then short, or 0.
+// Reads up to `size` bytes where the last read ended (at the start, after
+// the open) of a file opened for synchronous reading; false with the
+// system's code where the read failed. The end of the file is no failure:
+// `got` is then short, or 0. Wine answers a read at an offset (ReadAt) with
+// one more round trip to its server than a read where the last one ended.
+inline bool ReadNext(HANDLE file, char* into, DWORD size, DWORD& got, DWORD& error) {
+    got = 0;
+    if (::ReadFile(file, into, size, &got, nullptr)) return true;
+    error = ::GetLastError();
+    return error == ERROR_HANDLE_EOF;
+}
+
+// The same at `offset`; the next ReadNext goes on from where this one ended.
 inline bool ReadAt(HANDLE file, char* into, DWORD size, std::int64_t offset, DWORD& got, DWORD& error) {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);

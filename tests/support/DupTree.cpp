@@ -138,7 +138,7 @@ DupTree MakeDupTree(const std::wstring& folder, const DupTreeShape& shape) {
             group.push_back({planned.back().path});
         }
         tree.groups.push_back(std::move(group));
-        tree.bytes += size;
+        tree.bytes += size * n;
         tree.copyBytes += size * (n - 1);
         made += n;
     }

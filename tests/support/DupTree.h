@@ -31,7 +31,7 @@ struct DupTree {
     // first made first, then its hard links).
     std::vector<std::vector<std::vector<std::wstring>>> groups;
     std::size_t names = 0;     // names made: files, hard links and empty files
-    std::int64_t bytes = 0;    // content, each file once
+    std::int64_t bytes = 0;    // every file's, each file once (not each name)
     std::int64_t copyBytes = 0;  // the space removing every copy but one gives back
 };
 
