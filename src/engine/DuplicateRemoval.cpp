@@ -9,6 +9,7 @@
 
 #include "base/Handles.h"
 #include "base/Unicode.h"
+#include "engine/FolderListing.h"
 #include "engine/ReadBlocks.h"
 
 namespace sweep {
@@ -55,22 +56,29 @@ public:
     // when it is final now, none when the remover's Confirm will tell.
     std::optional<RemovalResult> StartCopy(const FoundFile& copy) {
         // The kept file by its own name, or by another that the search
-        // recorded: never even opened for removal.
+        // recorded or the system tells: never even opened for removal. (Were
+        // it opened, the kept file's handle, which lets others only read,
+        // would keep it: "in use".)
         if ((copy.fileId && copy.fileId == keptFile_.fileId && copy.volumeSerial == keptFile_.volumeSerial) ||
-            (copy.folder && SamePathIgnoringCase(copy.Path(), keptFile_.Path())))
+            (copy.folder && SamePathIgnoringCase(copy.Path(), keptFile_.Path())) || IsTheKeptFile(copy))
             return Result(RemovalOutcome::SameFile);
-        return remover_.Start(copy, [this](HANDLE file) -> std::optional<RemovalResult> {
-            // Another name of the kept file that the record did not tell.
-            BY_HANDLE_FILE_INFORMATION id;
-            if (!::GetFileInformationByHandle(file, &id)) return Result(OutcomeOfError(::GetLastError()), ::GetLastError());
-            if (id.dwVolumeSerialNumber == keptId_.dwVolumeSerialNumber && id.nFileIndexHigh == keptId_.nFileIndexHigh &&
-                id.nFileIndexLow == keptId_.nFileIndexLow)
-                return Result(RemovalOutcome::SameFile);
-            return CompareWithKept(file);
-        });
+        return remover_.Start(copy, [this](HANDLE file) { return CompareWithKept(file); });
     }
 
 private:
+    // Whether the copy's path leads to the kept file, as the system tells
+    // through a handle that reads attributes alone, which any sharing lets
+    // through (a listing without ids does not tell hard links apart).
+    bool IsTheKeptFile(const FoundFile& copy) const {
+        base::KernelHandle file(base::ValidOrNull(::CreateFileW(
+            ExactPath(copy.Path()).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+        BY_HANDLE_FILE_INFORMATION id;
+        return file && ::GetFileInformationByHandle(file.get(), &id) &&
+               id.dwVolumeSerialNumber == keptId_.dwVolumeSerialNumber && id.nFileIndexHigh == keptId_.nFileIndexHigh &&
+               id.nFileIndexLow == keptId_.nFileIndexLow;
+    }
+
     // None when the copy's bytes are the kept file's, all of them; the
     // result that keeps the copy otherwise.
     std::optional<RemovalResult> CompareWithKept(HANDLE copy) {

@@ -257,10 +257,16 @@ void DuplicateSearch::List() {
     std::vector<std::uint32_t> offset(perPattern.size(), 0);
     for (std::size_t p = 1; p < perPattern.size(); ++p) offset[p] = offset[p - 1] + perPattern[p - 1];
     for (DuplicateFile& f : rows_) f.row += offset[static_cast<std::size_t>(f.pattern)];
-    std::lock_guard<std::mutex> lock(mutex_);
-    folders_ = search_->UnreadableFolders();
-    search_.reset();  // its tree of folders is not needed any more
-    listing_ = false;
+    std::unique_ptr<Search> over;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        folders_ = search_->UnreadableFolders();
+        over = std::move(search_);
+        listing_ = false;
+    }
+    // Its tree of folders is not needed any more. Let go outside the lock:
+    // one of its threads may still be telling it is over, under that lock.
+    over.reset();
 }
 
 void DuplicateSearch::Plan() {

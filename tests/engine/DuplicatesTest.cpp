@@ -244,6 +244,15 @@ TEST_F(RemovingCopies, OnlyCopiesStillIdenticalToAnUnchangedKeptFileGo) {
              plan.copies[0] = FoundFileOf(t.At(kNames[1]));  // as a front end that looked again would pass it
          },
          {RemovalOutcome::SameFile, R}},
+        {"a copy made a hard link of the kept file, its record without an id",
+         [](auto& t, auto& plan) {
+             ASSERT_TRUE(::DeleteFileW(sweep::ExactPath(t.At(kNames[1])).c_str()));
+             ASSERT_TRUE(::CreateHardLinkW(sweep::ExactPath(t.At(kNames[1])).c_str(),
+                                           sweep::ExactPath(t.At(kNames[0])).c_str(), nullptr));
+             plan.copies[0] = FoundFileOf(t.At(kNames[1]));
+             plan.copies[0].fileId = 0;  // as a drive without ids lists it
+         },
+         {RemovalOutcome::SameFile, R}},
         {"the kept file passed as a copy too", [](auto&, auto& plan) { plan.copies[0] = plan.kept; },
          {RemovalOutcome::SameFile, R}},
     };
@@ -270,6 +279,34 @@ TEST_F(RemovingCopies, OnlyCopiesStillIdenticalToAnUnchangedKeptFileGo) {
                 EXPECT_TRUE(ExactContents(At(kNames[k])) == before[kNames[k]]) << base::Utf8(kNames[k]);
         }
     }
+}
+
+TEST_F(RemovingCopies, NobodyCanWriteToTheKeptFileOrACopyWhileTheyAreCompared) {
+    auto writable = [&](const wchar_t* name) {
+        HANDLE h = ::CreateFileW(sweep::ExactPath(At(name)).c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        ::CloseHandle(h);
+        return true;
+    };
+    for (const sweep::RemovalKind kind : {sweep::RemovalKind::Delete, sweep::RemovalKind::Recycle}) {
+        sweep::Remover remover(kind);
+        base::KernelHandle kept;
+        ASSERT_FALSE(remover.OpenToRead(FoundFileOf(At(kNames[0])), kept));
+        EXPECT_FALSE(writable(kNames[0]));
+        bool checked = false, copyWritable = true;
+        const std::optional<sweep::RemovalResult> result =
+            remover.Start(FoundFileOf(At(kNames[1])), [&](HANDLE) -> std::optional<sweep::RemovalResult> {
+                checked = true;
+                copyWritable = writable(kNames[1]);
+                return sweep::RemovalResult{RemovalOutcome::Differs};  // and so it stays
+            });
+        EXPECT_TRUE(checked);
+        EXPECT_FALSE(copyWritable);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->outcome, RemovalOutcome::Differs);
+    }
+    EXPECT_TRUE(writable(kNames[0]) && writable(kNames[1]));
 }
 
 TEST_F(RemovingCopies, AKeptFileInUseOrProtectedCopiesStayAndTheBinTakesCopiesWhole) {
