@@ -34,6 +34,13 @@
 
 namespace {
 
+// The tree: made once, then found made.
+test::DupTreeShape BenchTree() {
+    test::DupTreeShape shape;
+    shape.reuse = true;
+    return shape;
+}
+
 sweep::SearchRequest RequestFor(const std::wstring& folder) {
     sweep::SearchRequest request;
     request.startFolder = folder + L"\\";
@@ -103,7 +110,7 @@ void ReadAll(const std::wstring& folder, std::vector<char>& block, std::int64_t&
 }
 
 int Check(const std::wstring& folder) {
-    const test::DupTree tree = test::MakeDupTree(folder, test::DupTreeShape());
+    const test::DupTree tree = test::MakeDupTree(folder, BenchTree());
     const std::wstring root = sweep::FolderReader(folder).FinalPath();
     const std::uint64_t empty = HeapBytes();
     std::printf("tree: %zu names, %.2f GB; %zu true groups\n", tree.names, static_cast<double>(tree.bytes) / 1e9,
@@ -199,7 +206,7 @@ int main() {
         return 0;
     }
     const double start = Now();
-    const test::DupTree tree = test::MakeDupTree(folder, test::DupTreeShape());
+    const test::DupTree tree = test::MakeDupTree(folder, BenchTree());
     std::printf("tree of %zu names, %.2f GB, ready in %.1f s\n", tree.names, static_cast<double>(tree.bytes) / 1e9,
                 Now() - start);
     if (what == L"make") return 0;

@@ -29,11 +29,6 @@ RemovalResult KeptFailed(const RemovalResult& kept) {
     }
 }
 
-bool SamePathIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() && ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                                          static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Removes the copies of one group after another, the kept file of each held
 // open meanwhile.
 class CopyRemover {
@@ -44,7 +39,6 @@ public:
     // Opens the kept file of a group: none when its copies can be compared
     // with it, or else the result each of them gets.
     std::optional<RemovalResult> OpenKept(const FoundFile& kept) {
-        keptFile_ = kept;
         if (!kept.folder) return Result(RemovalOutcome::KeptMissing);
         if (std::optional<RemovalResult> refused = remover_.OpenToRead(kept, kept_)) return KeptFailed(*refused);
         if (!::GetFileInformationByHandle(kept_.get(), &keptId_)) return Result(RemovalOutcome::KeptUnreadable, ::GetLastError());
@@ -55,20 +49,18 @@ public:
     // Starts removing a copy of the group whose kept file is open: the result
     // when it is final now, none when the remover's Confirm will tell.
     std::optional<RemovalResult> StartCopy(const FoundFile& copy) {
-        // The kept file by its own name, or by another that the search
-        // recorded or the system tells: never even opened for removal. (Were
-        // it opened, the kept file's handle, which lets others only read,
-        // would keep it: "in use".)
-        if ((copy.fileId && copy.fileId == keptFile_.fileId && copy.volumeSerial == keptFile_.volumeSerial) ||
-            (copy.folder && SamePathIgnoringCase(copy.Path(), keptFile_.Path())) || IsTheKeptFile(copy))
-            return Result(RemovalOutcome::SameFile);
+        // The kept file, by its own name or another: never even opened for
+        // removal. (Were it opened, the kept file's handle, which lets others
+        // only read, would keep it: "in use".)
+        if (!copy.folder || IsTheKeptFile(copy)) return Result(RemovalOutcome::SameFile);
         return remover_.Start(copy, [this](HANDLE file) { return CompareWithKept(file); });
     }
 
 private:
     // Whether the copy's path leads to the kept file, as the system tells
     // through a handle that reads attributes alone, which any sharing lets
-    // through (a listing without ids does not tell hard links apart).
+    // through: the same name, a hard link (which a listing without ids does
+    // not tell), or under Wine a Unix link to it.
     bool IsTheKeptFile(const FoundFile& copy) const {
         base::KernelHandle file(base::ValidOrNull(::CreateFileW(
             ExactPath(copy.Path()).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -96,7 +88,6 @@ private:
     }
 
     Remover remover_;
-    FoundFile keptFile_;
     base::KernelHandle kept_;
     BY_HANDLE_FILE_INFORMATION keptId_{};
     ReadBlock keptBlock_, copyBlock_;

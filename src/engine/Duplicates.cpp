@@ -41,8 +41,7 @@ bool CanBeADuplicate(const FoundFile& file) {
 
 struct DuplicateSearch::Candidate {
     DuplicateFile entry;
-    Hash128 hash;
-    bool whole = false;   // the hash is of the whole content
+    Hash128 hash;         // of its ends, then of its whole content
     bool unread = false;  // it could not be read
 };
 
@@ -116,7 +115,7 @@ private:
         std::vector<DuplicateGroup> groups;
         for (std::size_t run = 0, end; run < n; run = end) {
             end = RunEnd(c, order, run);
-            if (end - run < 2 || c[order[run]].unread || !c[order[run]].whole) continue;
+            if (end - run < 2 || c[order[run]].unread) continue;
             DuplicateGroup group;
             for (std::size_t k = run; k < end; ++k) group.files.push_back(c[order[k]].entry);
             groups.push_back(std::move(group));
@@ -159,7 +158,6 @@ private:
         }
         if (at != size) return Unread(c, ERROR_FILE_INVALID);
         c.hash = hash_.Digest();
-        c.whole = true;
         return true;
     }
 

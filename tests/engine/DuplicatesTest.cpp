@@ -25,11 +25,12 @@ namespace {
 
 std::wstring RootOf(const TempDir& dir) { return sweep::FolderReader(base::Wide(dir.path())).FinalPath(); }
 
-// Every group a duplicate search of `root` finds with the pattern "*".
-std::vector<DuplicateGroup> FindDuplicates(const std::wstring& root, sweep::DuplicateProgress* progress = nullptr) {
+// Every group a duplicate search of `root` finds.
+std::vector<DuplicateGroup> FindDuplicates(const std::wstring& root, sweep::DuplicateProgress* progress = nullptr,
+                                           std::vector<std::wstring> patterns = {L"*"}) {
     sweep::SearchRequest request;
     request.startFolder = root + L"\\";
-    request.patterns = {L"*"};
+    request.patterns = std::move(patterns);
     sweep::DuplicateSearch search(request);
     std::vector<DuplicateGroup> groups;
     EXPECT_TRUE(WaitUntil([&] { return search.Collect(groups); }, 60000));
@@ -64,7 +65,8 @@ TEST(DuplicateSearch, FindsTheTrueGroupsOfATreeOnceEachInTheirOrder) {
         for (const auto& names : group) linked += names.size() - 1;
     ASSERT_GT(linked, 0u) << "the tree gives some copies a second name";
     sweep::DuplicateProgress progress;
-    std::vector<DuplicateGroup> groups = FindDuplicates(RootOf(dir), &progress);
+    // Two patterns that find some files twice: each once, in the first one's rows.
+    std::vector<DuplicateGroup> groups = FindDuplicates(RootOf(dir), &progress, {L"*.jpg", L"*"});
     // Every true group, one name of each of its files; no near pair, no
     // second name of a file, no empty file.
     EXPECT_EQ(DifferencesFromTruth(tree, RootOf(dir), PathsOf(groups)), "");
@@ -72,6 +74,13 @@ TEST(DuplicateSearch, FindsTheTrueGroupsOfATreeOnceEachInTheirOrder) {
     EXPECT_EQ(progress.groups, tree.groups.size());
     EXPECT_FALSE(progress.listing);
 
+    // The search's order: the first pattern's rows before the second's.
+    std::uint32_t lastOfFirst = 0, firstOfSecond = UINT32_MAX;
+    for (const DuplicateGroup& g : groups)
+        for (const DuplicateFile& f : g.files)
+            (f.pattern == 0 ? lastOfFirst : firstOfSecond) =
+                f.pattern == 0 ? std::max(lastOfFirst, f.row) : std::min(firstOfSecond, f.row);
+    EXPECT_LT(lastOfFirst, firstOfSecond);
     // Largest recoverable space first; in a group the oldest first, ties in
     // the search's order.
     sweep::SortGroups(groups);

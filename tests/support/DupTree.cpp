@@ -199,7 +199,7 @@ DupTree MakeDupTree(const std::wstring& folder, const DupTreeShape& shape) {
             ::ReadFile(h, &there[0], static_cast<DWORD>(there.size()), &got, nullptr);
             ::CloseHandle(h);
         }
-        if (there.substr(0, got) == signature) return tree;
+        if (shape.reuse && there.substr(0, got) == signature) return tree;
     }
     ::CreateDirectoryW(sweep::ExactPath(base).c_str(), nullptr);
     for (std::size_t f = 1; f < folders.size(); ++f) ::CreateDirectoryW(sweep::ExactPath(base + L"\\" + folders[f]).c_str(), nullptr);
@@ -212,6 +212,7 @@ DupTree MakeDupTree(const std::wstring& folder, const DupTreeShape& shape) {
         else
             Write(path, f);
     }
+    if (!shape.reuse) return tree;
     HANDLE h = ::CreateFileW(sweep::ExactPath(marker).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {

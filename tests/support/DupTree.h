@@ -23,6 +23,9 @@ struct DupTreeShape {
     int linksToUnique = 30, linksToCopies = 30;  // hard links, each in a folder of its own choosing
     int emptyFiles = 30;
     std::uint32_t seed = 1;
+    // A tree made before in the same folder with the same shape (a marker
+    // beside the folder says so) is used as it is.
+    bool reuse = false;
 };
 
 // A tree made, and its truth. Paths are relative to the tree's folder.
@@ -35,9 +38,8 @@ struct DupTree {
     std::int64_t copyBytes = 0;  // the space removing every copy but one gives back
 };
 
-// Makes the tree in `folder` (made if missing). When a tree of the same
-// shape was made there before (a marker beside it says so), the files are
-// left as they are and only the truth is made.
+// Makes the tree in `folder` (made if missing), or with `reuse` only its
+// truth where it was made before.
 DupTree MakeDupTree(const std::wstring& folder, const DupTreeShape& shape);
 
 // Whether groups found (each by full paths) are exactly the true groups:
