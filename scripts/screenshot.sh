@@ -6,6 +6,7 @@
 #   scripts/screenshot.sh results.png results   the results of a search of an example folder
 #   scripts/screenshot.sh help.png help         the help window
 #   scripts/screenshot.sh chooser.png chooser   the folder chooser
+#   scripts/screenshot.sh wide.png wide         the results in a window 900 pixels wide
 #
 # Sweepfield starts in an example folder, C:\Trabajo of the tests' Wine
 # prefix, made afresh each time: the folder chooser shows it first, and
@@ -15,7 +16,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-sweepfield.png}")"
 what="${2:-main}"
 case "$what" in
-    main | results | help | chooser) ;;
+    main | results | help | chooser | wide) ;;
     *) echo "screenshot: unknown window '$what'" >&2; exit 2 ;;
 esac
 "$root/scripts/build.sh" --target Sweepfield >/dev/null
@@ -39,13 +40,30 @@ make_file borradores/carta.doc 19968
 make_file borradores/carta.old 19456
 make_file 'borradores/copia.$$$' 2048
 make_file borradores/volcado.tmp 3072
+mkdir -p "$demo/proyectos/cliente grande/entregas antiguas/2019/revisiones"
+make_file "proyectos/cliente grande/entregas antiguas/2019/revisiones/memoria final revisada.bak" 125829120
+make_file "proyectos/cliente grande/entregas antiguas/2019/revisiones/presupuesto~" 8704
+
+# Every picture starts from the window's first start: no place, size or
+# columns kept from an earlier run; "wide" starts where such a run left the
+# window 900 x 420 (Wine's frame adds 8 x 27 pixels).
+client_w=540 client_h=340
+key='HKCU\Software\Tallowmere\Sweepfield'
+wine reg delete "$key" /f >/dev/null 2>&1 || true
+if [ "$what" = wide ]; then
+    client_w=900 client_h=420
+    for v in "Left 60" "Top 60" "Width $((client_w + 8))" "Height $((client_h + 27))"; do
+        wine reg add "$key" /v "${v% *}" /t REG_DWORD /d "${v#* }" /f >/dev/null 2>&1
+    done
+fi
 
 # Started from the example folder, with its output away from the caller's:
 # Wine's helper processes inherit it and would keep a pipe open.
 cd "$demo"
 wine "$root/build/bin/Sweepfield.exe" >/dev/null 2>&1 &
 pid=$!
-trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true' EXIT
+# Nothing of the picture's run stays for the tests that use this prefix.
+trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true; wine reg delete "$key" /f >/dev/null 2>&1 || true' EXIT
 
 find_window() {  # waits for a window whose title matches, prints its id
     local id=""
@@ -77,7 +95,7 @@ click_client() {
     local top=$((HEIGHT - client_height - frame))
     xdotool mousemove $((X + frame + x)) $((Y + top + y)) click 1
 }
-click_main() { click_client "$main" 540 340 "$1" "$2"; }
+click_main() { click_client "$main" "$client_w" "$client_h" "$1" "$2"; }
 
 # Ticks "Seleccionar directorio de inicio" and presses "Comenzar búsqueda":
 # the folder chooser opens (its id goes into $chooser) and waits for "Seguir".
@@ -92,7 +110,7 @@ main="$(find_window 'Tallowmere Sweepfield Beta')"
 sleep 0.5
 case "$what" in
     main) target="$main" ;;
-    results)
+    results | wide)
         start_search
         sleep 0.3
         click_client "$chooser" 297 214 255 16   # "Seguir"

@@ -46,7 +46,7 @@ elif [ -z "${DISPLAY:-}" ]; then
     sf_start_xvfb 88
 fi
 
-sf_prefix_version=3   # raise when the settings below change; old prefixes are updated
+sf_prefix_version=4   # raise when the settings below change; old prefixes are updated
 
 sf_make_prefix() {
     local stamp="$WINEPREFIX/.sweepfield-ready"
@@ -74,6 +74,12 @@ sf_make_prefix() {
     wine reg add 'HKCU\Control Panel\Colors' /v TitleText /t REG_SZ /d "255 255 255" /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Colors' /v InactiveTitleText /t REG_SZ /d "212 208 200" /f >/dev/null 2>&1
     if [ "$sf_kind" = test ]; then
+        # Numbers as a Spanish user's settings write them (125.829.120), over
+        # the locale Wine takes from the environment: the screenshots show
+        # what the program's users see. Tests that depend on the separator set
+        # it themselves.
+        wine reg add 'HKCU\Control Panel\International' /v sThousand /t REG_SZ /d . /f >/dev/null 2>&1
+        wine reg add 'HKCU\Control Panel\International' /v sDecimal /t REG_SZ /d , /f >/dev/null 2>&1
         # A test that crashes ends at once with its backtrace on its output,
         # instead of waiting behind the crash dialog for ctest's timeout.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1

@@ -1,7 +1,8 @@
-// The help window's definition and its three link buttons.
+// The help window's definition, its three link buttons, and Esc to close it.
 #include "app/HelpUnit.h"
 
 #include "app/Pictures.h"
+#include "ui/Handles.h"
 
 THelpForm* HelpForm = nullptr;
 
@@ -15,6 +16,18 @@ void DefineLinkButton(TFlatButton* button, int top, const char* caption, const c
     button->SetOpaque(false);
 }
 
+// The right edge of a letter's ink in a font, from where it is drawn: an
+// italic capital leans out past its advance width.
+int InkRight(TFont* font, wchar_t letter) {
+    ui::MemoryDc dc(::CreateCompatibleDC(nullptr));
+    ui::SelectGuard select(dc.get(), font->GetHandle());
+    ABC abc{};
+    if (::GetCharABCWidthsW(dc.get(), letter, letter, &abc)) return abc.abcA + static_cast<int>(abc.abcB);
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), &letter, 1, &size);
+    return size.cx;
+}
+
 void DefineHelpForm(THelpForm& f) {
     f.SetName("HelpForm");
     f.SetLeft(304);
@@ -24,6 +37,8 @@ void DefineHelpForm(THelpForm& f) {
     f.SetCaption("Tallowmere Sweepfield - Ayuda");
     f.SetClientHeight(171);
     f.SetClientWidth(405);
+    f.SetKeyPreview(true);
+    f.OnKeyDown = Bind(&f, &THelpForm::FormKeyDown);
 
     f.TileImage2 = NewControl<TTileImage>(&f, "TileImage2", &f);
     f.TileImage2->SetBounds(0, 0, 405, 171);
@@ -41,8 +56,12 @@ void DefineHelpForm(THelpForm& f) {
     f.Label2->GetFont()->SetStyle({fsBold, fsItalic});
     f.Label2->SetTransparent(true);
 
+    // The text stands beside the capital, clear of its ink, as wide as the
+    // room left before the buttons.
+    constexpr int kGap = 3, kButtonsLeft = 184;
+    const int textLeft = f.Label2->GetLeft() + InkRight(f.Label2->GetFont(), L'P') + kGap;
     f.Label1 = NewControl<TLabel>(&f, "Label1", &f);
-    f.Label1->SetBounds(24, 16, 145, 145);
+    f.Label1->SetBounds(textLeft, 16, kButtonsLeft - kGap - textLeft, 152);
     f.Label1->SetCaption(
         "ara conseguir más información sobre el uso del programa, notificar la existencia de errores, dar "
         "consejo, ánimos (eso siempre se agradece) o, simplemente, por curiosidad, puedes...");
@@ -88,3 +107,10 @@ THelpForm::THelpForm(TComponent* owner) : TForm(owner) {
 void THelpForm::FlatButton1Click(TObject*) { GoHomeSite->Execute(); }
 void THelpForm::FlatButton2Click(TObject*) { GoAuthorPage->Execute(); }
 void THelpForm::FlatButton3Click(TObject*) { GoEMail->Execute(); }
+
+void THelpForm::FormKeyDown(TObject*, WORD& Key, TShiftState) {
+    // Esc closes the window, as the close button does.
+    if (Key != VK_ESCAPE) return;
+    Key = 0;
+    Close();
+}

@@ -27,6 +27,7 @@ public:
     void FlatButton1Click(TObject* Sender);
     void FlatButton2Click(TObject* Sender);
     void FlatButton3Click(TObject* Sender);
+    void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
 };
 
 extern THelpForm* HelpForm;

@@ -34,7 +34,10 @@ void TMain::xgFoundFilesKeyDown(TObject*, WORD& Key, TShiftState Shift) {
     Key = 0;
 }
 
-void TMain::xgFoundFilesSelectionChange(TObject*) { UpdateDeleteButton(); }
+void TMain::xgFoundFilesSelectionChange(TObject*) {
+    UpdateDeleteButton();
+    ShowSelection();
+}
 
 void TMain::RemoveSelected(sweep::RemovalKind kind) {
     // After a deletion nothing may be selected: then nothing is done until

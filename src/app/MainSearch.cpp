@@ -15,6 +15,7 @@
 
 void TMain::BeginWork() {
     working_ = true;
+    ShowSelection();
     StartButton->SetEnabled(false);
     DeleteButton->SetEnabled(false);
     ConfigButton->SetEnabled(false);
@@ -22,6 +23,7 @@ void TMain::BeginWork() {
 
 void TMain::EndWork() {
     working_ = false;
+    ShowSelection();
     WorkTimer->SetEnabled(false);
     StatusBar->FlushTexts();
     Screen->SetCursor(crDefault);
@@ -67,11 +69,14 @@ void TMain::StartButtonClick(TObject*) {
         base::Wide(!ChooseDir->ChosenDir.empty() && SelectHomeDir->GetChecked() ? ChooseDir->ChosenDir : "C:\\");
     for (int i = 0; i < sgFiles->GetRowCount(); ++i) request.patterns.push_back(base::Wide(sgFiles->GetCells(0, i)));
     request.subfolders = SearchSubdirs->GetChecked();
-    request.texts = sweep::MakeRowTexts;
+    // Sizes are grouped as the user's language groups numbers now.
+    request.texts = sweep::RowTextMaker(sweep::UserDigitGrouping());
 
     // The search starts now: the list and the status bar start afresh
     // together, the bar at once, not at its next update.
     ClearResults();
+    patterns_.clear();
+    for (const std::wstring& pattern : request.patterns) patterns_.push_back(base::Utf8(pattern));
     order_ = sweep::ResultOrder<sweep::FoundRow>(request.patterns.size());
     SetPanel(pnUnit, "bytes");
     SetPanel(pnCount, "0");
@@ -165,8 +170,12 @@ void TMain::ShowTotal() {
 
 void TMain::xgFoundFilesTitleClick(TObject*, int ACol) {
     if (Busy() || ACol < colName || ACol > colModified) return;
-    const bool ascending =
-        !(xgFoundFiles->GetSortColumn() == ACol && xgFoundFiles->GetSortMark() == TSortMark::smAscending);
+    // A second click reverses the order; the first puts names and folders
+    // from A to Z and sizes and times from the largest and newest down, the
+    // files a cleaner looks for first.
+    const bool ascending = xgFoundFiles->GetSortColumn() == ACol
+                               ? xgFoundFiles->GetSortMark() != TSortMark::smAscending
+                               : ACol == colName || ACol == colFolder;
     // The texts are compared as the user's language sorts them, without
     // letter case; keys made once make 100,000 rows quick to sort.
     std::vector<std::string> keys;
@@ -194,6 +203,8 @@ void TMain::xgFoundFilesTitleClick(TObject*, int ACol) {
     };
     xgFoundFiles->SortRows(1, xgFoundFiles->GetRowCount() - 1, before);
     xgFoundFiles->SetSortMark(ACol, ascending ? TSortMark::smAscending : TSortMark::smDescending);
-    // The rows selected before are elsewhere now: none is selected.
+    // The rows selected before are elsewhere now: none is selected. The
+    // list starts again at its first row.
     xgFoundFiles->ClearSelection();
+    xgFoundFiles->ScrollToTopLeft();
 }

@@ -1,5 +1,8 @@
-// The main window's definition, its start-up, the two views and the options.
+// The main window's definition, its start-up, its place, size and columns
+// kept between runs, the two views and the options.
 #include "app/MainUnit.h"
+
+#include <algorithm>
 
 #include "app/HelpUnit.h"
 #include "app/Pictures.h"
@@ -7,15 +10,19 @@
 #include "base/Unicode.h"
 
 TMain* Main = nullptr;
+const wchar_t* TMain::SettingsKey = L"Software\\Tallowmere\\Sweepfield";
 
 namespace {
 
 // The heading style of the configuration view's three section titles: bold,
-// with a shadow in the highlight colour and the first letter in red.
-void DefineHeading(TExtraLabel* label, int left, int width, const char* caption, const char* hint) {
+// with a shadow in the highlight colour and the first letter in red. The
+// shadow lies one pixel down and right of the text, a raised edge: further
+// off it reads as a second, cut copy of the heading. The label is as wide as
+// the line under it, so the shadow of its last letter is whole.
+void DefineHeading(TExtraLabel* label, int left, const char* caption, const char* hint) {
     label->SetLeft(left);
     label->SetTop(8);
-    label->SetWidth(width);
+    label->SetWidth(137);
     label->SetHeight(25);
     if (*hint) label->SetHint(hint);
     label->SetAutoSize(false);
@@ -23,6 +30,7 @@ void DefineHeading(TExtraLabel* label, int left, int width, const char* caption,
     label->GetFont()->SetStyle({fsBold});
     label->SetShadow(ssAuto);
     label->GetShadowFont()->SetColor(clBtnHighlight);
+    label->SetShadowDepth(1);
     label->SetRemarkFirstLetter(true);
     label->GetRemarkFont()->SetStyle({fsBold});
 }
@@ -69,11 +77,13 @@ void DefineMain(TMain& f) {
     f.SetName("Main");
     f.SetLeft(192);
     f.SetTop(107);
-    f.SetBorderIcons({biSystemMenu, biMinimize});
-    f.SetBorderStyle(bsSingle);
+    f.SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
+    f.SetBorderStyle(bsSizeable);
     f.SetCaption("Tallowmere Sweepfield Beta Version 0.5");
     f.SetClientHeight(340);
     f.SetClientWidth(540);
+    // The size it is made with is the smallest it can be dragged to.
+    f.SetConstraints(TSizeConstraints{f.GetWidth(), f.GetHeight()});
     f.GetIcon()->LoadFromResourceName(::GetModuleHandleW(nullptr), "MAINICON");
     f.SetShowHint(true);
     f.SetKeyPreview(true);
@@ -99,12 +109,37 @@ void DefineMain(TMain& f) {
     f.EnviaralaPapelera1->OnClick = Bind(&f, &TMain::EnviaralaPapelera1Click);
     f.PopupMenu1->GetItems()->Add(f.EnviaralaPapelera1);
 
+    // The result rows' context menu: the two removals as in the delete
+    // button's menu, and what leads from the rows elsewhere.
+    f.RowsMenu = NewComponent<TPopupMenu>(&f, "RowsMenu");
+    auto addItem = [&f](const char* name, const char* caption, TShortCut key, const char* keyText,
+                        void (TMain::*click)(TObject*)) {
+        auto* item = NewComponent<TMenuItem>(&f, name);
+        item->SetCaption(caption);
+        if (key) item->SetShortCut(key);
+        if (*keyText) item->SetShortCutText(keyText);
+        if (click) item->OnClick = Bind(&f, click);
+        f.RowsMenu->GetItems()->Add(item);
+        return item;
+    };
+    f.AbrirCarpeta1 = addItem("AbrirCarpeta1", "Abrir carpeta", scNone, "", &TMain::AbrirCarpeta1Click);
+    f.CopiarRuta1 = addItem("CopiarRuta1", "Copiar ruta", scNone, "", &TMain::CopiarRuta1Click);
+    addItem("N1", "-", scNone, "", nullptr);
+    f.EnviaralaPapelera2 = addItem("EnviaralaPapelera2", "Enviar a la Papelera", ShortCut(VK_DELETE, {}), "Supr",
+                                   &TMain::EnviaralaPapelera1Click);
+    f.Eliminar2 = addItem("Eliminar2", "Eliminar", ShortCut(VK_DELETE, {ssShift}), "Mayús+Supr",
+                          &TMain::Eliminar1Click);
+    addItem("N2", "-", scNone, "", nullptr);
+    f.GuardarLista1 = addItem("GuardarLista1", "Guardar lista…", ShortCut('S', {ssCtrl}), "Ctrl+S",
+                              &TMain::GuardarLista1Click);
+
     // The toolbar.
     f.Panel1 = NewControl<TPanel>(&f, "Panel1", &f);
     f.Panel1->SetHeight(65);
     f.Panel1->SetAlign(alTop);
     f.TileImage1 = NewControl<TTileImage>(&f, "TileImage1", f.Panel1);
     f.TileImage1->SetBounds(1, 1, 538, 63);
+    f.TileImage1->SetAnchors({akLeft, akTop, akRight});
     f.TileImage1->SetImage(sweep::Picture("TILE").get());
     f.TileImage1->SetTranColor(0x02FFFFFF);
 
@@ -147,13 +182,13 @@ void DefineMain(TMain& f) {
     };
     for (const PanelSpec& p : {PanelSpec{50, taRightJustify, "0"}, PanelSpec{70, taLeftJustify, "Encontrados"},
                                PanelSpec{70, taRightJustify, "0"}, PanelSpec{70, taLeftJustify, "Total Bytes"},
-                               PanelSpec{50, taLeftJustify, "OK, esperando"}}) {
+                               PanelSpec{-1, taLeftJustify, "OK, esperando"}, PanelSpec{0, taLeftJustify, ""}}) {
         TStatusPanel* panel = f.StatusBar->GetPanels()->Add();
         if (p.alignment != taLeftJustify) panel->SetAlignment(p.alignment);
         panel->SetText(p.text);
         panel->SetWidth(p.width);
     }
-    f.StatusBar->SetSizeGrip(false);
+    f.StatusBar->SetSizeGrip(true);
     // A search changes the count for every result and the folder for every
     // folder, thousands of times a second; ten updates a second are plenty
     // to read and keep the repainting off the search's time.
@@ -169,11 +204,12 @@ void DefineMain(TMain& f) {
 
     f.TileImage2 = NewControl<TTileImage>(&f, "TileImage2", cp);
     f.TileImage2->SetBounds(1, 1, 538, 254);
+    f.TileImage2->SetAnchors({akLeft, akTop, akRight, akBottom});
     f.TileImage2->SetImage(sweep::Picture("TILE").get());
     f.TileImage2->SetTranColor(0x02FFFFFF);
 
     f.ExtraLabel1 = NewControl<TExtraLabel>(&f, "ExtraLabel1", cp);
-    DefineHeading(f.ExtraLabel1, 8, 108, "Ficheros a buscar", "Introduce un nuevo patrón de búsqueda");
+    DefineHeading(f.ExtraLabel1, 8, "Ficheros a buscar", "Introduce un nuevo patrón de búsqueda");
     f.Bevel1 = NewControl<TBevel>(&f, "Bevel1", cp);
     DefineUnderline(f.Bevel1, 8);
 
@@ -184,8 +220,9 @@ void DefineMain(TMain& f) {
 
     f.sgFiles = NewControl<TStringGrid>(&f, "sgFiles", cp);
     f.sgFiles->SetBounds(8, 72, 257, 153);
+    f.sgFiles->SetAnchors({akLeft, akTop, akBottom});
     f.sgFiles->SetHint(
-        "Lista de patrones a buscar y modo de eliminación automática, para editar/eliminar hacer dobleclick.");
+        "Lista de patrones a buscar y modo de eliminación automática, para editar/eliminar hacer doble clic.");
     f.sgFiles->SetTabOrder(2);
     f.sgFiles->SetColCount(3);
     f.sgFiles->SetFixedCols(0);
@@ -204,7 +241,7 @@ void DefineMain(TMain& f) {
     f.AddButton->OnClick = Bind(&f, &TMain::AddButtonClick);
 
     f.ExtraLabel2 = NewControl<TExtraLabel>(&f, "ExtraLabel2", cp);
-    DefineHeading(f.ExtraLabel2, 160, 117, "Borrado automático", "No implementado todavía");
+    DefineHeading(f.ExtraLabel2, 160, "Borrado automático", "No implementado todavía");
     f.Bevel2 = NewControl<TBevel>(&f, "Bevel2", cp);
     DefineUnderline(f.Bevel2, 160);
 
@@ -220,17 +257,18 @@ void DefineMain(TMain& f) {
 
     f.Bevel3 = NewControl<TBevel>(&f, "Bevel3", cp);
     f.Bevel3->SetBounds(304, 8, 9, 217);
+    f.Bevel3->SetAnchors({akLeft, akTop, akBottom});
     f.Bevel3->SetShape(bsLeftLine);
 
     f.ExtraLabel3 = NewControl<TExtraLabel>(&f, "ExtraLabel3", cp);
-    DefineHeading(f.ExtraLabel3, 320, 98, "Opciones varias", "");
+    DefineHeading(f.ExtraLabel3, 320, "Opciones varias", "");
     f.Bevel4 = NewControl<TBevel>(&f, "Bevel4", cp);
     DefineUnderline(f.Bevel4, 320);
 
     f.SearchSubdirs = NewControl<TBitCheckBox>(&f, "SearchSubdirs", cp);
     f.SearchSubdirs->SetChecked(true);
     DefineOption(f.SearchSubdirs, 48, 169, "Buscar en subdirectorios",
-                 "Marca para buscar tambien en los subddirectorios del inicial");
+                 "Marca para buscar también en los subdirectorios del inicial");
     f.SearchDups = NewControl<TBitCheckBox>(&f, "SearchDups", cp);
     f.SearchDups->SetEnabled(false);
     DefineOption(f.SearchDups, 72, 201, "Buscar ficheros duplicados", "");
@@ -244,7 +282,7 @@ void DefineMain(TMain& f) {
 
     f.LesserThan = NewControl<TSpinEdit>(&f, "LesserThan", cp);
     f.LesserThan->SetBounds(344, 139, 121, 22);
-    f.LesserThan->SetHint("Tamaxo máximo del fichero a buscar");
+    f.LesserThan->SetHint("Tamaño máximo del fichero a buscar");
     f.LesserThan->SetEnabled(false);
     f.LesserThan->GetFont()->SetStyle({fsBold});
     f.LesserThan->SetIncrement(32);
@@ -265,7 +303,7 @@ void DefineMain(TMain& f) {
 
     f.GreaterThan = NewControl<TSpinEdit>(&f, "GreaterThan", cp);
     f.GreaterThan->SetBounds(344, 187, 121, 22);
-    f.GreaterThan->SetHint("Tamaxo mínimo del fichero a buscar");
+    f.GreaterThan->SetHint("Tamaño mínimo del fichero a buscar");
     f.GreaterThan->SetEnabled(false);
     f.GreaterThan->SetIncrement(32);
     f.GreaterThan->SetTabOrder(4);
@@ -290,12 +328,20 @@ void DefineMain(TMain& f) {
     f.xgFoundFiles->SetFixedCols(0);
     f.xgFoundFiles->SetRowCount(2);
     f.xgFoundFiles->SetTrailingRows(1);  // the blank row after the results
-    f.xgFoundFiles->SetOptions({goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goRowSelect});
+    f.xgFoundFiles->SetOptions({goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goColSizing, goRowSelect});
+    // The path column takes what the window's width gains or loses, and
+    // shortens a path too long for it in its middle; the name column
+    // shortens a name before its extension; sizes and times widen.
+    f.xgFoundFiles->SetStretchCol(TMain::colFolder);
+    f.xgFoundFiles->SetColumnFit(TMain::colName, cfShortenName);
+    f.xgFoundFiles->SetColumnFit(TMain::colFolder, cfShortenPath);
     f.xgFoundFiles->SetSearchOptions({});
     f.xgFoundFiles->GetTitleFont()->SetStyle({fsBold});
     f.xgFoundFiles->OnTitleClick = Bind(&f, &TMain::xgFoundFilesTitleClick);
     f.xgFoundFiles->OnKeyDown = Bind(&f, &TMain::xgFoundFilesKeyDown);
     f.xgFoundFiles->OnSelectionChange = Bind(&f, &TMain::xgFoundFilesSelectionChange);
+    f.xgFoundFiles->OnDblClick = Bind(&f, &TMain::xgFoundFilesDblClick);
+    f.xgFoundFiles->OnContextPopup = Bind(&f, &TMain::xgFoundFilesContextPopup);
 
     f.WorkTimer = NewComponent<TTimer>(&f, "WorkTimer");
     f.WorkTimer->SetEnabled(false);
@@ -336,11 +382,150 @@ void TMain::FormCreate(TObject*) {
     xgFoundFiles->SetCells(colFolder, 0, "Ruta");
     xgFoundFiles->SetCells(colSize, 0, "Tamaño");
     xgFoundFiles->SetCells(colModified, 0, "Modificado");
-    const int w = xgFoundFiles->GetClientWidth();
-    xgFoundFiles->SetColWidths(colName, w * 2 / 5);
-    xgFoundFiles->SetColWidths(colFolder, w * 2 / 5 - 2);
-    xgFoundFiles->SetColWidths(colSize, w / 5);
-    xgFoundFiles->SetColWidths(colModified, w / 5);
+    DefaultColumnWidths();
+    RestoreSettings();
+}
+
+void TMain::DefaultColumnWidths() {
+    // Room for a vertical scroll bar and the lines between the columns: all
+    // four columns show whole, a search's rows or not.
+    const int lines = xgFoundFiles->GetColCount();
+    const int w = xgFoundFiles->GetClientWidth() - ::GetSystemMetrics(SM_CXVSCROLL) - lines;
+    TCanvas* canvas = xgFoundFiles->GetCanvas();
+    canvas->SetFont(xgFoundFiles->GetFont());
+    // Wide samples: a size of a terabyte, a time of two-digit day, month,
+    // hour; the column widens for anything wider.
+    SYSTEMTIME sample{2028, 12, 0, 28, 20, 48, 58, 0};
+    FILETIME local, utc;
+    ::SystemTimeToFileTime(&sample, &local);
+    ::LocalFileTimeToFileTime(&local, &utc);
+    const int size = canvas->TextWidth(sweep::SizeText(999999999999LL, sweep::UserDigitGrouping())) + 10;
+    const int time = canvas->TextWidth(sweep::ModifiedText(utc)) + 10;
+    const int rest = std::max(w - size - time, 2 * TStringGrid::MinStretchWidth);
+    xgFoundFiles->SetColWidths(colName, rest * 2 / 5);
+    xgFoundFiles->SetColWidths(colFolder, rest - rest * 2 / 5);
+    xgFoundFiles->SetColWidths(colSize, size);
+    xgFoundFiles->SetColWidths(colModified, time);
+}
+
+// ---------------------------------------------------------------- settings
+
+namespace {
+
+// Values of the settings' key: the window's normal place and size in screen
+// pixels, whether it was maximized, the result columns' widths and the
+// result grid's width they were taken at.
+const wchar_t kLeft[] = L"Left", kTop[] = L"Top", kWidth[] = L"Width", kHeight[] = L"Height";
+const wchar_t kMaximized[] = L"Maximized", kColumns[] = L"ColumnWidths", kListWidth[] = L"ListWidth";
+
+class SettingsRegistry {
+public:
+    explicit SettingsRegistry(bool write) {
+        const LONG result =
+            write ? ::RegCreateKeyExW(HKEY_CURRENT_USER, TMain::SettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key_,
+                                      nullptr)
+                  : ::RegOpenKeyExW(HKEY_CURRENT_USER, TMain::SettingsKey, 0, KEY_READ, &key_);
+        if (result != ERROR_SUCCESS) key_ = nullptr;
+    }
+    ~SettingsRegistry() {
+        if (key_) ::RegCloseKey(key_);
+    }
+    SettingsRegistry(const SettingsRegistry&) = delete;
+    SettingsRegistry& operator=(const SettingsRegistry&) = delete;
+    explicit operator bool() const { return key_ != nullptr; }
+
+    bool Read(const wchar_t* name, int& value) const {
+        DWORD data = 0, type = 0, size = sizeof data;
+        if (::RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD)
+            return false;
+        value = static_cast<int>(data);
+        return true;
+    }
+    std::string ReadText(const wchar_t* name) const {
+        wchar_t data[256] = L"";
+        DWORD type = 0, size = sizeof data - sizeof(wchar_t);
+        if (::RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return std::string();
+        return base::Utf8(data);
+    }
+    void Write(const wchar_t* name, int value) const {
+        const DWORD data = static_cast<DWORD>(value);
+        ::RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    }
+    void WriteText(const wchar_t* name, const std::string& text) const {
+        const std::wstring data = base::Wide(text);
+        ::RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// The offset from a window placement's workspace coordinates to the
+// screen's, on the monitor of a rectangle (nothing where the taskbar is
+// not at the top or left).
+POINT WorkspaceOffset(const RECT& r) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoW(::MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &info)) return POINT{0, 0};
+    return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
+}
+
+}  // namespace
+
+void TMain::RestoreSettings() {
+    const SettingsRegistry key(false);
+    if (!key) return;
+    int left, top, width, height;
+    if (key.Read(kLeft, left) && key.Read(kTop, top) && key.Read(kWidth, width) && key.Read(kHeight, height)) {
+        // Never smaller than the window can be made, never larger than the screen.
+        width = std::clamp(width, GetConstraints().MinWidth, std::max(Screen->GetWidth(), GetConstraints().MinWidth));
+        height =
+            std::clamp(height, GetConstraints().MinHeight, std::max(Screen->GetHeight(), GetConstraints().MinHeight));
+        const RECT r{left, top, left + width, top + height};
+        if (!::MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) {
+            // On no monitor today: on the primary one, where it starts first.
+            left = (Screen->GetWidth() - width) / 7;
+            top = (Screen->GetHeight() - height) / 7;
+        }
+        SetBounds(left, top, width, height);
+    }
+    int maximized = 0;
+    if (key.Read(kMaximized, maximized) && maximized) SetWindowState(wsMaximized);
+    // The widths go with the grid's width they were taken at; the hidden
+    // grid takes that width first, and its path column follows the grid
+    // once the grid shows at its place.
+    const std::vector<int> widths = sweep::ParseWidths(key.ReadText(kColumns), colReason);
+    int listWidth = 0;
+    if (widths.empty() || !key.Read(kListWidth, listWidth) || listWidth <= 0 || listWidth > 100000) return;
+    if (!xgFoundFiles->GetVisible()) xgFoundFiles->SetWidth(listWidth);
+    for (int col = 0; col < colReason; ++col) xgFoundFiles->SetColWidths(col, widths[static_cast<std::size_t>(col)]);
+}
+
+void TMain::SaveSettings() {
+    const SettingsRegistry key(true);
+    if (!key) return;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (::GetWindowPlacement(GetHandle(), &placement)) {
+        RECT r = placement.rcNormalPosition;
+        const POINT offset = WorkspaceOffset(r);
+        ::OffsetRect(&r, offset.x, offset.y);
+        key.Write(kLeft, r.left);
+        key.Write(kTop, r.top);
+        key.Write(kWidth, r.right - r.left);
+        key.Write(kHeight, r.bottom - r.top);
+        const bool maximized =
+            ::IsZoomed(GetHandle()) || (::IsIconic(GetHandle()) && (placement.flags & WPF_RESTORETOMAXIMIZED));
+        key.Write(kMaximized, maximized ? 1 : 0);
+    }
+    std::vector<int> widths;
+    for (int col = 0; col < colReason; ++col) widths.push_back(xgFoundFiles->GetColWidths(col));
+    key.WriteText(kColumns, sweep::WidthsText(widths));
+    key.Write(kListWidth, xgFoundFiles->GetWidth());
 }
 
 void TMain::SetPanel(Panel panel, const std::string& text) { StatusBar->GetPanels()->GetItem(panel)->SetText(text); }
@@ -350,9 +535,16 @@ void TMain::FormClose(TObject*) {
     // after the folder or the file in hand.
     if (search_) search_->Stop();
     if (deletion_) deletion_->Stop();
+    SaveSettings();
 }
 
-void TMain::FormKeyDown(TObject*, WORD& Key, TShiftState) {
+void TMain::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
+    // Ctrl+S saves the result list, wherever the focus is.
+    if (ShortCut(Key, Shift) == GuardarLista1->GetShortCut() && !Busy()) {
+        Key = 0;
+        GuardarLista1Click(this);
+        return;
+    }
     // Esc stops a search or a deletion; what was done so far stays.
     if (Key != VK_ESCAPE || !Busy()) return;
     if (search_) search_->Stop();

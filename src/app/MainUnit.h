@@ -8,7 +8,10 @@
 // what they did ten times a second, so it stays alive, and Esc stops them.
 // The handlers are split by concern: MainPatterns.cpp (the pattern list),
 // MainSearch.cpp (the search and sorting), MainDelete.cpp (deletion),
-// MainUnit.cpp (the window's definition, start-up, views and options).
+// MainRows.cpp (what leads from the rows elsewhere: their folders, their
+// paths on the clipboard, the list saved; the selection's total),
+// MainUnit.cpp (the window's definition, start-up, its remembered place and
+// columns, views and options).
 #pragma once
 
 #include <cstdint>
@@ -83,11 +86,20 @@ public:
     TPopupMenu* PopupMenu1 = nullptr;
     TMenuItem* Eliminar1 = nullptr;
     TMenuItem* EnviaralaPapelera1 = nullptr;
+    // The result rows' context menu.
+    TPopupMenu* RowsMenu = nullptr;
+    TMenuItem* AbrirCarpeta1 = nullptr;
+    TMenuItem* CopiarRuta1 = nullptr;
+    TMenuItem* EnviaralaPapelera2 = nullptr;
+    TMenuItem* Eliminar2 = nullptr;
+    TMenuItem* GuardarLista1 = nullptr;
     // Takes in what the search or a deletion did, while one runs.
     TTimer* WorkTimer = nullptr;
 
-    // The status bar's panels and the result grid's columns.
-    enum Panel { pnCount, pnFoundLabel, pnTotal, pnUnit, pnActivity };
+    // The status bar's panels and the result grid's columns. The activity
+    // takes what the others leave of the bar; the selection panel shows a
+    // selection of more than one row.
+    enum Panel { pnCount, pnFoundLabel, pnTotal, pnUnit, pnActivity, pnSelection };
     // colReason shows only after a removal that kept files: why each stayed.
     enum Column { colName, colFolder, colSize, colModified, colReason };
 
@@ -106,6 +118,10 @@ public:
     void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
     void FormClose(TObject* Sender);
     void WorkTimerTimer(TObject* Sender);
+
+    // Where the window's place, size and result columns are kept between
+    // runs, under HKEY_CURRENT_USER (tests point it at a key of their own).
+    static const wchar_t* SettingsKey;
 
     // The pattern list (MainPatterns.cpp).
     void LoadPatterns(const std::string& iniPath);
@@ -128,6 +144,20 @@ public:
     void xgFoundFilesKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
     void xgFoundFilesSelectionChange(TObject* Sender);
 
+    // From the rows elsewhere (MainRows.cpp). A double click on a row, or
+    // "Abrir carpeta", shows its file selected in its folder in the system's
+    // file manager; "Copiar ruta" puts the selected rows' paths on the
+    // clipboard; "Guardar lista…" (Ctrl+S) writes the listed rows to a CSV
+    // file the user names.
+    void xgFoundFilesDblClick(TObject* Sender);
+    void xgFoundFilesContextPopup(TObject* Sender, TPoint MousePos, bool& Handled);
+    void AbrirCarpeta1Click(TObject* Sender);
+    void CopiarRuta1Click(TObject* Sender);
+    void GuardarLista1Click(TObject* Sender);
+    // Writes the listed rows to a file, as "Guardar lista…" does once the
+    // user has named it; false (and the status bar says why) on failure.
+    bool SaveList(const std::wstring& path);
+
     // The initialisation file: "Sweepfield.Ini" beside the executable.
     static std::string IniPath();
 
@@ -140,8 +170,19 @@ private:
         bool gone = false;  // deleted by this window
         const char* keptBecause = nullptr;  // why the last removal kept it
     };
+    // The rows selected now, top to bottom (the blank last row never is one).
+    std::vector<const Listed*> SelectedFiles() const;
 
     void SetPanel(Panel panel, const std::string& text);
+    // The place, size and columns of the last run, and saving them.
+    void RestoreSettings();
+    void SaveSettings();
+    // The result grid's starting column widths: the size and time columns
+    // as wide as their longest texts, the name and folder sharing the rest.
+    void DefaultColumnWidths();
+    void ShowSelection();
+    // Shows a row's file selected in its folder.
+    void OpenFolderOf(int row);
     void ApplyDefaultPattern();
     void CleanSizeField(TSpinEdit* field, bool leaving);
     void SizeOptionClicked(TBitCheckBox* box, TSpinEdit* field);
@@ -168,6 +209,7 @@ private:
     void ShowRemoving(const std::string& path);
 
     std::deque<Listed> listed_;        // every row's file; the blank last row has none
+    std::vector<std::string> patterns_;  // of the search the rows come from
     sweep::ResultOrder<sweep::FoundRow> order_;  // where the search's rows go
     std::uint32_t nextSeq_ = 0;
     std::int64_t totalBytes_ = 0;      // of the files listed

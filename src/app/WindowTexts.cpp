@@ -1,5 +1,7 @@
 #include "app/WindowTexts.h"
 
+#include "engine/Export.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -15,7 +17,58 @@ int ModeIndexOf(const std::string& mode) {
     return 2;
 }
 
-std::string SizeText(std::int64_t size) { return base::IntToStr(size) + " bytes"; }
+DigitGrouping ParseGrouping(const std::string& grouping, const std::string& separator) {
+    DigitGrouping g;
+    g.separator = separator;
+    g.groups.clear();
+    g.repeat = false;
+    std::size_t at = 0;
+    while (at <= grouping.size()) {
+        std::size_t end = grouping.find(';', at);
+        if (end == std::string::npos) end = grouping.size();
+        std::int64_t size = 0;
+        if (!base::TryStrToInt64(grouping.substr(at, end - at), size) || size < 0 || size > 9) break;
+        if (size == 0) {
+            // A final 0 repeats the group before it; a 0 alone groups nothing.
+            g.repeat = !g.groups.empty();
+            break;
+        }
+        g.groups.push_back(static_cast<int>(size));
+        at = end + 1;
+    }
+    return g;
+}
+
+DigitGrouping UserDigitGrouping() {
+    auto read = [](LCTYPE what) {
+        wchar_t text[16] = L"";
+        return ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, what, text, 16) ? base::Utf8(text) : std::string();
+    };
+    return ParseGrouping(read(LOCALE_SGROUPING), read(LOCALE_STHOUSAND));
+}
+
+std::string GroupDigits(std::int64_t value, const DigitGrouping& grouping) {
+    const std::string all = base::IntToStr(value);
+    const bool negative = !all.empty() && all[0] == '-';
+    const std::string digits = negative ? all.substr(1) : all;
+    // Cut from the right: each group's size in turn, the last one again
+    // while it repeats; what is left stays whole.
+    std::vector<std::string> parts;
+    std::size_t end = digits.size();
+    for (std::size_t i = 0; end > 0; ++i) {
+        int size = 0;
+        if (i < grouping.groups.size()) size = grouping.groups[i];
+        else if (grouping.repeat && !grouping.groups.empty()) size = grouping.groups.back();
+        if (size <= 0 || static_cast<std::size_t>(size) >= end) break;
+        parts.push_back(digits.substr(end - static_cast<std::size_t>(size), static_cast<std::size_t>(size)));
+        end -= static_cast<std::size_t>(size);
+    }
+    std::string text = (negative ? "-" : "") + digits.substr(0, end);
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it) text += grouping.separator + *it;
+    return text;
+}
+
+std::string SizeText(std::int64_t size, const DigitGrouping& grouping) { return GroupDigits(size, grouping) + " bytes"; }
 
 std::string ModifiedText(const FILETIME& lastWrite) {
     FILETIME local;
@@ -85,12 +138,79 @@ std::string SizeLimitsDeadEnd(const SearchRequest& request) {
                                                 : "Ningún tamaño cumple los dos límites";
 }
 
-void MakeRowTexts(const FoundFile& file, const std::string& folder, std::vector<std::string>& texts) {
-    texts.reserve(4);
-    texts.push_back(base::Utf8(file.name));
-    texts.push_back(folder);
-    texts.push_back(SizeText(file.size));
-    texts.push_back(ModifiedText(FILETIME{static_cast<DWORD>(file.lastWrite), static_cast<DWORD>(file.lastWrite >> 32)}));
+RowTexts RowTextMaker(DigitGrouping grouping) {
+    return [grouping = std::move(grouping)](const FoundFile& file, const std::string& folder,
+                                            std::vector<std::string>& texts) {
+        texts.reserve(4);
+        texts.push_back(base::Utf8(file.name));
+        texts.push_back(folder);
+        texts.push_back(SizeText(file.size, grouping));
+        texts.push_back(
+            ModifiedText(FILETIME{static_cast<DWORD>(file.lastWrite), static_cast<DWORD>(file.lastWrite >> 32)}));
+    };
+}
+
+std::string SelectionText(std::int64_t rows, std::int64_t bytes) {
+    if (rows < 2) return std::string();
+    return base::GroupedCount(rows) + " seleccionados · " + base::ScaledSize(bytes);
+}
+
+std::wstring SelectInFolderCommand(const std::wstring& explorer, const std::wstring& file) {
+    return L"\"" + explorer + L"\" /select,\"" + file + L"\"";
+}
+
+std::wstring PathLines(const std::vector<std::wstring>& paths) {
+    std::wstring text;
+    for (std::size_t i = 0; i < paths.size(); ++i) text += (i ? L"\r\n" : L"") + paths[i];
+    return text;
+}
+
+std::string ListSavedText(std::int64_t rows) {
+    return "Lista guardada: " + base::GroupedCount(rows) + (rows == 1 ? " fichero" : " ficheros");
+}
+
+std::string ListNotSavedText(DWORD error) {
+    const char* why;
+    switch (error) {
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_DIRECTORY:
+        case ERROR_INVALID_NAME: why = "la carpeta no existe"; break;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_WRITE_PROTECT: why = "sin permiso"; break;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: why = "el disco está lleno"; break;
+        default: return "No se pudo guardar la lista (error " + base::IntToStr(error) + ")";
+    }
+    return std::string("No se pudo guardar la lista: ") + why;
+}
+
+std::string WidthsText(const std::vector<int>& widths) {
+    std::string text;
+    for (std::size_t i = 0; i < widths.size(); ++i) text += (i ? "," : "") + base::IntToStr(widths[i]);
+    return text;
+}
+
+std::vector<int> ParseWidths(const std::string& text, std::size_t count) {
+    std::vector<int> widths;
+    std::size_t at = 0;
+    while (at <= text.size() && widths.size() < count) {
+        std::size_t end = text.find(',', at);
+        if (end == std::string::npos) end = text.size();
+        std::int64_t w = -1;
+        if (!base::TryStrToInt64(text.substr(at, end - at), w) || w < 0 || w > 10000) return {};
+        widths.push_back(static_cast<int>(w));
+        at = end + 1;
+    }
+    if (widths.size() != count || at <= text.size()) return {};
+    return widths;
+}
+
+std::string ListCsv(const std::vector<std::string>& lines) {
+    std::string text = "\xEF\xBB\xBF" + CsvHeader() + "\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
 }
 
 namespace {

@@ -24,12 +24,50 @@ int ModeIndexOf(const std::string& mode);
 
 // ---------------------------------------------------------------- results
 
-// "<size> bytes".
-std::string SizeText(std::int64_t size);
+// How the user's language groups the digits of a number: the separator and
+// the sizes of the groups from the right, the last size repeating when
+// `repeat` is set (as the locale's grouping "3;0" says; "3;2;0" groups as
+// 12,34,56,789; "3" only the last three digits; "0" or nothing, none).
+struct DigitGrouping {
+    std::string separator = ".";
+    std::vector<int> groups{3};
+    bool repeat = true;
+};
+// A locale's grouping text ("3;0") with its separator.
+DigitGrouping ParseGrouping(const std::string& grouping, const std::string& separator);
+// The user's own, read from the user's default locale.
+DigitGrouping UserDigitGrouping();
+// The digits of a number (a minus sign kept in front) grouped.
+std::string GroupDigits(std::int64_t value, const DigitGrouping& grouping);
+
+// "125.829.120 bytes", grouped as the user's language does.
+std::string SizeText(std::int64_t size, const DigitGrouping& grouping);
 
 // The four texts of a result row, made on the search's threads
-// (SearchRequest::texts): name, folder, size and last-write time.
-void MakeRowTexts(const FoundFile& file, const std::string& folder, std::vector<std::string>& texts);
+// (SearchRequest::texts): name, folder, size (grouped) and last-write time.
+RowTexts RowTextMaker(DigitGrouping grouping);
+
+// The status bar's words on a selection of more than one row: "3
+// seleccionados · 120 Mbytes"; empty for one row or none.
+std::string SelectionText(std::int64_t rows, std::int64_t bytes);
+
+// The command line that shows a file selected in its folder in the system's
+// file manager: "<explorer>" /select,"<file>".
+std::wstring SelectInFolderCommand(const std::wstring& explorer, const std::wstring& file);
+// The rows' paths for the clipboard, one a line (CRLF between them).
+std::wstring PathLines(const std::vector<std::wstring>& paths);
+// A list saved for other programs: UTF-8 with its byte-order mark, the
+// CSV header, then one line per row; every line ends with CRLF.
+std::string ListCsv(const std::vector<std::string>& lines);
+// What the status bar says after saving the list: "Lista guardada: 4
+// ficheros", or why it could not be written (the system's error code).
+std::string ListSavedText(std::int64_t rows);
+std::string ListNotSavedText(DWORD error);
+
+// Column widths as the settings keep them ("130,180,100,126"), and read
+// back: `count` widths of 0 to 10,000 pixels, or none for anything else.
+std::string WidthsText(const std::vector<int>& widths);
+std::vector<int> ParseWidths(const std::string& text, std::size_t count);
 
 // The "Modificado" text of a last-write time: local time at the two-second
 // precision of a DOS date and time, in the user's short date format and,

@@ -138,17 +138,14 @@ TCompanyText::~TCompanyText() = default;
 void TCompanyText::SetCaption(const std::string& caption) {
     caption_ = caption;
     owner_->UpdateFormCaption();
-    if (owner_->IsDesigning()) owner_->RedrawFrame();
 }
 
 void TCompanyText::SetColorActive(TColor color) {
     colorActive_ = color;
-    if (owner_->IsDesigning()) owner_->RedrawFrame();
 }
 
 void TCompanyText::SetColorInactive(TColor color) {
     colorInactive_ = color;
-    if (owner_->IsDesigning()) owner_->RedrawFrame();
 }
 
 void TCompanyText::SetFont(const TFont* font) {
@@ -157,12 +154,10 @@ void TCompanyText::SetFont(const TFont* font) {
         owner_->FitFontHeight(font_.get());
     else
         fontKind_ = fkCustom;
-    if (owner_->IsDesigning()) owner_->RedrawFrame();
 }
 
 void TCompanyText::SetFontKind(TFontKind kind) {
     ApplyFontKind(kind);
-    if (owner_->IsDesigning()) owner_->RedrawFrame();
 }
 
 void TCompanyText::ApplyFontKind(TFontKind kind) {
@@ -193,7 +188,6 @@ void TCompanyText::ApplyFontKind(TFontKind kind) {
 void TCompanyText::SetVisible(bool visible) {
     visible_ = visible;
     owner_->UpdateFormCaption();
-    if (owner_->IsDesigning()) owner_->RedrawFrame();
 }
 
 std::string TCaptionText::GetCaption() const {
@@ -224,23 +218,6 @@ TGradientCaption::TGradientCaption(TComponent* owner) : TComponent(owner) {
     appNameText_.reset(new TAppNameText(this));
     captionText_.reset(new TCaptionText(this));
     HookForm();
-    // A component a designer drops on a form starts with sample texts and the
-    // form's caption.
-    if (IsDesigning() && !IsLoading() && !form_->IsLoading()) {
-        try {
-            companyText_->caption_ = "Ostrel's";
-            appNameText_->caption_ = "Program -";
-            captionText_->caption_ = form_->GetCaption();
-            UpdateFormCaption();
-            captionText_->ApplyFontKind(fkSystem);
-            appNameText_->ApplyFontKind(fkSystemB);
-            companyText_->ApplyFontKind(fkSystemBI);
-            PaintCaption(IsFormActive());
-        } catch (...) {
-            UnhookForm();  // the window must not keep a hook into a half-made object
-            throw;
-        }
-    }
 }
 
 TGradientCaption::~TGradientCaption() {
@@ -399,35 +376,17 @@ void TGradientCaption::UpdateFormCaption() {
 void TGradientCaption::SetColor(TColor color) {
     if (color == color_) return;
     color_ = color;
-    if (IsDesigning()) RedrawFrame();
 }
 
 void TGradientCaption::SetEnabled(TGradEnabled enabled) {
     if (enabled == enabled_) return;
     enabled_ = enabled;
-    if (IsDesigning()) RedrawFrame();
 }
 
 void TGradientCaption::SetNumColors(int count) {
-    if (count < 1) {
-        if (IsDesigning()) ShowDesignError("The number of colors must be at least 1");
-        return;
-    }
-    if (count > 256) {
-        numColors_ = 256;
-        if (IsDesigning()) {
-            RedrawFrame();
-            ShowDesignError("The highest number of gradient colors possible is 256");
-        }
-        return;
-    }
-    if (count == numColors_) return;
-    numColors_ = count;
-    if (IsDesigning()) RedrawFrame();
-}
-
-void TGradientCaption::ShowDesignError(const char* text) const {
-    ::MessageBoxW(wnd_, base::Wide(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
+    // At least one band, at most 256; a count below one is refused.
+    if (count < 1) return;
+    numColors_ = count > 256 ? 256 : count;
 }
 
 void TGradientCaption::LoadSystemFont(TFont* font) {

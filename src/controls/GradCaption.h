@@ -59,8 +59,7 @@ struct TFrameMetrics {
 // The window whose bar is laid out.
 struct TCaptionFrame {
     int width = 0, height = 0;                    // the whole window, frame included
-    TFormBorderStyle style = bsSizeable;          // effective: bsSizeable in design state
-    TFormBorderStyle formStyle = bsSizeable;      // the form's own
+    TFormBorderStyle style = bsSizeable;
     TBorderIcons icons;
     bool newStyle = true;  // small icon at the left, button glyphs at the right
     bool iconic = false;
@@ -271,9 +270,7 @@ private:
     void NcActivate(TMessage& message);
     void SystemSettingsChanged(TMessage& message);
     void CallDefault(TMessage& message) const;
-    TFormBorderStyle EffectiveBorderStyle() const;
     gradcaption::TCaptionFrame Frame() const;
-    void ShowDesignError(const char* text) const;
 
     std::unique_ptr<TFont> systemFont_;
     std::unique_ptr<TCompanyText> companyText_;

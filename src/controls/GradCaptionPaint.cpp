@@ -57,7 +57,7 @@ TRect TextRect(const TCaptionFrame& f, const TFrameMetrics& m) {
         if (f.icons.Contains(biSystemMenu) && f.newStyle) r.right -= b + 2;
         if (f.icons.Contains(biHelp) && (f.style == bsDialog || (singleOrSizeable && !minMax))) r.right -= b + 2;
         if (f.icons.Contains(biSystemMenu) && !f.newStyle &&
-            (f.formStyle == bsSingle || f.formStyle == bsSizeable))
+            (f.style == bsSingle || f.style == bsSizeable))
             r.left += b;  // the old-style system-menu box
         if (f.style != bsDialog) {
             if (f.newStyle) {
@@ -229,18 +229,13 @@ void PatFill(HDC surface, COLORREF color, const TRect& r) {
 
 }  // namespace
 
-TFormBorderStyle TGradientCaption::EffectiveBorderStyle() const {
-    return IsDesigning() ? bsSizeable : form_->GetBorderStyle();
-}
-
 TCaptionFrame TGradientCaption::Frame() const {
     TCaptionFrame f;
     RECT window{};
     if (wnd_) ::GetWindowRect(wnd_, &window);
     f.width = window.right - window.left;
     f.height = window.bottom - window.top;
-    f.style = EffectiveBorderStyle();
-    f.formStyle = form_->GetBorderStyle();
+    f.style = form_->GetBorderStyle();
     f.icons = form_->GetBorderIcons();
     f.newStyle = newStyle_;
     f.iconic = wnd_ && ::IsIconic(wnd_);
@@ -252,7 +247,7 @@ TRect TGradientCaption::GetCaptionRect() const { return CaptionRect(Frame(), TFr
 TRect TGradientCaption::GetTextRect() const { return TextRect(Frame(), TFrameMetrics::System()); }
 
 TCaptionButtons TGradientCaption::GetButtonSet() const {
-    return ButtonSet(EffectiveBorderStyle(), form_->GetBorderIcons(), newStyle_);
+    return ButtonSet(form_->GetBorderStyle(), form_->GetBorderIcons(), newStyle_);
 }
 
 void TGradientCaption::DrawGradient(HDC surface, TColor start, const TRect& r, TColor end) const {
@@ -332,7 +327,7 @@ void TGradientCaption::ComposeCaption(HDC surface, bool active, const TRect& bar
 
     TBorderIcons icons = form_->GetBorderIcons();
     TFormBorderStyle style = form_->GetBorderStyle();
-    if (newStyle_ && ((icons.Contains(biSystemMenu) && (style == bsSingle || style == bsSizeable)) || IsDesigning()))
+    if (newStyle_ && icons.Contains(biSystemMenu) && (style == bsSingle || style == bsSizeable))
         DrawFormIcon(surface, t);
     if (newStyle_) DrawCaptionButtons(surface, bar);
 
@@ -357,7 +352,7 @@ void TGradientCaption::ComposeCaption(HDC surface, bool active, const TRect& bar
 TRect TGradientCaption::PaintCaption(bool active) {
     const TRect none = Rect(0, 0, 0, 0);
     if (!wnd_) return none;
-    if (form_->GetBorderStyle() == bsNone && !IsDesigning()) return none;
+    if (form_->GetBorderStyle() == bsNone) return none;
 
     ui::WindowDc wdc(wnd_, true);
     if (!wdc) return none;

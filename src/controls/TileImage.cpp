@@ -1,13 +1,5 @@
 #include "controls/TileImage.h"
 
-namespace {
-
-// The designer is reminded of TileMode this many times per process at most.
-constexpr int kMaxDesignWarnings = 3;
-int designWarnings = 0;
-
-}  // namespace
-
 TTileImage::TTileImage(TComponent* owner)
     : TGraphicControl(owner), workBitmap_(new TBitmap), image_(new TBitmap), maskBitmap_(new TBitmap) {
     SetControlStyle({csCaptureMouse, csClickEvents, csDoubleClicks});
@@ -56,7 +48,6 @@ void TTileImage::SetTileMode(TTileMode mode) {
 
 void TTileImage::SetTransparent(bool transparent) {
     SetTileMode(transparent ? tmTransparent : tmNormal);
-    WarnDesigner();
 }
 
 void TTileImage::SetFaded(bool faded) {
@@ -64,16 +55,6 @@ void TTileImage::SetFaded(bool faded) {
         SetTileMode(tmFaded);
     else if (tileMode_ == tmFaded)
         SetTileMode(tmTransparent);
-    WarnDesigner();
-}
-
-void TTileImage::WarnDesigner() {
-    if (!IsDesigning() || IsLoading() || designWarnings >= kMaxDesignWarnings) return;
-    ++designWarnings;
-    ::MessageBeep(MB_ICONEXCLAMATION);
-    ::MessageBoxW(::GetActiveWindow(),
-                  L"It is recommended that you use the TileMode property instead of the Transparent/Faded combination.",
-                  L"Warning", MB_OK | MB_ICONWARNING);
 }
 
 HPALETTE TTileImage::GetPalette() {
@@ -136,10 +117,6 @@ void TTileImage::BuildTile() {
 void TTileImage::Paint() {
     TCanvas* canvas = GetCanvas();
     if (workBitmap_->Empty()) {
-        if (IsDesigning()) {
-            canvas->GetBrush()->SetColor(static_cast<TColor>(RGB(128, 128, 128)));
-            canvas->FillRect(GetClientRect());
-        }
         return;
     }
     const int tw = workBitmap_->GetWidth(), th = workBitmap_->GetHeight();

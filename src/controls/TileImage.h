@@ -41,8 +41,7 @@ public:
     void SetTileMode(TTileMode mode);
 
     // Older views of TileMode. Transparent := False selects tmNormal; Faded :=
-    // False selects tmTransparent, and only from tmFaded. Changing them in a
-    // designer warns (a few times per process) that TileMode is the way.
+    // False selects tmTransparent, and only from tmFaded.
     bool GetTransparent() const { return tileMode_ == tmTransparent; }
     void SetTransparent(bool transparent);
     bool GetFaded() const { return tileMode_ == tmFaded; }
@@ -59,7 +58,6 @@ protected:
     void Paint() override;
 
 private:
-    void WarnDesigner();
     TColor ParentColorNow() const;
 
     // The picture as the current mode paints it.

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "engine/FoundFile.h"
 
@@ -32,7 +34,51 @@ std::string CsvLine(const FoundFile& file, std::string_view pattern);
 // script as UTF-8, control characters escaped, and a UTF-16 unit no UTF-8
 // can carry (an unpaired surrogate) as its \u escape, so the path stays exact.
 std::string JsonString(std::wstring_view text);
+// Whether UTF-8 carries this text exactly: not when it holds half a UTF-16
+// pair alone (a name the system allows), which base::Utf8 writes as U+FFFD.
+bool Utf8CarriesExactly(std::wstring_view text);
+
 // One object (no line end): path, name, folder, size, modified, pattern.
 std::string JsonLine(const FoundFile& file, std::string_view pattern);
+
+// The paths of many found files as ShownPath and JsonString write them, each
+// folder's texts made once, when first asked for: the same texts at a small
+// part of the cost when a listing writes tens of thousands of files (the
+// rows of a pattern go through the folders again after those of the
+// pattern before).
+class ShownPaths {
+public:
+    // ShownPath(file.Path()) and ShownPath(*file.folder), in UTF-8.
+    std::string Path(const FoundFile& file);
+    std::string Folder(const FoundFile& file);
+    // JsonString of the same, exact whatever the names hold.
+    std::string JsonPath(const FoundFile& file);
+    std::string JsonFolder(const FoundFile& file);
+    // The same, appended to a text.
+    void AppendPath(std::string& out, const FoundFile& file);
+    void AppendJsonPath(std::string& out, const FoundFile& file);
+    void AppendJsonFolder(std::string& out, const FoundFile& file);
+
+private:
+    // The folder in its plain and prefixed forms, in UTF-8 and as JSON
+    // without its quotes.
+    enum Piece { kPlain, kPrefixed, kJsonPlain, kJsonPrefixed, kPieces };
+    struct FolderTexts {
+        std::shared_ptr<const std::wstring> path;  // held: while it lives, its address names it
+        std::wstring plain;
+        bool namesNeedPrefix = false;
+        std::string texts[kPieces];
+        bool made[kPieces] = {};
+    };
+    const std::string& Text(Piece piece);
+    // Takes the file's folder; tells whether the file's path takes the prefix.
+    bool Prefixed(const FoundFile& file);
+    bool FolderPrefixed() const { return at_->plain.size() > 259 || at_->namesNeedPrefix; }
+
+    std::unordered_map<const std::wstring*, FolderTexts> folders_;
+    FolderTexts* at_ = nullptr;  // the folder of the file in hand
+};
+std::string CsvLine(const FoundFile& file, std::string_view pattern, ShownPaths& shown);
+std::string JsonLine(const FoundFile& file, std::string_view pattern, ShownPaths& shown);
 
 }  // namespace sweep

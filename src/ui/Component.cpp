@@ -48,7 +48,6 @@ void TComponent::InsertComponent(TComponent* component) {
     if (component->owner_) component->owner_->RemoveComponent(component);
     components_.push_back(component);
     component->owner_ = this;
-    if (state_.Contains(csDesigning)) component->SetDesigning(true);
     Notification(component, opInsert);
 }
 
@@ -81,11 +80,6 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
     if (it == freeNotifies_.end()) return;
     freeNotifies_.erase(it);
     component->RemoveFreeNotification(this);
-}
-
-void TComponent::SetDesigning(bool designing) {
-    state_.Set(csDesigning, designing);
-    for (TComponent* c : components_) c->SetDesigning(designing);
 }
 
 void TComponent::BeginLoading() {

@@ -64,7 +64,7 @@ public:
     virtual void Assign(const TPersistent* source);
 };
 
-enum TComponentStateItem { csLoading, csReading, csWriting, csDestroying, csDesigning };
+enum TComponentStateItem { csLoading, csReading, csWriting, csDestroying };
 using TComponentState = TSet<TComponentStateItem>;
 
 enum TOperation { opInsert, opRemove };
@@ -88,10 +88,7 @@ public:
 
     TComponentState GetComponentState() const { return state_; }
     bool IsLoading() const { return state_.Contains(csLoading); }
-    bool IsDesigning() const { return state_.Contains(csDesigning); }
     bool IsDestroying() const { return state_.Contains(csDestroying); }
-    // Marks the component (and everything it owns) as being edited in a designer.
-    void SetDesigning(bool designing);
     // Marks the component as being read from a window definition. EndLoading,
     // called on the form when its definition is applied, calls Loaded on it
     // and on every owned component that is still marked.

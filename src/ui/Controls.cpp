@@ -68,6 +68,7 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent == this) throw EInvalidOperation("A control cannot be its own parent");
     if (parent_) parent_->RemoveControl(this);
     if (parent) parent->InsertControl(this);
+    TakeAnchorBase();
 }
 
 TForm* TControl::GetParentForm() const {
@@ -88,6 +89,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     bool visibleOnParent = parent_ && visible_;
     if (visibleOnParent) Invalidate();
     UpdateBoundsFields(left, top, width, height);
+    if (!anchoring_) TakeAnchorBase();
     if (visibleOnParent) Invalidate();
     BoundsChanged();
     RequestAlign();
@@ -103,6 +105,40 @@ void TControl::SetAlign(TAlign align) {
     if (align == align_) return;
     align_ = align;
     RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors anchors) {
+    anchors_ = anchors;
+    TakeAnchorBase();
+}
+
+void TControl::TakeAnchorBase() {
+    anchorBase_ = GetBoundsRect();
+    anchorParentWidth_ = parent_ ? parent_->GetWidth() : -1;
+    anchorParentHeight_ = parent_ ? parent_->GetHeight() : -1;
+}
+
+void TControl::ApplyAnchors() {
+    if (!parent_ || align_ != alNone || anchorParentWidth_ < 0 || anchors_ == TAnchors{akLeft, akTop}) return;
+    // Along each axis: both edges held, the control grows; the far one
+    // alone, it moves; neither, it keeps its place in the middle.
+    auto place = [](bool nearEdge, bool farEdge, int delta, long& start, long& end) {
+        if (farEdge && nearEdge) end += delta;
+        else if (farEdge) start += delta, end += delta;
+        else if (!nearEdge) start += delta / 2, end += delta / 2;
+        if (end < start) end = start;
+    };
+    TRect r = anchorBase_;
+    place(anchors_.Contains(akLeft), anchors_.Contains(akRight), parent_->GetWidth() - anchorParentWidth_, r.left,
+          r.right);
+    place(anchors_.Contains(akTop), anchors_.Contains(akBottom), parent_->GetHeight() - anchorParentHeight_, r.top,
+          r.bottom);
+    anchoring_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{anchoring_};
+    SetBounds(r.left, r.top, RectWidth(r), RectHeight(r));
 }
 
 void TControl::RequestAlign() {
@@ -236,7 +272,7 @@ void TControl::SetMouseCapture(bool capture) {
 }
 
 void TControl::Invalidate() {
-    if (parent_ && parent_->HandleAllocated() && (visible_ || IsDesigning()))
+    if (parent_ && parent_->HandleAllocated() && visible_)
         parent_->InvalidateRect(GetBoundsRect(), !controlStyle_.Contains(csOpaque));
 }
 

@@ -64,6 +64,11 @@ constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// The edges of its parent that a control keeps its distance to when the
+// parent's size changes: with akLeft and akRight it grows with the parent,
+// with akRight alone it moves; the same for akTop and akBottom.
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 using TLeftRight = TAlignment;  // taLeftJustify or taRightJustify
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
@@ -111,6 +116,10 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 // Key is the UTF-16 unit of WM_CHAR; a handler that sets it to 0 takes it.
 using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+// A context menu is asked for over the control: MousePos in client pixels,
+// or (-1, -1) when it came from the keyboard (the menu key, Shift+F10). A
+// handler that shows a menu sets Handled.
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 // The shift state of a mouse message's key flags, or of the keyboard now.
 TShiftState MouseShiftState(WPARAM keyFlags);
@@ -144,6 +153,9 @@ public:
 
     TAlign GetAlign() const { return align_; }
     void SetAlign(TAlign align);
+    // Only for controls that are not aligned; {akLeft, akTop} by default.
+    TAnchors GetAnchors() const { return anchors_; }
+    void SetAnchors(TAnchors anchors);
 
     bool GetVisible() const { return visible_; }
     virtual void SetVisible(bool visible);
@@ -213,6 +225,7 @@ public:
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    TContextPopupEvent OnContextPopup;
 
     // Runs the click action as a user's click would.
     virtual void Click();
@@ -247,6 +260,11 @@ protected:
     void SetControlStyleItem(TControlStyleItem item, bool on) { controlStyle_.Set(item, on); }
     // Stores the bounds without moving anything (the window moved itself).
     void UpdateBoundsFields(int left, int top, int width, int height);
+    // The bounds and the parent's size that the anchors count from: taken
+    // whenever the control is placed other than by its anchors.
+    void TakeAnchorBase();
+    // Places the control by its anchors for the parent's size now.
+    void ApplyAnchors();
 
 private:
     friend class TWinControl;
@@ -256,6 +274,10 @@ private:
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     TAlign align_ = alNone;
+    TAnchors anchors_{akLeft, akTop};
+    TRect anchorBase_{0, 0, 0, 0};
+    int anchorParentWidth_ = -1, anchorParentHeight_ = -1;  // -1: none taken
+    bool anchoring_ = false;
     bool visible_ = true;
     bool enabled_ = true;
     std::string text_;

@@ -179,7 +179,9 @@ void TForm::Show() {
             SetBounds((Screen->GetWidth() - GetWidth()) / 2, (Screen->GetHeight() - GetHeight()) / 2, GetWidth(),
                       GetHeight());
         TControl::SetVisible(true);
-        ::ShowWindow(handle_, SW_SHOWNORMAL);
+        ::ShowWindow(handle_, windowState_ == wsMaximized   ? SW_SHOWMAXIMIZED
+                              : windowState_ == wsMinimized ? SW_SHOWMINIMIZED
+                                                            : SW_SHOWNORMAL);
         Fire(OnShow, this);
     }
     ::SetForegroundWindow(handle_);
@@ -203,6 +205,17 @@ void TForm::Close() {
         return;
     }
     Hide();
+}
+
+TWindowState TForm::GetWindowState() const {
+    if (!handle_ || !::IsWindowVisible(handle_)) return windowState_;
+    return ::IsZoomed(handle_) ? wsMaximized : ::IsIconic(handle_) ? wsMinimized : wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    windowState_ = state;
+    if (handle_ && ::IsWindowVisible(handle_))
+        ::ShowWindow(handle_, state == wsMaximized ? SW_MAXIMIZE : state == wsMinimized ? SW_MINIMIZE : SW_RESTORE);
 }
 
 bool TForm::GetActive() const { return handle_ && ::GetActiveWindow() == handle_; }
@@ -345,6 +358,16 @@ void TForm::WndProc(TMessage& m) {
         case WM_SHOWWINDOW:
             // Hidden by the system (its owner minimized): the form stays visible.
             break;
+        case WM_GETMINMAXINFO: {
+            DefaultHandler(m);
+            auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+            const TSizeConstraints& c = constraints_;
+            info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, c.MinWidth);
+            info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, c.MinHeight);
+            if (c.MaxWidth > 0) info->ptMaxTrackSize.x = std::max(c.MaxWidth, c.MinWidth);
+            if (c.MaxHeight > 0) info->ptMaxTrackSize.y = std::max(c.MaxHeight, c.MinHeight);
+            return;
+        }
         default:
             break;
     }

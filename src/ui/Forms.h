@@ -20,6 +20,12 @@ enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TPosition { poDesigned, poDefault, poScreenCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+// The smallest (and, when not 0, the largest) outer size the user can give
+// a form by dragging its frame.
+struct TSizeConstraints {
+    int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+};
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
@@ -40,6 +46,12 @@ public:
     TPosition GetPosition() const { return position_; }
     void SetPosition(TPosition position) { position_ = position; }
     TIcon* GetIcon() const { return icon_.get(); }
+    const TSizeConstraints& GetConstraints() const { return constraints_; }
+    void SetConstraints(const TSizeConstraints& constraints) { constraints_ = constraints; }
+    // Maximized or minimized now, or (before the form is shown) as Show
+    // will show it.
+    TWindowState GetWindowState() const;
+    void SetWindowState(TWindowState state);
 
     TRect GetClientRect() const override;
     void SetClientWidth(int width) override;
@@ -110,6 +122,8 @@ private:
     TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
+    TSizeConstraints constraints_;
+    TWindowState windowState_ = wsNormal;
     std::unique_ptr<TIcon> icon_;
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;

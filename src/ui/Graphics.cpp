@@ -320,6 +320,16 @@ TSize TCanvas::TextExtent(const std::string& text) {
     return size;
 }
 
+std::vector<int> TCanvas::TextEnds(const std::wstring& text) {
+    Require(FontValid);
+    std::vector<int> ends(text.size());
+    SIZE size{};
+    if (!text.empty() && !::GetTextExtentExPointW(dc_, text.data(), static_cast<int>(text.size()), 0, nullptr,
+                                                  ends.data(), &size))
+        ends.assign(text.size(), 0);
+    return ends;
+}
+
 int TCanvas::DrawText(const std::string& text, TRect& rect, UINT format) {
     Require(FontValid | BrushValid);
     std::wstring wide = base::Wide(text);

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/Colors.h"
 #include "ui/Component.h"
@@ -155,6 +156,8 @@ public:
     TSize TextExtent(const std::string& text);
     int TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int TextHeight(const std::string& text) { return TextExtent(text).cy; }
+    // The width of the text up to the end of each of its UTF-16 units.
+    std::vector<int> TextEnds(const std::wstring& text);
     int DrawText(const std::string& text, TRect& rect, UINT format);
 
     void FillRect(const TRect& rect);

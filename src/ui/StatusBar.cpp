@@ -22,12 +22,20 @@ std::string StatusPanelWindowText(const std::string& text, TAlignment alignment)
     }
 }
 
-std::vector<int> StatusPartEdges(const std::vector<int>& widths) {
+std::vector<int> StatusPartEdges(const std::vector<int>& widths, int barWidth) {
+    int fixed = 0;
+    for (int w : widths) fixed += std::max(w, 0);
+    int rest = std::max(barWidth - fixed, 0);
     std::vector<int> edges;
     edges.reserve(widths.size());
     int right = 0;
     for (int w : widths) {
-        right += w > 0 ? w : 0;
+        if (w < 0) {
+            right += rest;
+            rest = 0;
+        } else {
+            right += w;
+        }
         edges.push_back(right);
     }
     if (!edges.empty()) edges.back() = -1;
@@ -96,6 +104,8 @@ void TStatusBar::WndProc(TMessage& m) {
         return;
     }
     TWinControl::WndProc(m);
+    // A panel that takes the rest of the bar follows its width.
+    if (m.Msg == WM_SIZE) UpdateParts();
 }
 
 void TStatusBar::SetTextInterval(UINT interval) {
@@ -113,7 +123,7 @@ void TStatusBar::UpdateParts() {
     if (!HandleAllocated()) return;
     std::vector<int> widths;
     for (int i = 0; i < panels_.GetCount(); ++i) widths.push_back(panels_.GetItem(i)->GetWidth());
-    std::vector<int> edges = ui::StatusPartEdges(widths);
+    std::vector<int> edges = ui::StatusPartEdges(widths, GetClientWidth());
     if (edges.empty()) edges.push_back(-1);  // one empty part rather than none
     const int count = std::min(static_cast<int>(edges.size()), kMaxParts);
     ::SendMessageW(GetHandle(), SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));

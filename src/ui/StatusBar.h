@@ -30,6 +30,8 @@ class TStatusPanel {
 public:
     const std::string& GetText() const { return text_; }
     void SetText(const std::string& text);
+    // A negative width: the panel takes what the other panels leave of the
+    // bar (the first such panel; others count as 0).
     int GetWidth() const { return width_; }
     void SetWidth(int width);
     TAlignment GetAlignment() const { return alignment_; }
@@ -99,7 +101,7 @@ namespace ui {
 // The text the status window is given for a panel: the alignment's tab
 // prefix, then the text.
 std::string StatusPanelWindowText(const std::string& text, TAlignment alignment);
-// The right edges of the panels in client pixels; the last one reaches the
-// end of the bar (-1).
-std::vector<int> StatusPartEdges(const std::vector<int>& widths);
+// The right edges of the panels in client pixels, in a bar `barWidth`
+// pixels wide; the last one reaches the end of the bar (-1).
+std::vector<int> StatusPartEdges(const std::vector<int>& widths, int barWidth);
 }  // namespace ui

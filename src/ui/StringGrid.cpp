@@ -18,6 +18,9 @@ constexpr UINT kDragScrollMs = 60;
 constexpr UINT_PTR kScrollBarTimer = 2;
 constexpr UINT kScrollBarMs = 250;
 constexpr int kHorzLine = 16;  // pixels per horizontal scroll-bar line
+// A column's sizing border: this many pixels either side of its right edge.
+constexpr int kSizingReach = 3;
+constexpr int kMinColWidth = 8;  // what dragging a border leaves at least
 
 // Where a cell's text lies in its row's texts: [begin, end), or begin past
 // the end when the row has no such cell.
@@ -157,7 +160,15 @@ TStringGrid::Extent TStringGrid::ClientSize() const {
 void TStringGrid::UpdateClientSize() {
     RECT r{0, 0, 0, 0};
     if (HandleAllocated()) ::GetClientRect(TWinControl::GetHandle(), &r);
+    const int oldWidth = clientSize_.cx;
     clientSize_ = Extent{static_cast<int>(r.right), static_cast<int>(r.bottom)};
+    // The stretch column follows the width (a scroll bar that comes or goes
+    // included); a window just made, or one of no width, has nothing to follow.
+    if (stretchCol_ >= 0 && stretchCol_ < colCount_ && oldWidth > 0 && r.right > 0 && r.right != oldWidth) {
+        int& w = colWidths_[static_cast<std::size_t>(stretchCol_)];
+        w = std::max(w + static_cast<int>(r.right) - oldWidth, std::min(w, MinStretchWidth));
+        LayoutChanged();
+    }
 }
 
 int TStringGrid::PageRows() const {
@@ -847,7 +858,7 @@ void TStringGrid::PaintFocusRect(PaintContext& pc) {
 }
 
 void TStringGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
-    if (defaultDrawing_) GetCanvas()->TextRect(rect, rect.left + 2, rect.top + 2, GetCells(col, row));
+    if (defaultDrawing_) GetCanvas()->TextRect(rect, rect.left + 2, rect.top + 2, DisplayText(col, row));
     Fire(OnDrawCell, this, col, row, rect, state);
 }
 
@@ -920,7 +931,24 @@ void TStringGrid::KeyDown(WORD& key, TShiftState shift) {
     key = 0;
 }
 
+int TStringGrid::SizingBorderAt(int x, int y) const {
+    if (!options_.Contains(goColSizing) || y < 0 || y >= FixedRowsHeight()) return -1;
+    // The last column whose edge is near: a column sized down to nothing
+    // can still be widened again.
+    for (int c = colCount_ - 1; c >= 0; --c) {
+        const int edge = ColLeft(c) + colWidths_[static_cast<std::size_t>(c)];
+        if (c >= fixedCols_ && edge <= FixedColsWidth()) continue;  // scrolled under the fixed columns
+        if (x >= edge - kSizingReach && x <= edge + kSizingReach) return c;
+    }
+    return -1;
+}
+
 void TStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (button == mbLeft && (sizingCol_ = SizingBorderAt(x, y)) >= 0) {
+        sizingGrab_ = x - (ColLeft(sizingCol_) + colWidths_[static_cast<std::size_t>(sizingCol_)]);
+        TCustomControl::MouseDown(button, shift, x, y);
+        return;
+    }
     if (button == mbLeft) {
         if (CanFocus() && !Focused()) SetFocus();
         int col, row;
@@ -936,7 +964,11 @@ void TStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 }
 
 void TStringGrid::MouseMove(TShiftState shift, int x, int y) {
-    if (selecting_ && shift.Contains(ssLeft)) {
+    if (sizingCol_ >= 0) {
+        SetColWidths(sizingCol_, std::max(kMinColWidth, x - sizingGrab_ - ColLeft(sizingCol_)));
+        // Painted as it goes, not when the mouse rests.
+        if (HandleAllocated()) ::UpdateWindow(TWinControl::GetHandle());
+    } else if (selecting_ && shift.Contains(ssLeft)) {
         const Extent client = ClientSize();
         const bool above = y < FixedRowsHeight(), below = y >= client.cy;
         // Beyond the top or bottom the selection goes on growing, a row a tick.
@@ -955,7 +987,10 @@ void TStringGrid::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void TStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    if (button == mbLeft) StopDragSelecting();
+    if (button == mbLeft) {
+        StopDragSelecting();
+        sizingCol_ = -1;
+    }
     TCustomControl::MouseUp(button, shift, x, y);
 }
 
@@ -1006,6 +1041,19 @@ void TStringGrid::WndProc(TMessage& m) {
         case WM_CAPTURECHANGED:
         case WM_CANCELMODE:
             StopDragSelecting();
+            sizingCol_ = -1;
+            break;
+        case WM_SETCURSOR:
+            if (LOWORD(m.LParam) == HTCLIENT && reinterpret_cast<HWND>(m.WParam) == TWinControl::GetHandle()) {
+                POINT p;
+                ::GetCursorPos(&p);
+                ::ScreenToClient(TWinControl::GetHandle(), &p);
+                if (sizingCol_ >= 0 || SizingBorderAt(p.x, p.y) >= 0) {
+                    ::SetCursor(CursorHandle(crSizeWE));
+                    m.Result = 1;
+                    return;
+                }
+            }
             break;
         case WM_TIMER:
             if (m.WParam == kDragScrollTimer) {

@@ -13,10 +13,15 @@
 // pixels, so a column wider than the window can still be read to its end.
 // Fixed columns stay in place while the others scroll under them.
 //
+// With goColSizing the border right of a column's title (the fixed rows)
+// can be dragged to size the column. A stretch column, when one is set,
+// takes up whatever the grid's width gains or loses, so columns that fit
+// the window keep fitting it while it is resized.
+//
 // Differences from the grids Windows users know from other programs: the
-// options goRowSizing, goColSizing, goRowMoving, goColMoving, goEditing and
+// options goRowSizing, goRowMoving, goColMoving, goEditing and
 // goAlwaysShowEditor are kept but have no behaviour (no in-place editor,
-// no sizing or moving with the mouse).
+// no row sizing, no moving with the mouse).
 #pragma once
 
 #include <algorithm>
@@ -110,6 +115,11 @@ public:
     void SetDefaultRowHeight(int height);
     int GetColWidths(int col) const;
     void SetColWidths(int col, int width);
+    // The column that takes up the changes of the grid's client width (-1:
+    // none). It keeps at least MinStretchWidth pixels.
+    int GetStretchCol() const { return stretchCol_; }
+    void SetStretchCol(int col) { stretchCol_ = col; }
+    static constexpr int MinStretchWidth = 40;
     TColor GetFixedColor() const { return fixedColor_; }
     void SetFixedColor(TColor color);
 
@@ -203,10 +213,17 @@ protected:
     // after the grid set the canvas font to Font, the brush to the highlight
     // colour (and the font colour to the highlight-text colour) for a selected
     // cell or to the cell colour otherwise, and filled the rectangle. This
-    // version writes the text with ExtTextOutW at (left + 2, top + 2), clipped
+    // version writes DisplayText with ExtTextOutW at (left + 2, top + 2), clipped
     // to the rectangle on an opaque background (when DefaultDrawing is on),
     // then fires OnDrawCell.
     virtual void DrawCell(int col, int row, TRect rect, TGridDrawState state);
+    // The text DrawCell writes in a cell: the cell's own text here.
+    virtual std::string DisplayText(int col, int row) { return GetCells(col, row); }
+    // The column whose sizing border (its title's right edge, with
+    // goColSizing) is under a client point, or -1.
+    int SizingBorderAt(int x, int y) const;
+    // A column's border is being dragged.
+    bool SizingColumn() const { return sizingCol_ >= 0; }
 
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
@@ -297,6 +314,9 @@ private:
     Cell current_{1, 1};
     bool hasSelection_ = true;
     int trailingRows_ = 0;
+    int stretchCol_ = -1;
+    int sizingCol_ = -1;   // the column whose border is being dragged
+    int sizingGrab_ = 0;   // where on the border it was taken, from its edge
     int topRow_ = 1;
     int scrollX_ = 0;
 

@@ -272,6 +272,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     } else {
         UpdateBoundsFields(left, top, width, height);
     }
+    if (!anchoring_) TakeAnchorBase();
     BoundsChanged();
     RequestAlign();
     if (!handle_) Realign();
@@ -386,7 +387,7 @@ TControl* TWinControl::ControlAtPos(const TPoint& pt, bool allowDisabled, bool a
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* c = *it;
         if (c->IsWindowed() && !allowWinControls) continue;
-        if (!c->GetVisible() && !c->IsDesigning()) continue;
+        if (!c->GetVisible()) continue;
         if (!c->GetEnabled() && !allowDisabled) continue;
         TRect r = c->GetBoundsRect();
         if (::PtInRect(&r, pt)) return c;
@@ -513,7 +514,7 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
             if (c != first) continue;
             started = true;
         }
-        if (c->IsWindowed() || (!c->GetVisible() && !c->IsDesigning())) continue;
+        if (c->IsWindowed() || !c->GetVisible()) continue;
         TRect r = c->GetBoundsRect(), x;
         if (!::IntersectRect(&x, &r, &clip)) continue;
         c->PaintTo(dc, r.left, r.top);
@@ -616,6 +617,8 @@ void TWinControl::AlignControls(TRect& r) {
         r.right -= c->GetWidth();
     }
     for (TControl* c : take(alClient)) c->SetBounds(r.left, r.top, RectWidth(r), RectHeight(r));
+    std::vector<TControl*> children = controls_;
+    for (TControl* c : children) c->ApplyAnchors();
     aligning_ = false;
 }
 
@@ -817,6 +820,15 @@ void TWinControl::WndProc(TMessage& m) {
         case WM_MBUTTONUP:
         case WM_MBUTTONDBLCLK:
             if (RouteMouseMessage(m)) return;
+            break;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(m.WParam) == handle_ && OnContextPopup) {
+                TPoint at = Point(-1, -1);
+                if (m.LParam != -1) at = ScreenToClient(Point(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+                bool handled = false;
+                OnContextPopup(this, at, handled);
+                if (handled) return;
+            }
             break;
         case WM_MOUSELEAVE:
             trackingLeave_ = false;

@@ -208,12 +208,12 @@ TEST_F(Deleting, TheStatusBarFollowsTheDeletionWhileTheWindowIsBusy) {
     Search();
     Main->xgFoundFiles->SetSelection(TGridRect{0, 1, 3, n});
     HWND bar = Main->StatusBar->GetHandle();
-    RECT panel{};
-    ::SendMessageW(bar, SB_GETRECT, 4, reinterpret_cast<LPARAM>(&panel));
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(bar, WM_GETFONT, 0, 0));
     int midway = 0;
     PanelWatch watch([&](int index, const std::string& text) {
         if (index != 4 || text.rfind("Eliminando ", 0) != 0) return;
+        RECT panel{};  // the activity's panel as it is while the job runs
+        ::SendMessageW(bar, SB_GETRECT, 4, reinterpret_cast<LPARAM>(&panel));
         EXPECT_TRUE(Screen->GetCursor() == crAppStart && !Main->StartButton->GetEnabled() &&
                     !Main->DeleteButton->GetEnabled() && !Main->ConfigButton->GetEnabled());
         EXPECT_LE(TextWidth(text, font), panel.right - panel.left) << text;

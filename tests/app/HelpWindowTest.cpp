@@ -151,4 +151,25 @@ TEST_F(HelpWindow, EachButtonStartsTheBrowserWithItsAddress) {
     }
 }
 
+// Esc closes the window, as its close button does; the drop capital's ink
+// ends before the text beside it begins.
+TEST_F(HelpWindow, EscClosesItAndTheCapitalStandsClearOfTheText) {
+    ShowHelp();
+    test::Canvas32 pic(HelpForm->GetClientWidth(), HelpForm->GetClientHeight(), RGB(255, 255, 255));
+    ::SendMessageW(HelpForm->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
+    int capitalRight = -1, textLeft = pic.width();
+    for (int y = 0; y < 54; ++y)
+        for (int x = 0; x < HelpForm->FlatButton1->GetLeft(); ++x) {
+            const COLORREF c = pic.At(x, y);
+            const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            if (g > r + 40 && g > b + 40) capitalRight = std::max(capitalRight, x);
+            else if (r < 100 && g < 100 && b < 100) textLeft = std::min(textLeft, x);
+        }
+    EXPECT_GT(capitalRight, 0);
+    EXPECT_LT(capitalRight, textLeft);
+
+    test::PressKey(VK_ESCAPE);
+    EXPECT_FALSE(::IsWindowVisible(HelpForm->GetHandle()));
+}
+
 }  // namespace

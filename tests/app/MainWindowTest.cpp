@@ -126,24 +126,21 @@ TEST_F(MainWindow, StartsInTheConfigurationView) {
     EXPECT_FALSE(Main->StartButton->GetDown());
     EXPECT_FALSE(Main->DeleteButton->GetEnabled());
     EXPECT_EQ(StatusTexts(), (std::vector<std::string>{"0", "Encontrados", "0", "Total Bytes", "OK, esperando"}));
+    // The activity takes the rest of the bar; the selection's panel is
+    // empty and takes nothing.
     int edges[8] = {};
-    ASSERT_EQ(::SendMessageW(Main->StatusBar->GetHandle(), SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 5);
-    EXPECT_EQ(std::vector<int>(edges, edges + 5), (std::vector<int>{50, 120, 190, 260, -1}));
+    ASSERT_EQ(::SendMessageW(Main->StatusBar->GetHandle(), SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 6);
+    const int bar = Main->StatusBar->GetClientWidth();
+    EXPECT_EQ(std::vector<int>(edges, edges + 6), (std::vector<int>{50, 120, 190, 260, bar, -1}));
     EXPECT_FALSE(::IsWindowVisible(ChooseDir->GetHandle()));
     EXPECT_FALSE(::IsWindowVisible(HelpForm->GetHandle()));
 
     // The pattern column under the pattern field, the mode column under the
-    // mode box; the result columns two fifths, two fifths, a fifth, a fifth.
+    // mode box.
     const TStringGrid* patterns = Main->sgFiles;
     EXPECT_EQ(patterns->GetColWidths(0), 137);
     EXPECT_EQ(patterns->GetColWidths(1), 15);
     EXPECT_EQ(patterns->GetColWidths(2), patterns->GetClientWidth() - 152);
-    const TXStringGrid* results = Main->xgFoundFiles;
-    const int w = results->GetClientWidth();
-    EXPECT_EQ(results->GetColWidths(0), w * 2 / 5);
-    EXPECT_EQ(results->GetColWidths(1), w * 2 / 5 - 2);
-    EXPECT_EQ(results->GetColWidths(2), w / 5);
-    EXPECT_EQ(results->GetColWidths(3), w / 5);
 }
 
 TEST_F(MainWindow, ConfigurarSwitchesBetweenTheTwoViews) {
@@ -297,24 +294,47 @@ TEST_F(MainWindow, EveryControlWithAHintShowsIt) {
         {Main->ExtraLabel1, "Introduce un nuevo patrón de búsqueda"},
         {Main->eName, "Introduce un nuevo patrón de búsqueda"},
         {Main->sgFiles,
-         "Lista de patrones a buscar y modo de eliminación automática, para editar/eliminar hacer dobleclick."},
+         "Lista de patrones a buscar y modo de eliminación automática, para editar/eliminar hacer doble clic."},
         {Main->AddButton, "Añade el nuevo patrón de búsqueda a la lista"},
         {Main->ExtraLabel2, "No implementado todavía"},
         {Main->cbAutodel, "No implementado todavía"},
         {Main->ExtraLabel3, ""},
-        {Main->SearchSubdirs, "Marca para buscar tambien en los subddirectorios del inicial"},
+        {Main->SearchSubdirs, "Marca para buscar también en los subdirectorios del inicial"},
         {Main->SearchDups, ""},
         {Main->SelectHomeDir, "Marca para seleccionar un directorio inicial (por defecto es c:\\)"},
         {Main->SearchLesserThan, "Solo busca archivos menores al valor especificado"},
-        {Main->LesserThan, "Tamaxo máximo del fichero a buscar"},
+        {Main->LesserThan, "Tamaño máximo del fichero a buscar"},
         {Main->SearchGreaterThan, "Solo busca archivos mayores al valor especificado"},
-        {Main->GreaterThan, "Tamaxo mínimo del fichero a buscar"},
+        {Main->GreaterThan, "Tamaño mínimo del fichero a buscar"},
     };
     for (const auto& h : hints) EXPECT_EQ(HintOver(h.first), h.second) << h.first->GetName();
 
     // And it really shows, over a windowless label and over a disabled field.
     EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->ExtraLabel2)), "No implementado todavía");
-    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->LesserThan)), "Tamaxo máximo del fichero a buscar");
+    EXPECT_EQ(test::HintShownAt(test::CentreOf(Main->LesserThan)), "Tamaño máximo del fichero a buscar");
+}
+
+// A heading's shadow, in the highlight colour, lies one pixel right of and
+// below its text, whole: its last column is inside the label.
+TEST_F(MainWindow, TheHeadingsShadowsAreWhole) {
+    for (TExtraLabel* heading : {Main->ExtraLabel1, Main->ExtraLabel2, Main->ExtraLabel3}) {
+        const COLORREF ground = RGB(0x12, 0x34, 0x56), light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+        test::Canvas32 pic(heading->GetWidth(), heading->GetHeight(), ground);
+        heading->PaintTo(pic.dc(), 0, 0);
+        int textRight = -1, textBottom = -1, shadowRight = -1, shadowBottom = -1;
+        for (int y = 0; y < pic.height(); ++y)
+            for (int x = 0; x < pic.width(); ++x) {
+                const COLORREF c = pic.At(x, y);
+                if (c == ground) continue;
+                int& right = c == light ? shadowRight : textRight;
+                int& bottom = c == light ? shadowBottom : textBottom;
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+        EXPECT_EQ(shadowRight, textRight + 1) << heading->GetCaption();
+        EXPECT_EQ(shadowBottom, textBottom + 1) << heading->GetCaption();
+        EXPECT_LT(shadowRight, pic.width() - 1) << heading->GetCaption();
+    }
 }
 
 // Waits on the user's thread until the condition holds; false after 10 s.

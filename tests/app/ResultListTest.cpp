@@ -259,29 +259,27 @@ TEST_F(ResultList, AClickOnATitleSortsAndASecondReversesTiesKeepingTheSearchOrde
         for (const ResultRow& r : Results()) v.push_back(std::stoi(r.size));
         return v;
     };
+    // Sizes first from the largest down, a cleaner's first question.
     clickTitle(TMain::colSize);
-    EXPECT_EQ(sizes(), (std::vector<int>{10, 10, 20, 20, 30, 30, 30}));
+    EXPECT_EQ(sizes(), (std::vector<int>{30, 30, 30, 20, 20, 10, 10}));
+    EXPECT_EQ(Grid()->GetSortColumn(), TMain::colSize);
+    EXPECT_EQ(Grid()->GetSortMark(), TSortMark::smDescending);
     // The three of 30 bytes in the search's order: the first pattern's two
     // (the second in a sub-folder, read after the second pattern's row of
     // the first folder), then the second pattern's.
     sorted = ResultNames();
-    EXPECT_EQ(Texts(sorted.begin() + 4, sorted.end()), (Texts{"b.dat", "z.dat", "b.txt"}));
-    EXPECT_EQ(Results()[5].folder, tree / "sub\\");
-    EXPECT_EQ(Grid()->GetSortColumn(), TMain::colSize);
-    EXPECT_EQ(Grid()->GetSortMark(), TSortMark::smAscending);
-    // Equal sizes in the search's order.
-    sorted = ResultNames();
-    Texts tens(sorted.begin(), sorted.begin() + 2);
+    EXPECT_EQ(Texts(sorted.begin(), sorted.begin() + 3), (Texts{"b.dat", "z.dat", "b.txt"}));
+    EXPECT_EQ(Results()[1].folder, tree / "sub\\");
     Texts expectedTens;
     for (const std::string& n : searchOrder)
         if (n == "\xC3\x81lamo.dat" || n == "C.dat") expectedTens.push_back(n);
-    EXPECT_EQ(tens, expectedTens);
+    EXPECT_EQ(Texts(sorted.end() - 2, sorted.end()), expectedTens) << "ties keep the search order";
 
     clickTitle(TMain::colSize);
-    EXPECT_EQ(sizes(), (std::vector<int>{30, 30, 30, 20, 20, 10, 10}));
-    EXPECT_EQ(Grid()->GetSortMark(), TSortMark::smDescending);
+    EXPECT_EQ(sizes(), (std::vector<int>{10, 10, 20, 20, 30, 30, 30}));
+    EXPECT_EQ(Grid()->GetSortMark(), TSortMark::smAscending);
     sorted = ResultNames();
-    EXPECT_EQ(Texts(sorted.end() - 2, sorted.end()), expectedTens) << "ties keep the search order";
+    EXPECT_EQ(Texts(sorted.begin(), sorted.begin() + 2), expectedTens);
 
     // By name, as the user's language sorts, without letter case.
     clickTitle(TMain::colName);
@@ -295,6 +293,16 @@ TEST_F(ResultList, AClickOnATitleSortsAndASecondReversesTiesKeepingTheSearchOrde
     ChooseWithTheMouse(0);
     EXPECT_FALSE(OnDisk("C.dat"));
     EXPECT_TRUE(OnDisk("\xC3\xB1u.dat"));
+
+    // Each column's first click: texts from A, sizes and times from the top.
+    const std::pair<int, TSortMark> firstClicks[] = {{TMain::colFolder, TSortMark::smAscending},
+                                                     {TMain::colSize, TSortMark::smDescending},
+                                                     {TMain::colModified, TSortMark::smDescending},
+                                                     {TMain::colName, TSortMark::smAscending}};
+    for (const auto& [col, mark] : firstClicks) {
+        clickTitle(col);
+        EXPECT_EQ(Grid()->GetSortMark(), mark) << col;
+    }
 
     // A new search shows the search's order again, from the top left.
     Search();
@@ -357,6 +365,7 @@ TEST_F(ResultList, ANewSearchStartsAtTheTopLeft) {
         tree.MakeFile(std::string(120, static_cast<char>('a' + i % 26)) + std::to_string(i) + ".dat", 1);
     UsePatterns({"*.dat"});
     Search();
+    Grid()->SetColWidths(TMain::colName, 2000);  // as a user's drag of its border would
     Grid()->SetTopRow(40);
     ::SendMessageW(Grid()->GetHandle(), WM_HSCROLL, SB_RIGHT, 0);
     ASSERT_GT(Grid()->GetTopRow(), 1);

@@ -22,9 +22,37 @@ TEST(PatternList, ModeIndexComparesExactly) {
     EXPECT_EQ(ModeIndexOf(""), 2);
 }
 
-TEST(ResultTexts, SizesAreWhole) {
-    EXPECT_EQ(SizeText(0), "0 bytes");
-    EXPECT_EQ(SizeText(3000000000LL), "3000000000 bytes");  // past 2 GiB
+// Sizes are whole, past 2 GiB too, grouped as the locale's grouping text
+// and separator say.
+TEST(ResultTexts, SizesAreWholeAndGroupedAsTheLocaleSays) {
+    const struct {
+        const char* grouping;
+        const char* separator;
+        std::int64_t size;
+        const char* text;
+    } cases[] = {
+        {"3;0", ".", 0, "0 bytes"},
+        {"3;0", ".", 999, "999 bytes"},
+        {"3;0", ".", 1000, "1.000 bytes"},
+        {"3;0", ".", 125829120, "125.829.120 bytes"},
+        {"3;0", ",", 3000000000LL, "3,000,000,000 bytes"},
+        {"3;0", "\xC2\xA0", 1234567, "1\xC2\xA0" "234\xC2\xA0" "567 bytes"},  // a no-break space
+        {"3;2;0", ",", 1234567890, "1,23,45,67,890 bytes"},
+        {"3", ".", 1234567890, "1234567.890 bytes"},  // without the 0 the group does not repeat
+        {"0", ".", 1234567, "1234567 bytes"},
+        {"", ".", 1234567, "1234567 bytes"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SizeText(c.size, ParseGrouping(c.grouping, c.separator)), c.text) << c.grouping << " " << c.size;
+    EXPECT_EQ(GroupDigits(-1234, ParseGrouping("3;0", ".")), "-1.234");
+}
+
+// Column widths read back from the settings: exactly as many as there are
+// columns, each a plausible width, or none at all.
+TEST(Settings, ColumnWidthsReadBackWholeOrNotAtAll) {
+    EXPECT_EQ(ParseWidths(WidthsText({130, 0, 100, 126}), 4), (std::vector<int>{130, 0, 100, 126}));
+    for (const char* bad : {"", "1,2,3", "1,2,3,4,5", "1,,3,4", "1,2,3,x", "1,2,3,-4", "1,2,3,10001"})
+        EXPECT_TRUE(ParseWidths(bad, 4).empty()) << bad;
 }
 
 FILETIME LocalToFileTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s) {

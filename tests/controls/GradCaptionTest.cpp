@@ -353,57 +353,12 @@ TEST(GradientCaption, NumColorsOutOfRangeAtRunTimeIsKeptOrClampedSilently) {
     EXPECT_EQ(gc->GetNumColors(), 256);
 }
 
-// ---------------------------------------------------------------- design state
-
-TEST(GradientCaption, DroppedOnAFormInADesignerItStartsWithSampleTexts) {
-    CaptionForm form(Application, bsNone);
-    form.SetCaption("Form1");
-    form.SetDesigning(true);
-    auto* gc = new TGradientCaption(&form);
-    EXPECT_EQ(WindowText(form.GetHandle()), "Ostrel's Program - Form1");
-    EXPECT_EQ(gc->GetCompanyText()->GetFontKind(), fkSystemBI);
-    EXPECT_EQ(gc->GetAppNameText()->GetFontKind(), fkSystemB);
-    EXPECT_EQ(gc->GetCaptionText()->GetFontKind(), fkSystem);
-    // A designer shows every form with a sizeable frame, and the icon.
-    EXPECT_EQ(gc->GetButtonSet(), TCaptionButtons({cbClose, cbMinimize, cbMaximize}));
-    gc->GetCompanyText()->SetVisible(false);
-    gc->GetAppNameText()->SetVisible(false);
-    gc->GetCaptionText()->SetVisible(false);
-    gc->SetEnabled(geNever);
-    test::Canvas32 pic(420, 40);
-    const TRect bar = gc->GetCaptionRect();
-    gc->ComposeCaption(pic.dc(), true, bar, gc->GetTextRect());
-    const int m = ::GetSystemMetrics(SM_CXSMICON);
-    const TRect icon = Rect(bar.left + 2, bar.top + 1, bar.left + 2 + m, bar.bottom - 1);
-    EXPECT_LT(CountColor(pic, icon, Plain(clActiveCaption)), RectWidth(icon) * RectHeight(icon));
-}
-
-TEST(GradientCaption, InADesignerBadNumColorsAreReportedInMessageBoxes) {
-    CaptionForm form(Application);
-    form.SetDesigning(true);
-    auto* gc = new TGradientCaption(&form);
-    gc->SetNumColors(32);
-    test::MessageBoxCloser boxes;
-    gc->SetNumColors(0);
-    ASSERT_EQ(boxes.Count(), 1);
-    EXPECT_EQ(boxes.LastText(), "The number of colors must be at least 1");
-    EXPECT_EQ(boxes.Boxes()[0].buttons, 1);
-    EXPECT_EQ(gc->GetNumColors(), 32);
-    gc->SetNumColors(300);
-    ASSERT_EQ(boxes.Count(), 2);
-    EXPECT_EQ(boxes.LastText(), "The highest number of gradient colors possible is 256");
-    EXPECT_EQ(boxes.Boxes()[1].buttons, 1);
-    EXPECT_EQ(gc->GetNumColors(), 256);
-}
-
-// In a designer every change of a property shows at once: the frame is
-// made anew. At run time the next painting shows it.
-TEST(GradientCaption, InADesignerEveryChangeRedrawsTheFrame) {
+// A change of a property shows at the bar's next painting: the frame is not
+// made anew for it.
+TEST(GradientCaption, AChangeOfAPropertyWaitsForTheNextPainting) {
     Heard heard;
-    for (bool designing : {true, false}) {
-        SCOPED_TRACE(designing ? "designing" : "running");
+    {
         CaptionForm form(Application);
-        form.SetDesigning(designing);
         ASSERT_TRUE(::SetWindowSubclass(form.GetHandle(), UnderTheBar, 1, 0));
         auto* gc = new TGradientCaption(&form);
         systemHears = &heard;
@@ -421,7 +376,7 @@ TEST(GradientCaption, InADesignerEveryChangeRedrawsTheFrame) {
         for (const auto& change : changes) {
             heard.clear();
             change.second();
-            EXPECT_EQ(Count(heard, WM_NCCALCSIZE), designing ? 1 : 0) << change.first;
+            EXPECT_EQ(Count(heard, WM_NCCALCSIZE), 0) << change.first;
         }
         systemHears = nullptr;
         ::RemoveWindowSubclass(form.GetHandle(), UnderTheBar, 1);
@@ -498,7 +453,7 @@ TEST(CaptionRules, MainWindowStyleLeavesRoomForThreeButtons) {
     TCaptionFrame f;
     f.width = 546;
     f.height = 400;
-    f.style = f.formStyle = bsSingle;
+    f.style = bsSingle;
     f.icons = {biSystemMenu, biMinimize};
     TRect bar = CaptionRect(f, m);
     EXPECT_EQ(bar, Rect(m.cxDlgFrame, m.cyDlgFrame, 546 - m.cxDlgFrame, m.cyDlgFrame + m.cyCaption - 1));
@@ -537,7 +492,7 @@ TEST(CaptionRules, ToolWindowsHaveASmallBarAndACloseButtonOnly) {
     TCaptionFrame f;
     f.width = 303;
     f.height = 220;
-    f.style = f.formStyle = bsToolWindow;
+    f.style = bsToolWindow;
     TRect bar = CaptionRect(f, m);
     EXPECT_EQ(RectHeight(bar), m.cySmCaption - 1);
     EXPECT_EQ(TextRect(f, m).right, bar.right - (m.cxSmSize + 2));
@@ -550,7 +505,7 @@ TEST(CaptionRules, OtherStylesAndStates) {
     TCaptionFrame f;
     f.width = 300;
     f.height = 200;
-    f.style = f.formStyle = bsNone;
+    f.style = bsNone;
     EXPECT_EQ(CaptionRect(f, m), Rect(0, 0, 0, 0));
     EXPECT_EQ(ButtonSet(bsNone, {biSystemMenu}, true), TCaptionButtons());
 
@@ -565,7 +520,7 @@ TEST(CaptionRules, OtherStylesAndStates) {
     f = TCaptionFrame();
     f.width = 300;
     f.height = 200;
-    f.style = f.formStyle = bsDialog;
+    f.style = bsDialog;
     f.icons = {biSystemMenu, biHelp, biMinimize};
     EXPECT_EQ(ButtonSet(f.style, f.icons, true), TCaptionButtons({cbClose, cbHelp}));
     EXPECT_EQ(TextRect(f, m).right, 297 - 2 * (18 + 2));

@@ -103,12 +103,6 @@ TEST_F(TileImageTest, ANewControlFillsItsParentAndPaintsNothingWithoutAPicture) 
     auto pic = Print();
     EXPECT_EQ(pic->At(0, 0), kPanelColor);
     EXPECT_EQ(pic->At(300, 200), kPanelColor);
-
-    // In a designer, an empty background shows as a grey area.
-    fresh->SetDesigning(true);
-    pic = Print();
-    EXPECT_EQ(pic->At(0, 0), RGB(128, 128, 128));
-    EXPECT_EQ(pic->At(539, 255), RGB(128, 128, 128));
 }
 
 TEST_F(TileImageTest, NormalModeTilesThePictureFromTheTopLeftCutAtTheEdges) {
@@ -276,33 +270,6 @@ TEST_F(TileImageTest, BackgroundsGiveBackTheirHandles) {
         delete extra;
     }
     EXPECT_EQ(base::LiveHandleCount(), before);
-}
-
-TEST_F(TileImageTest, TheDesignerIsWarnedAtMostThreeTimesAndNeverWhileLoading) {
-    test::MessageBoxCloser closer;
-    // At run time and while being read from a definition: no warning.
-    tile->SetTransparent(true);
-    tile->SetDesigning(true);
-    tile->BeginLoading();
-    tile->SetFaded(true);
-    tile->SetTransparent(false);
-    tile->EndLoading();
-    EXPECT_EQ(closer.Count(), 0);
-
-    tile->SetTransparent(true);
-    EXPECT_EQ(closer.Count(), 1);
-    EXPECT_EQ(closer.Boxes()[0].title, "Warning");
-    EXPECT_EQ(closer.LastText(),
-              "It is recommended that you use the TileMode property instead of the Transparent/Faded combination.");
-    tile->SetFaded(true);
-    EXPECT_EQ(closer.Count(), 2);
-    tile->SetFaded(false);
-    EXPECT_EQ(closer.Count(), 3);
-    // The mode still follows after the warnings stop.
-    tile->SetTransparent(false);
-    tile->SetFaded(true);
-    EXPECT_EQ(closer.Count(), 3);
-    EXPECT_EQ(tile->GetTileMode(), tmFaded);
 }
 
 }  // namespace

@@ -177,3 +177,80 @@ TEST_F(XStringGridTest, ASelectedRowKeepsTheFontsColourOnTheHighlight) {
 }
 
 }  // namespace
+
+// A text too long for its width keeps its start and its end from `keepFrom`
+// on, with "…" between; measured here at one pixel a unit and the ellipsis.
+TEST(ShortenToFit, KeepsTheStartAndTheChosenEnd) {
+    auto shorten = [](const std::wstring& text, std::size_t keep, int width) {
+        std::vector<int> ends;
+        for (std::size_t i = 1; i <= text.size(); ++i) ends.push_back(static_cast<int>(i));
+        return ShortenToFit(text, keep, ends, 1, width);
+    };
+    const std::wstring path = L"C:\\uno\\dos\\tres\\";
+    EXPECT_EQ(PathTailStart(path), 10u);  // "\tres\"
+    EXPECT_EQ(PathTailStart(L"C:\\"), 0u);
+    EXPECT_EQ(NameTailStart(L"informe.final.doc"), 13u);
+    EXPECT_EQ(NameTailStart(L".profile"), 8u);  // a leading dot is no extension
+    const struct {
+        std::wstring text;
+        std::size_t keep;
+        int width;
+        std::wstring shown;
+    } cases[] = {
+        {path, 10, 16, path},                        // fits
+        {path, 10, 14, L"C:\\uno\\\u2026\\tres\\"},  // the last folder whole
+        {path, 10, 8, L"C\u2026\\tres\\"},
+        {path, 10, 7, L"\u2026\\tres\\"},
+        {path, 10, 6, L"\u2026tres\\"},
+        {path, 10, 4, L"\u2026es\\"},                // not even that: its end
+        {L"informe.final.doc", 13, 10, L"infor\u2026.doc"},
+        {L"abcdefgh", 8, 5, L"abcd\u2026"},          // nothing kept: the end goes
+        {L"ab\U0001F600cd", 6, 4, L"ab\u2026"},      // a surrogate pair is never cut
+    };
+    for (const auto& c : cases) EXPECT_EQ(shorten(c.text, c.keep, c.width), c.shown) << c.width;
+}
+
+// The stretch column takes what the grid's width gains or loses, and what a
+// widening column needs; a shortening column keeps its width and shows its
+// text shortened.
+TEST_F(XStringGridTest, TheStretchColumnGivesAndTakesAndPathsAreShortened) {
+    grid->SetStretchCol(1);
+    grid->SetColumnFit(1, cfShortenPath);
+    grid->SetColWidths(1, 200);
+    const std::string path = "C:\\Archivos de programa\\Sweepfield\\Ejemplos antiguos\\de 2019\\Ejemplos\\";
+    grid->SetCells(1, 1, path);
+    grid->SetCells(2, 1, "una cosa bastante larga");
+    Paint();
+    const int grown = grid->GetColWidths(2) - 40;
+    EXPECT_GT(grown, 0);
+    EXPECT_EQ(grid->GetColWidths(1), 200 - grown);
+    const std::string shown = grid->ShownText(1, 1);
+    EXPECT_EQ(shown.substr(0, 3), "C:\\");
+    EXPECT_EQ(shown.substr(shown.size() - 13), "\xE2\x80\xA6\\Ejemplos\\");
+    EXPECT_LE(TextWidth(grid->GetFont(), shown), grid->GetColWidths(1) - 4);
+
+    grid->SetWidth(grid->GetWidth() + 50);
+    EXPECT_EQ(grid->GetColWidths(1), 200 - grown + 50);
+    grid->SetWidth(grid->GetWidth() - 300);  // never below a readable width
+    EXPECT_EQ(grid->GetColWidths(1), TStringGrid::MinStretchWidth);
+}
+
+// With goColSizing a title's right border dragged with the mouse sizes its
+// column, and the press on it sorts nothing.
+TEST_F(XStringGridTest, ATitlesBorderDraggedSizesTheColumnWithoutAClick) {
+    grid->SetOptions(grid->GetOptions() + TGridOptions{goColSizing});
+    int clicks = 0;
+    grid->OnTitleClick = [&](TObject*, int) { ++clicks; };
+    const POINT border = test::ScreenPointOf(grid, 40, kRowHeight / 2);  // column 0's right edge
+    test::MouseMoveTo(border.x, border.y);
+    test::MouseDown();
+    test::MouseMoveTo(border.x + 25, border.y);
+    test::MouseUp();
+    EXPECT_EQ(grid->GetColWidths(0), 65);
+    EXPECT_EQ(clicks, 0);
+    // A click in the middle of a title still is one.
+    test::ClickOn(grid);  // the grid's middle is a cell, not a title
+    const POINT title = test::ScreenPointOf(grid, 20, kRowHeight / 2);
+    test::ClickAt(title.x, title.y);
+    EXPECT_EQ(clicks, 1);
+}

@@ -9,13 +9,16 @@
 #include <cwctype>
 #include <set>
 #include <map>
+#include <mutex>
 #include <random>
+#include <tuple>
 
 #include "engine/FolderListing.h"
 #include "engine/ResultOrder.h"
 #include "engine/Search.h"
 #include "support/FileTrees.h"
 #include "support/SearchOracle.h"
+#include "support/SystemCalls.h"
 #include "support/TempDir.h"
 #include "base/Unicode.h"
 
@@ -154,6 +157,12 @@ TEST_F(OneWalk, SizeLimitsAndTheStartFolderAloneAgreeToo) {
     r.above = 1000;
     sweep::Search limited(r);
     EXPECT_EQ(RowsOf(limited), test::SearchOnePatternAtATime(root + L"\\", patterns, true, 3000, 1000));
+    // Some size passes only where a whole number of bytes lies between the limits.
+    for (const auto& [below, above, passes] : {std::tuple{3000, 1000, true}, {1002, 1000, true}, {1001, 1000, false}}) {
+        r.below = below;
+        r.above = above;
+        EXPECT_EQ(sweep::AnySizePasses(r), passes) << below << " " << above;
+    }
 
     r = Request(patterns);
     r.subfolders = false;
@@ -308,15 +317,38 @@ TEST_F(OneWalk, TheFoldersThatCannotBeReadAreToldInWalkOrderAndTheRestIsSearched
     }
 }
 
-TEST_F(OneWalk, AStartFolderNamedInAnotherCaseIsWalkedByItsOwnNames) {
+// Who opens what: the threads that opened a file or folder through the
+// system's CreateFileW while the stand-in is in place.
+std::vector<DWORD> openers;
+test::ImportedFunction* createFile = nullptr;
+HANDLE WINAPI RecordOpener(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
+                           DWORD flags, HANDLE model) {
+    static std::mutex mutex;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        openers.push_back(::GetCurrentThreadId());
+    }
+    return reinterpret_cast<decltype(&::CreateFileW)>(createFile->Original())(path, access, share, security, creation,
+                                                                           flags, model);
+}
+
+TEST_F(OneWalk, TheStartFolderIsOpenedByAWorkerAndWalkedByItsOwnNames) {
     ASSERT_TRUE(test::MakeExactFolder(root + L"\\Sub"));
     ASSERT_TRUE(test::MakeExactFile(root + L"\\Sub\\a.tmp", 1));
     std::wstring other = root + L"\\SUB\\";
     std::transform(other.begin(), other.begin() + 2, other.begin(), ::towlower);  // "c:"
     sweep::SearchRequest r = Request({L"*.tmp"});
     r.startFolder = other;
+    // Making a search opens nothing: on a slow network path the caller (the
+    // window) would wait.
+    test::ImportedFunction standIn("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&RecordOpener));
+    ASSERT_TRUE(standIn.Replaced());
+    createFile = &standIn;
+    openers.clear();
     sweep::Search search(r);
     const std::vector<OracleRow> rows = RowsOf(search);
+    ASSERT_FALSE(openers.empty());
+    EXPECT_EQ(std::count(openers.begin(), openers.end(), ::GetCurrentThreadId()), 0);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].folder, root + L"\\Sub\\");
 }

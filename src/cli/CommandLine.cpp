@@ -1,0 +1,244 @@
+#include "cli/CommandLine.h"
+
+#include <climits>
+
+#include "base/Text.h"
+#include "base/Unicode.h"
+#include "engine/Export.h"
+#include "engine/Search.h"
+
+namespace cli {
+
+namespace {
+
+enum class Takes { Nothing, Value };
+
+struct OptionSpec {
+    char letter;  // 0: long form only
+    const char* name;
+    Takes takes;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {'p', "pattern", Takes::Value}, {0, "ini", Takes::Value},     {0, "no-subdirs", Takes::Nothing},
+    {0, "smaller", Takes::Value},   {0, "larger", Takes::Value},  {'f', "format", Takes::Value},
+    {0, "recycle", Takes::Nothing}, {0, "delete", Takes::Nothing}, {'y', "yes", Takes::Nothing},
+    {'q', "quiet", Takes::Nothing}, {'h', "help", Takes::Nothing},
+};
+
+const OptionSpec* ByName(std::string_view name) {
+    for (const OptionSpec& o : kOptions)
+        if (name == o.name) return &o;
+    return nullptr;
+}
+
+const OptionSpec* ByLetter(char letter) {
+    for (const OptionSpec& o : kOptions)
+        if (o.letter && letter == o.letter) return &o;
+    return nullptr;
+}
+
+std::string Quoted(std::string_view text) { return "«" + std::string(text) + "»"; }
+
+// A size limit in Kb: a whole number, not negative, whose bytes fit.
+std::string ReadKb(const char* option, const std::string& text, std::optional<std::int64_t>& kb) {
+    std::int64_t value = 0;
+    if (!base::TryStrToInt64(text, value) || value < 0 || value > INT64_MAX / 1024)
+        return std::string("--") + option + " espera un número de Kb, no " + Quoted(text);
+    kb = value;
+    return std::string();
+}
+
+// Applies one option with its value (empty for those that take none).
+std::string Apply(const OptionSpec& o, const std::string& value, Options& options) {
+    const std::string_view name = o.name;
+    if (name == "pattern") {
+        if (value.empty()) return "el patrón de --pattern está vacío";
+        options.patterns.push_back(value);
+    } else if (name == "ini") {
+        if (value.empty()) return "falta el nombre del fichero de --ini";
+        options.ini = value;
+    } else if (name == "no-subdirs") {
+        options.subfolders = false;
+    } else if (name == "smaller") {
+        return ReadKb(o.name, value, options.smallerKb);
+    } else if (name == "larger") {
+        return ReadKb(o.name, value, options.largerKb);
+    } else if (name == "format") {
+        if (value == "plain") options.format = Format::Plain;
+        else if (value == "csv") options.format = Format::Csv;
+        else if (value == "json") options.format = Format::Json;
+        else if (value == "null") options.format = Format::Null;
+        else return "formato desconocido: " + Quoted(value) + " (plain, csv, json o null)";
+    } else if (name == "recycle" || name == "delete") {
+        const Removal asked = name == "recycle" ? Removal::Recycle : Removal::Delete;
+        if (options.removal != Removal::None && options.removal != asked)
+            return "--recycle y --delete no van juntas";
+        options.removal = asked;
+    } else if (name == "yes") {
+        options.yes = true;
+    } else if (name == "quiet") {
+        options.quiet = true;
+    } else if (name == "help") {
+        options.help = true;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+std::string ParseArguments(const std::vector<std::string>& args, Options& options) {
+    options = Options();
+    std::vector<std::string> operands;
+    bool optionsOver = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsOver || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsOver = true;
+            continue;
+        }
+        // The value of an option: what follows "=" or the letter, or the
+        // next argument, whatever it looks like ("-p -x.tmp" looks for "-x.tmp").
+        auto nextValue = [&](const std::string& shown, std::string& value) -> std::string {
+            if (i + 1 >= args.size()) return "falta el valor de " + shown;
+            value = args[++i];
+            return std::string();
+        };
+        std::string error;
+        if (arg[1] == '-') {
+            const std::size_t equals = arg.find('=');
+            const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+            const OptionSpec* o = ByName(name);
+            if (!o) return "opción desconocida: " + Quoted(arg.substr(0, equals));
+            std::string value;
+            if (o->takes == Takes::Nothing && equals != std::string::npos)
+                return "--" + name + " no lleva valor";
+            if (o->takes == Takes::Value) {
+                if (equals != std::string::npos)
+                    value = arg.substr(equals + 1);
+                else
+                    error = nextValue("--" + name, value);
+            }
+            if (error.empty()) error = Apply(*o, value, options);
+        } else {
+            for (std::size_t k = 1; k < arg.size() && error.empty(); ++k) {
+                const OptionSpec* o = ByLetter(arg[k]);
+                if (!o) return "opción desconocida: " + Quoted(std::string("-") + arg[k]);
+                std::string value;
+                if (o->takes == Takes::Value) {
+                    if (k + 1 < arg.size())
+                        value = arg.substr(k + 1);
+                    else
+                        error = nextValue(std::string("-") + arg[k], value);
+                    k = arg.size();
+                }
+                if (error.empty()) error = Apply(*o, value, options);
+            }
+        }
+        if (!error.empty()) return error;
+        // The help needs nothing else, and a mistake after it does not hide it.
+        if (options.help) return std::string();
+    }
+    if (operands.empty()) return "falta la CARPETA donde buscar";
+    if (operands.size() > 1) return "sobra un argumento: " + Quoted(operands[1]) + " (solo se busca en una CARPETA)";
+    options.folder = operands[0];
+
+    sweep::SearchRequest limits;
+    sweep::SetKbLimits(limits, options.smallerKb, options.largerKb);
+    if (!sweep::AnySizePasses(limits))
+        return options.largerKb ? "ningún tamaño cumple a la vez --smaller " + base::IntToStr(*options.smallerKb) +
+                                      " y --larger " + base::IntToStr(*options.largerKb)
+                                : "ningún fichero es menor que 0 Kb";
+    return std::string();
+}
+
+std::string UsageText() {
+    return "Uso: SweepfieldCmd [opciones] CARPETA\n"
+           "\n"
+           "Busca en CARPETA y en sus subcarpetas los ficheros cuyo nombre casa con\n"
+           "alguno de los patrones (* cualquier serie de caracteres, ? uno) y escribe\n"
+           "sus rutas en la salida estándar. No borra nada sin --recycle o --delete,\n"
+           "y entonces pregunta antes, salvo con --yes.\n"
+           "\n"
+           "Opciones:\n"
+           "  -p, --pattern PATRÓN   un patrón (se puede repetir); sin ninguno, los de --ini\n"
+           "      --ini FICHERO      la lista de patrones (por omisión, Sweepfield.Ini junto\n"
+           "                         al programa)\n"
+           "      --no-subdirs       solo las entradas de la propia CARPETA\n"
+           "      --smaller KB       solo ficheros de menos de KB Kb (1 Kb = 1024 bytes)\n"
+           "      --larger KB        solo ficheros de más de KB Kb\n"
+           "  -f, --format F         plain (por omisión): una ruta por línea\n"
+           "                         csv: ruta,nombre,carpeta,bytes,modificado,patron\n"
+           "                         json: un objeto por línea (JSON Lines)\n"
+           "                         null: las rutas terminadas en NUL\n"
+           "      --recycle          envía lo encontrado a la Papelera\n"
+           "      --delete           elimina lo encontrado definitivamente\n"
+           "  -y, --yes              no pregunta (obligatorio con --recycle o --delete si la\n"
+           "                         entrada estándar no es una consola)\n"
+           "  -q, --quiet            sin progreso ni resumen\n"
+           "  -h, --help             esta ayuda\n"
+           "\n"
+           "Códigos de salida: 0 todo hecho; 1 algo no se hizo (una carpeta que no se\n"
+           "pudo leer, un fichero que no se pudo borrar); 2 uso incorrecto; 130\n"
+           "interrumpido con Ctrl+C o Ctrl+Break.\n"
+           "\n"
+           "Ejemplos:\n"
+           "  SweepfieldCmd -f csv D:\\Proyectos > encontrados.csv\n"
+           "      lista lo que borraría la lista de patrones, sin borrar nada\n"
+           "  schtasks /create /sc weekly /tn LimpiarTemporales /tr \"C:\\Sweepfield\\SweepfieldCmd.exe --recycle --yes -q -p *.tmp C:\\Users\\Ana\\AppData\\Local\\Temp\"\n"
+           "      cada semana, los *.tmp de esa carpeta a la Papelera, sin preguntar\n"
+           "  SweepfieldCmd -q -f null -p *.bak D:\\Datos | xargs -0 7z a copias.7z\n"
+           "      las rutas, tal cual, a otro programa\n";
+}
+
+std::string QuestionText(Removal removal, std::int64_t files, std::int64_t bytes) {
+    const std::string what = base::GroupedCount(files) + (files == 1 ? " fichero (" : " ficheros (") +
+                             base::ScaledSize(bytes) + ")";
+    return removal == Removal::Recycle ? "¿Enviar " + what + " a la Papelera? [s/N] "
+                                       : "¿Eliminar definitivamente " + what + "? [s/N] ";
+}
+
+bool IsYes(std::string_view answer) {
+    while (!answer.empty() && (answer.front() == ' ' || answer.front() == '\t')) answer.remove_prefix(1);
+    while (!answer.empty() && (answer.back() == ' ' || answer.back() == '\t' || answer.back() == '\r' ||
+                               answer.back() == '\n'))
+        answer.remove_suffix(1);
+    for (std::string_view yes : {"s", "S", "si", "Si", "SI", "sI", "sí", "Sí", "SÍ", "sÍ"})
+        if (answer == yes) return true;
+    return false;
+}
+
+std::string RemovalSummary(Removal removal, const RemovalCount& count) {
+    const bool one = count.removed == 1;
+    std::string text = base::GroupedCount(count.removed) + (one ? " fichero " : " ficheros ") +
+                       (removal == Removal::Recycle ? (one ? "enviado a la Papelera" : "enviados a la Papelera")
+                                                    : (one ? "eliminado" : "eliminados")) +
+                       " (" + base::ScaledSize(count.bytes) + ")";
+    if (count.kept) text += "; " + base::GroupedCount(count.kept) + (count.kept == 1 ? " no se pudo borrar" : " no se pudieron borrar");
+    if (count.missing) text += "; " + base::GroupedCount(count.missing) + (count.missing == 1 ? " ya no estaba" : " ya no estaban");
+    if (count.untouched) text += "; " + base::GroupedCount(count.untouched) + " sin tocar";
+    return text;
+}
+
+std::string ListingHeader(Format format) { return format == Format::Csv ? sweep::CsvHeader() + "\r\n" : std::string(); }
+
+std::string ListingLine(Format format, const sweep::FoundFile& file, std::string_view pattern,
+                        sweep::ShownPaths& shown) {
+    std::string line;
+    switch (format) {
+        case Format::Csv: return (line = sweep::CsvLine(file, pattern, shown)) += "\r\n";
+        case Format::Json: return (line = sweep::JsonLine(file, pattern, shown)) += '\n';
+        case Format::Null:
+            shown.AppendPath(line, file);
+            return line += '\0';
+        case Format::Plain: break;
+    }
+    shown.AppendPath(line, file);
+    return line += "\r\n";
+}
+
+}  // namespace cli

@@ -1,0 +1,296 @@
+#include "cli/Program.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <utility>
+
+#include "base/Handles.h"
+#include "base/Module.h"
+#include "base/Text.h"
+#include "base/Unicode.h"
+#include "cli/CommandLine.h"
+#include "cli/Console.h"
+#include "engine/DeletionJob.h"
+#include "engine/Export.h"
+#include "engine/FolderListing.h"
+#include "engine/IniFile.h"
+#include "engine/ResultOrder.h"
+#include "engine/Search.h"
+
+namespace cli {
+
+namespace {
+
+// How often the program takes what the search found: the search leaves the
+// machine to a front end that has not collected for a while.
+constexpr DWORD kTickMs = 30;
+
+void Say(Output& err, const std::string& text) {
+    err.Write("SweepfieldCmd: " + text + "\r\n");
+    err.Flush();
+}
+
+std::string Shown(const std::wstring& path) { return base::Utf8(sweep::ShownPath(path)); }
+
+// A path as the user gave it, made whole against the current folder the way
+// the system reads a typed path.
+std::wstring FullPath(const std::wstring& path) {
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (!size) return path;
+    std::wstring full(size, L'\0');
+    size = ::GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+    full.resize(size);
+    return full;
+}
+
+// A whole file's bytes; the system's code when it cannot be read.
+DWORD ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    base::KernelHandle file(base::ValidOrNull(
+        ::CreateFileW(sweep::ExactPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file) return ::GetLastError();
+    char chunk[64 * 1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) return ::GetLastError();
+        if (!read) return ERROR_SUCCESS;
+        bytes.append(chunk, read);
+    }
+}
+
+// The patterns to look for: those of the command line, or else those of
+// the pattern file. Empty, with the reason told, when there are none.
+std::vector<std::string> Patterns(const Options& options, Output& err) {
+    if (!options.patterns.empty()) return options.patterns;
+    const std::string file = options.ini ? *options.ini : base::ExeFolder() + "\\Sweepfield.Ini";
+    std::string bytes;
+    if (const DWORD error = ReadWholeFile(FullPath(base::Wide(file)), bytes)) {
+        Say(err, "no se puede leer el fichero de patrones " + file + ": " + SystemMessage(error));
+        return {};
+    }
+    std::vector<std::string> patterns;
+    const std::vector<sweep::IniEntry> entries =
+        sweep::CountedEntries(sweep::SectionEntries(sweep::DecodeIniText(bytes), "FindFiles"));
+    for (const sweep::PatternRow& row : sweep::PatternRowsFrom(entries))
+        if (!row.pattern.empty()) patterns.push_back(row.pattern);
+    if (patterns.empty()) Say(err, "no hay patrones en " + file + " (sección [FindFiles], File1=...) ni -p");
+    return patterns;
+}
+
+class Run {
+public:
+    Run(const Options& options, Output& out, Output& err)
+        : options_(options), out_(out), err_(err), progress_(err, !options.quiet) {}
+
+    int Go();
+
+private:
+    std::optional<int> Search(const std::wstring& start, const std::vector<std::string>& patterns);
+    int Remove();
+    void Flush();
+    int ReportInterrupted(const std::string& what);
+
+    const Options& options_;
+    Output& out_;
+    Output& err_;
+    ProgressLine progress_;
+    std::vector<sweep::FoundFile> found_;  // kept for a removal only
+    std::int64_t listed_ = 0, listedBytes_ = 0;
+    std::int64_t inexact_ = 0;  // paths written with U+FFFD for a lone surrogate
+    bool notAllDone_ = false;
+};
+
+void Run::Flush() {
+    // Rows on the console go over the progress line, which comes back at
+    // its next change.
+    if (out_.IsConsole() && out_.Pending()) progress_.Clear();
+    out_.Flush();
+}
+
+int Run::ReportInterrupted(const std::string& what) {
+    Flush();
+    progress_.Clear();
+    Say(err_, "Interrumpido: " + what);
+    return kExitInterrupted;
+}
+
+int Run::Go() {
+    const std::vector<std::string> patterns = Patterns(options_, err_);
+    if (patterns.empty()) return kExitUsage;
+
+    std::wstring start = sweep::PlainPath(FullPath(base::Wide(options_.folder)));
+    const DWORD attributes = ::GetFileAttributesW(sweep::ExactPath(start).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_NETPATH ||
+            error == ERROR_BAD_NET_NAME || error == ERROR_INVALID_NAME || error == ERROR_INVALID_DRIVE) {
+            Say(err_, "la carpeta no existe: " + options_.folder);
+            return kExitUsage;
+        }
+        // Anything else (no permission, say) the search tells as it would
+        // of any folder it cannot read.
+    } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Say(err_, "no es una carpeta: " + options_.folder);
+        return kExitUsage;
+    }
+    if (start.empty() || start.back() != L'\\') start += L'\\';
+
+    // Nothing is removed unasked: without a console to ask at, only --yes
+    // says yes, and it is refused before anything is searched.
+    if (options_.removal != Removal::None && !options_.yes && !InputIsConsole()) {
+        Say(err_, std::string("no se borra nada sin --yes cuando la entrada estándar no es una consola (") +
+                      (options_.removal == Removal::Recycle ? "--recycle" : "--delete") + ")");
+        return kExitUsage;
+    }
+
+    if (const std::optional<int> code = Search(start, patterns)) return *code;
+    if (inexact_)
+        Say(err_, "aviso: " + base::GroupedCount(inexact_) +
+                      (inexact_ == 1 ? " ruta tiene" : " rutas tienen") +
+                      " un nombre que UTF-8 no puede escribir tal cual (sale con U+FFFD); --format json la escribe exacta");
+    if (options_.removal == Removal::None || found_.empty()) return notAllDone_ ? kExitNotAllDone : kExitDone;
+    return Remove();
+}
+
+// Lists what the search finds; an exit code when the program ends here.
+std::optional<int> Run::Search(const std::wstring& start, const std::vector<std::string>& patterns) {
+    sweep::SearchRequest request;
+    request.startFolder = start;
+    for (const std::string& p : patterns) request.patterns.push_back(base::Wide(p));
+    request.subfolders = options_.subfolders;
+    sweep::SetKbLimits(request, options_.smallerKb, options_.largerKb);
+
+    base::KernelHandle over(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    sweep::Search search(std::move(request), [event = over.get()] { ::SetEvent(event); });
+    sweep::ResultOrder<sweep::FoundRow> order(patterns.size());
+    const bool keep = options_.removal != Removal::None;
+    const bool exactFormat = options_.format == Format::Json;
+    sweep::ShownPaths shown;
+    out_.Write(ListingHeader(options_.format));
+    const HANDLE wakes[] = {over.get(), InterruptEvent()};
+    for (bool done = false; !done;) {
+        ::WaitForMultipleObjects(2, wakes, FALSE, kTickMs);
+        if (cli::Interrupted()) break;
+        std::vector<sweep::FoundRow> batch;
+        done = search.Collect(batch);
+        for (sweep::FoundRow& row : order.TakeSettled(std::move(batch), done)) {
+            // A long listing stops at once too.
+            if (cli::Interrupted()) break;
+            out_.Write(ListingLine(options_.format, row.file, patterns[static_cast<std::size_t>(row.pattern)], shown));
+            if (!exactFormat && !(sweep::Utf8CarriesExactly(row.file.name) && sweep::Utf8CarriesExactly(*row.file.folder)))
+                ++inexact_;
+            ++listed_;
+            listedBytes_ += row.file.size;
+            if (keep) found_.push_back(std::move(row.file));
+        }
+        Flush();
+        if (out_.Error()) {
+            search.Stop();
+            progress_.Clear();
+            Say(err_, "no se pudo escribir la salida: " + SystemMessage(out_.Error()) +
+                          (keep ? "; no se ha borrado nada" : ""));
+            return kExitNotAllDone;
+        }
+        progress_.Show("Carpetas leídas: " + base::GroupedCount(static_cast<std::int64_t>(search.FoldersRead())) +
+                       "  Encontrados: " + base::GroupedCount(listed_) + " (" + base::ScaledSize(listedBytes_) + ")");
+    }
+    const std::int64_t folders = static_cast<std::int64_t>(search.FoldersRead());
+    if (cli::Interrupted()) {
+        search.Stop();
+        return ReportInterrupted(base::GroupedCount(listed_) + (listed_ == 1 ? " fichero listado, " : " ficheros listados, ") +
+                           base::GroupedCount(folders) + (folders == 1 ? " carpeta leída" : " carpetas leídas") +
+                           (keep ? "; nada borrado" : ""));
+    }
+    progress_.Finish("Encontrados: " + base::GroupedCount(listed_) + " (" + base::ScaledSize(listedBytes_) + ") en " +
+                     base::GroupedCount(folders) + (folders == 1 ? " carpeta" : " carpetas"));
+    for (const sweep::FolderError& unread : search.UnreadableFolders()) {
+        Say(err_, "no se pudo leer " + Shown(unread.folder) + " (" + sweep::ReasonOf(unread) + ": " +
+                      SystemMessage(unread.error) + ")");
+        notAllDone_ = true;
+    }
+    return std::nullopt;
+}
+
+int Run::Remove() {
+    const bool recycle = options_.removal == Removal::Recycle;
+    if (!options_.yes) {
+        err_.Write(QuestionText(options_.removal, listed_, listedBytes_));
+        err_.Flush();
+        const std::optional<std::string> answer = ReadConsoleLine();
+        // Ctrl+C at the question ends the read before its handler has run.
+        if (!answer) ::WaitForSingleObject(InterruptEvent(), 200);
+        if (cli::Interrupted()) return ReportInterrupted("nada borrado");
+        if (!answer || !IsYes(*answer)) {
+            if (!answer) err_.Write("\r\n");
+            Say(err_, "no se ha borrado nada");
+            return notAllDone_ ? kExitNotAllDone : kExitDone;
+        }
+    }
+
+    if (cli::Interrupted()) return ReportInterrupted("nada borrado");
+    sweep::DeletionJob job(found_, recycle ? sweep::RemovalKind::Recycle : sweep::RemovalKind::Delete);
+    std::vector<sweep::RemovalResult> results;
+    const std::string doing = recycle ? "Enviando a la Papelera: " : "Eliminando: ";
+    const std::string ofAll = " de " + base::GroupedCount(listed_);
+    for (;;) {
+        const bool over = job.Collect(results);
+        progress_.Show(doing + base::GroupedCount(static_cast<std::int64_t>(results.size())) + ofAll, over);
+        if (over) break;
+        if (::WaitForSingleObject(InterruptEvent(), kTickMs) == WAIT_OBJECT_0) job.Stop();
+    }
+    progress_.Clear();
+
+    RemovalCount count;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const sweep::RemovalResult& r = results[i];
+        if (r.outcome == sweep::RemovalOutcome::Removed) {
+            ++count.removed;
+            count.bytes += found_[i].size;
+        } else if (r.outcome == sweep::RemovalOutcome::Missing) {
+            ++count.missing;
+        } else {
+            ++count.kept;
+            Say(err_, "no se borró " + Shown(found_[i].Path()) + " (" + sweep::ReasonOf(r.outcome) +
+                          (r.error != ERROR_SUCCESS ? ": " + SystemMessage(r.error) : std::string()) + ")");
+        }
+    }
+    count.untouched = static_cast<std::int64_t>(found_.size() - results.size());
+    if (job.Stopped() && cli::Interrupted()) return ReportInterrupted(RemovalSummary(options_.removal, count));
+    if (!options_.quiet) Say(err_, "Hecho: " + RemovalSummary(options_.removal, count));
+    return notAllDone_ || count.kept ? kExitNotAllDone : kExitDone;
+}
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& args) {
+    Output out(STD_OUTPUT_HANDLE), err(STD_ERROR_HANDLE);
+    // The outputs keep their handles; the process's own slots are emptied,
+    // so that no process the system starts on the program's behalf gets
+    // them: under Wine the shell's first recycling starts the desktop's
+    // process and hands it this program's standard error, and a pipe from
+    // here would then stay open, and its reader wait, long after the end.
+    ::SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    ::SetStdHandle(STD_ERROR_HANDLE, nullptr);
+    Options options;
+    const std::string error = ParseArguments(args, options);
+    if (!error.empty()) {
+        Say(err, error);
+        err.Write(std::string(kHelpHint) + "\r\n");
+        return kExitUsage;
+    }
+    if (options.help) {
+        const std::string usage = UsageText();
+        for (std::size_t at = 0; at < usage.size();) {
+            const std::size_t end = usage.find('\n', at);
+            out.Write(std::string_view(usage).substr(at, end - at));
+            out.Write("\r\n");
+            at = end + 1;
+        }
+        return out.Flush() ? kExitDone : kExitNotAllDone;
+    }
+    CatchInterrupts();
+    return Run(options, out, err).Go();
+}
+
+}  // namespace cli

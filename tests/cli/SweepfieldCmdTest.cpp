@@ -1,0 +1,463 @@
+// SweepfieldCmd.exe as a script or a user runs it: a process of its own
+// whose standard handles are pipes (or a console), over real trees. What it
+// writes, what it leaves on disk and how it ends.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/Handles.h"
+#include "base/Module.h"
+#include "base/Unicode.h"
+#include "engine/FolderListing.h"
+#include "support/FileTrees.h"
+#include "support/OwnProcess.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr std::uint64_t kTime = 0x01DA9BB13154AB00ull;  // 2024-05-01T10:20:30Z
+
+// An argument as CommandLineToArgvW gives it back.
+std::wstring Quoted(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring q = L"\"";
+    std::size_t slashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++slashes;
+            continue;
+        }
+        q.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
+        slashes = 0;
+        q += c;
+    }
+    q.append(slashes * 2, L'\\');
+    return q + L'"';
+}
+
+struct Ran {
+    std::string out, err;
+    DWORD code = 0;
+};
+
+// SweepfieldCmd.exe (in bin/ beside tests/) started with these arguments.
+// Its standard input is `input`, or an empty pipe; its standard error is
+// `error`, or a pipe read as it comes; its standard output a pipe read as it
+// comes, or later, or never (closed at once, as by a reader that went).
+class Cmd {
+public:
+    enum Reading { Now, Later, Never };
+    explicit Cmd(const std::vector<std::wstring>& args, HANDLE input = nullptr, Reading reading = Now,
+                 HANDLE error = nullptr) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE outWrite, errWrite = nullptr, inRead = nullptr, inWrite = nullptr;
+        ::CreatePipe(&outRead_, &outWrite, &inherit, 0);
+        if (!error) ::CreatePipe(&errRead_, &errWrite, &inherit, 0);
+        if (!input) ::CreatePipe(&inRead, &inWrite, &inherit, 0);
+        for (HANDLE mine : {outRead_, errRead_, inWrite})
+            if (mine) ::SetHandleInformation(mine, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = input ? input : inRead;
+        si.hStdOutput = outWrite;
+        si.hStdError = error ? error : errWrite;
+        std::wstring command = L"\"" + base::Wide(base::ExeFolder()) + L"\\..\\bin\\SweepfieldCmd.exe\"";
+        for (const std::wstring& a : args) command += L" " + Quoted(a);
+        started_ = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi_);
+        for (HANDLE theirs : {outWrite, errWrite, inRead, inWrite})
+            if (theirs) ::CloseHandle(theirs);
+        if (errRead_)
+            errThread_ = std::thread([this] { Drain(errRead_, err_); });
+        else
+            ++ended_;
+        if (reading == Never) {
+            ::CloseHandle(outRead_);
+            outRead_ = nullptr;
+            ++ended_;
+        }
+        if (reading == Now) ReadOutput();
+    }
+    ~Cmd() {
+        if (started_ && ::WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(pi_.hProcess, 99);
+        ReadOutput();
+        Join();
+        if (started_) {
+            ::CloseHandle(pi_.hThread);
+            ::CloseHandle(pi_.hProcess);
+        }
+        for (HANDLE mine : {outRead_, errRead_})
+            if (mine) ::CloseHandle(mine);
+        ::CloseHandle(giveUp_);
+    }
+    Cmd(const Cmd&) = delete;
+    Cmd& operator=(const Cmd&) = delete;
+
+    HANDLE OutputPipe() const { return outRead_; }
+    void ReadOutput() {
+        if (outRead_ && !outThread_.joinable()) outThread_ = std::thread([this] { Drain(outRead_, out_); });
+    }
+    // Its output and exit code once it has ended (99 if it had to be ended).
+    Ran Wait() {
+        Ran ran;
+        EXPECT_TRUE(started_);
+        if (!started_) return ran;
+        ReadOutput();
+        if (::WaitForSingleObject(pi_.hProcess, 120000) != WAIT_OBJECT_0) ::TerminateProcess(pi_.hProcess, 99);
+        ::GetExitCodeProcess(pi_.hProcess, &ran.code);
+        // Its pipes end with it, unless a process it started holds them.
+        EXPECT_TRUE(test::WaitUntil([&] { return ended_ == 2; }, 30000)) << "its output stayed open after its end";
+        Join();
+        ran.out = out_;
+        ran.err = err_;
+        return ran;
+    }
+
+private:
+    // Reads a pipe to its end (or until the reading is given up).
+    void Drain(HANDLE pipe, std::string& into) {
+        char chunk[65536];
+        for (DWORD ready = 0;;) {
+            if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &ready, nullptr)) break;  // its end
+            DWORD n = 0;
+            if (ready && ::ReadFile(pipe, chunk, std::min<DWORD>(ready, sizeof chunk), &n, nullptr))
+                into.append(chunk, n);
+            else if (::WaitForSingleObject(giveUp_, 2) == WAIT_OBJECT_0)
+                return;
+        }
+        ++ended_;
+    }
+    void Join() {
+        ::SetEvent(giveUp_);
+        if (outThread_.joinable()) outThread_.join();
+        if (errThread_.joinable()) errThread_.join();
+    }
+
+    HANDLE outRead_ = nullptr, errRead_ = nullptr;
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+    std::string out_, err_;
+    HANDLE giveUp_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<int> ended_{0};  // pipes read to their end
+    std::thread outThread_, errThread_;
+};
+
+Ran RunCmd(const std::vector<std::wstring>& args) { return Cmd(args).Wait(); }
+
+std::string U(const std::wstring& s) { return base::Utf8(s); }
+// A path as a JSON string holds it (these have no quotes or controls).
+std::string J(const std::wstring& s) {
+    std::string json;
+    for (char c : U(s)) json += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return json;
+}
+
+// One tree for every listing: one folder in another, so that the walk's
+// order is known, with one file of a kind in each. The names: a comma in a
+// folder's, other scripts, a character beyond 16 bits, a device name. (A
+// name with a lone surrogate, which Windows allows, Wine cannot store.)
+class Listing : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = new test::TempDir;
+        root = sweep::FolderReader(base::Wide(dir->path())).FinalPath() + L"\\";
+        sub = root + L"sub,1\\";
+        deep = sub + L"deep\\";
+        ASSERT_TRUE(test::MakeExactFolder(sub) && test::MakeExactFolder(deep));
+        const std::pair<std::wstring, std::uint64_t> files[] = {
+            {root + L"a.tmp", 10},          {root + L"b.bak", 2000},       {root + L"keep.txt", 0},
+            {sub + L"\x0444\x0430\x0439\x043B \x6587.tmp", 3000}, {deep + L"s\xD83D\xDE00.tmp", 1},
+            {deep + L"nul.bak", 0},
+        };
+        for (const auto& [path, size] : files) {
+            ASSERT_TRUE(test::MakeExactFile(path, size)) << U(path);
+            ASSERT_TRUE(test::SetLastWrite(path, kTime));
+        }
+        patterns = new test::TempDir;
+        ASSERT_TRUE(test::WriteExactFile(base::Wide(*patterns / "list.ini"),
+                                         "[FindFiles]\r\nFile1=*.bak\r\nAutodel1=No\r\nFile2=*.tmp\r\nAutodel2=No\r\n"));
+        ASSERT_TRUE(test::WriteExactFile(base::Wide(*patterns / "empty.ini"), "[FindFiles]\r\nFile1=\r\n"));
+    }
+    static void TearDownTestSuite() {
+        delete dir;
+        delete patterns;
+    }
+    static std::vector<std::wstring> Everything() {
+        std::vector<std::wstring> names = test::NamesIn(root);
+        for (const std::wstring& n : test::NamesIn(sub)) names.push_back(L"sub\\" + n);
+        for (const std::wstring& n : test::NamesIn(deep)) names.push_back(L"deep\\" + n);
+        return names;
+    }
+
+    static inline test::TempDir* dir = nullptr;
+    static inline test::TempDir* patterns = nullptr;
+    static inline std::wstring root, sub, deep;
+};
+
+TEST_F(Listing, EachFormatWritesEveryFileFoundOnceInTheSearchsOrderAndTheExitCodeSaysHowItWent) {
+    const std::wstring r = root.substr(0, root.size() - 1);
+    const std::string fileA = U(root + L"a.tmp"), fileB = U(root + L"b.bak");
+    const std::string fileF = U(sub + L"\x0444\x0430\x0439\x043B \x6587.tmp");
+    const std::string fileS = U(deep) + "s\xF0\x9F\x98\x80.tmp";
+    const std::string fileNul = "\\\\?\\" + U(deep + L"nul.bak");
+    const std::string ini = *patterns / "list.ini";
+    const std::vector<std::wstring> tree = Everything();
+    const struct {
+        std::vector<std::wstring> args;
+        std::string out;
+        std::string err;  // a part of standard error; empty: nothing there
+        DWORD code;
+        std::wstring held = L"";  // a folder held open meanwhile, sharing nothing: no one else can read it
+    } cases[] = {
+        {{L"-p", L"*.tmp", r}, fileA + "\r\n" + fileF + "\r\n" + fileS + "\r\n", "", 0},
+        {{L"--format=csv", L"-p", L"*.tmp", L"--no-subdirs", r},
+         "ruta,nombre,carpeta,bytes,modificado,patron\r\n" + fileA + ",a.tmp," + U(root) +
+             ",10,2024-05-01T10:20:30Z,*.tmp\r\n",
+         "", 0},
+        {{L"-f", L"csv", L"-p", L"*.tmp", L"--larger", L"2", r},
+         "ruta,nombre,carpeta,bytes,modificado,patron\r\n\"" + fileF + "\",\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB \xE6\x96\x87.tmp,\"" +
+             U(sub) + "\",3000,2024-05-01T10:20:30Z,*.tmp\r\n",
+         "", 0},
+        // Pattern by pattern, each file once, under the first pattern that
+        // finds it.
+        {{L"-f", L"json", L"-p", L"?.*", L"-p", L"*.tmp", L"--smaller", L"1", r},
+         "{\"path\":\"" + J(root) + "a.tmp\",\"name\":\"a.tmp\",\"folder\":\"" + J(root) +
+             "\",\"size\":10,\"modified\":\"2024-05-01T10:20:30Z\",\"pattern\":\"?.*\"}\n"
+             "{\"path\":\"" + J(deep) + "s\xF0\x9F\x98\x80.tmp\",\"name\":\"s\xF0\x9F\x98\x80.tmp\",\"folder\":\"" + J(deep) +
+             "\",\"size\":1,\"modified\":\"2024-05-01T10:20:30Z\",\"pattern\":\"*.tmp\"}\n",
+         "", 0},
+        {{L"-f", L"null", L"--ini", base::Wide(ini), r},
+         fileB + '\0' + fileNul + '\0' + fileA + '\0' + fileF + '\0' + fileS + '\0', "", 0},
+        // The default pattern list beside the exe: *.tmp before *.bak.
+        {{L"--no-subdirs", r}, fileA + "\r\n" + fileB + "\r\n", "", 0},
+        {{L"-p", L"*.zip", L"-q", r}, "", "", 0},
+        {{L"-p", L"*.tmp", r}, fileA + "\r\n", "no se pudo leer " + U(sub) + " (sin permiso: ", 1, sub},
+        {{L"-p", L"*.tmp", r}, "", "no se pudo leer " + U(root) + " (sin permiso: ", 1, root},
+        {{L"-p", L"*.tmp", L"--bogus", r}, "", "opción desconocida: «--bogus»\r\nPrueba SweepfieldCmd --help", 2},
+        {{L"-p", L"*.tmp", r + L"\\missing"}, "", "la carpeta no existe", 2},
+        {{L"-p", L"*.tmp", root + L"a.tmp"}, "", "no es una carpeta", 2},
+        {{L"--ini", base::Wide(*patterns / "missing.ini"), r}, "", "no se puede leer el fichero de patrones", 2},
+        {{L"--ini", base::Wide(*patterns / "empty.ini"), r}, "", "no hay patrones", 2},
+        // Nothing removed without --yes where no one can be asked.
+        {{L"--delete", L"-p", L"*.tmp", r}, "", "no se borra nada sin --yes", 2},
+        {{L"--recycle", L"-p", L"*.tmp", r}, "", "no se borra nada sin --yes", 2},
+    };
+    for (const auto& c : cases) {
+        std::wstring joined;
+        for (const std::wstring& a : c.args) joined += a + L" ";
+        SCOPED_TRACE(U(joined));
+        const base::KernelHandle held(c.held.empty() ? nullptr
+                                                     : base::ValidOrNull(::CreateFileW(
+                                                           sweep::ExactPath(c.held).c_str(), GENERIC_READ, 0, nullptr,
+                                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+        ASSERT_EQ(static_cast<bool>(held), !c.held.empty());
+        const Ran ran = RunCmd(c.args);
+        EXPECT_EQ(ran.out, c.out);
+        if (c.err.empty())
+            EXPECT_EQ(ran.err, "");
+        else
+            EXPECT_NE(ran.err.find(c.err), std::string::npos) << ran.err;
+        EXPECT_EQ(ran.code, c.code);
+    }
+    EXPECT_EQ(Everything(), tree);
+
+    const Ran help = RunCmd({L"--help"});
+    EXPECT_EQ(help.code, 0u);
+    EXPECT_EQ(help.out.rfind("Uso: SweepfieldCmd [opciones] CARPETA\r\n", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("schtasks"), std::string::npos);
+}
+
+// Trees for a removal, made afresh for each.
+class Removing : public ::testing::Test {
+protected:
+    std::wstring At(const std::wstring& name) const { return root + name; }
+    test::TempDir dir, outside;
+    const std::wstring root = base::Wide(dir.path()) + L"\\";
+};
+
+TEST_F(Removing, OnlyTheListedFilesGoAndALinksTargetStays) {
+    // Look-alike names (a trailing dot, a trailing blank, fullwidth
+    // backslashes) and a Unix link to a file outside the tree.
+    const std::wstring target = base::Wide(outside.path()) + L"\\target.tmp";
+    ASSERT_TRUE(test::WriteExactFile(target, "outside"));
+    for (const wchar_t* name : {L"x.tmp", L"x.tmp.", L"x.tmp ", L"x\xFF3C..\xFF3Cy.tmp", L"keep.txt"})
+        ASSERT_TRUE(test::MakeExactFile(At(name), 5)) << U(name);
+    const bool linked = test::MakeUnixLink(At(L"link.tmp"), target);
+
+    const std::vector<std::wstring> before = test::NamesIn(root);
+    const Ran ran = RunCmd({L"--delete", L"--yes", L"-p", L"*.tmp", L"-p", L"x.tmp?", root});
+    std::vector<std::wstring> listed;
+    for (std::size_t at = 0, end; (end = ran.out.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        std::wstring path = base::Wide(ran.out.substr(at, end - at));
+        if (path.rfind(L"\\\\?\\", 0) == 0) path.erase(0, 4);
+        ASSERT_EQ(path.rfind(root, 0), 0u) << U(path);
+        listed.push_back(path.substr(root.size()));
+    }
+    auto isListed = [&](const std::wstring& name) { return std::find(listed.begin(), listed.end(), name) != listed.end(); };
+    EXPECT_TRUE(isListed(L"x.tmp") && isListed(L"x\xFF3C..\xFF3Cy.tmp") && isListed(L"link.tmp") == linked) << ran.out;
+    for (const std::wstring& name : before)
+        EXPECT_EQ(test::ExactExists(At(name)), !isListed(name) || name == L"link.tmp") << U(name);
+    EXPECT_EQ(test::ExactContents(target), "outside");
+    const std::size_t removed = listed.size() - (linked ? 1 : 0);
+    EXPECT_NE(ran.err.find("Hecho: " + std::to_string(removed) + " ficheros eliminados"), std::string::npos) << ran.err;
+    if (linked) {
+        EXPECT_NE(ran.err.find("no se borró " + U(At(L"link.tmp")) + " (enlace)"), std::string::npos) << ran.err;
+        EXPECT_EQ(ran.code, 1u);
+    } else {
+        EXPECT_EQ(ran.code, 0u) << ran.err;
+    }
+}
+
+TEST_F(Removing, NothingIsRemovedWhenTheListingCannotBeWritten) {
+    ASSERT_TRUE(test::MakeExactFile(At(L"a.tmp"), 1));
+    const Ran ran = Cmd({L"--delete", L"--yes", L"-p", L"*.tmp", root}, nullptr, Cmd::Never).Wait();
+    EXPECT_NE(ran.err.find("no se pudo escribir la salida: "), std::string::npos) << ran.err;
+    EXPECT_NE(ran.err.find("no se ha borrado nada"), std::string::npos) << ran.err;
+    EXPECT_TRUE(test::ExactExists(At(L"a.tmp")));
+    EXPECT_EQ(ran.code, 1u);
+}
+
+TEST_F(Removing, RecyclingPutsTheFilesInTheRecycleBin) {
+    const std::wstring trash = test::TrashFolder();
+    if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
+    const std::wstring name = L"cmd" + std::to_wstring(::GetTickCount()) + L".tmp";
+    ASSERT_TRUE(test::WriteExactFile(At(name), "bin"));
+    ASSERT_TRUE(test::MakeExactFile(At(L"keep.txt")));
+    const Ran ran = RunCmd({L"--recycle", L"-y", L"-p", L"*.tmp", root});
+    EXPECT_EQ(ran.code, 0u) << ran.err;
+    EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes)"), std::string::npos) << ran.err;
+    EXPECT_EQ(test::NamesIn(root), std::vector<std::wstring>{L"keep.txt"});
+    EXPECT_EQ(test::ExactContents(trash + L"\\files\\" + name), "bin");
+    ::DeleteFileW(sweep::ExactPath(trash + L"\\files\\" + name).c_str());
+    ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + name + L".trashinfo").c_str());
+}
+
+}  // namespace
+
+// Cases with a console, each in a program of its own that makes one: the
+// program shares it, as it shares a user's. Under Wine 8 only a CTRL_C_EVENT
+// for the whole console can be sent (GenerateConsoleCtrlEvent refuses
+// CTRL_BREAK_EVENT with ERROR_INVALID_HANDLE, and a process group of its
+// own ignores Ctrl+C, as on Windows); this program lets it pass.
+class AtAConsole : public Removing {
+protected:
+    static BOOL WINAPI LetItPass(DWORD event) {
+        if (event != CTRL_C_EVENT) return FALSE;
+        passed = true;
+        return TRUE;
+    }
+    void SetUp() override {
+        if (!test::InItsOwnProcess()) return;
+        ::FreeConsole();
+        ASSERT_TRUE(::AllocConsole());
+        ::SetConsoleCtrlHandler(LetItPass, TRUE);
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        input = ::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                              OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(input, INVALID_HANDLE_VALUE);
+        screen = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(screen, INVALID_HANDLE_VALUE);
+    }
+    void TearDown() override {
+        for (HANDLE h : {input, screen})
+            if (h && h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+    }
+    // What the console shows, line by line, and a blank screen after.
+    std::string TakeScreen() const {
+        CONSOLE_SCREEN_BUFFER_INFO info;
+        if (!::GetConsoleScreenBufferInfo(screen, &info)) return "(no console)";
+        const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+        std::wstring text(cells, L' ');
+        DWORD read = 0;
+        ::ReadConsoleOutputCharacterW(screen, &text[0], cells, COORD{0, 0}, &read);
+        DWORD written = 0;
+        ::FillConsoleOutputCharacterW(screen, L' ', cells, COORD{0, 0}, &written);
+        ::SetConsoleCursorPosition(screen, COORD{0, 0});
+        return U(text.substr(0, read));
+    }
+    // Keys typed ahead at the console.
+    void Type(const std::wstring& keys) const {
+        std::vector<INPUT_RECORD> records;
+        for (wchar_t c : keys)
+            for (BOOL down : {TRUE, FALSE}) {
+                INPUT_RECORD r{};
+                r.EventType = KEY_EVENT;
+                r.Event.KeyEvent.bKeyDown = down;
+                r.Event.KeyEvent.wRepeatCount = 1;
+                r.Event.KeyEvent.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
+                r.Event.KeyEvent.uChar.UnicodeChar = c;
+                records.push_back(r);
+            }
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteConsoleInputW(input, records.data(), static_cast<DWORD>(records.size()), &written));
+    }
+
+    HANDLE input = nullptr, screen = nullptr;
+    static inline std::atomic<bool> passed{false};
+};
+
+TEST_F(AtAConsole, TheQuestionIsAskedOnceAndOnlyYesRemoves) {
+    if (!test::InItsOwnProcess()) return test::RunInItsOwnProcess();
+    ASSERT_TRUE(test::WriteExactFile(At(L"a.tmp"), "12345") && test::WriteExactFile(At(L"b.tmp"), "1234567890"));
+    const struct {
+        const wchar_t* typed;
+        std::vector<std::wstring> left;
+        std::string said;
+    } cases[] = {
+        {L"\r", {L"a.tmp", L"b.tmp"}, "no se ha borrado nada"},
+        {L"no\r", {L"a.tmp", L"b.tmp"}, "no se ha borrado nada"},
+        {L"s\r", {}, "Hecho: 2 ficheros eliminados (15 bytes)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(U(c.typed));
+        Type(c.typed);
+        const Ran ran = Cmd({L"--delete", L"-p", L"*.tmp", root}, input).Wait();
+        EXPECT_EQ(ran.err.rfind("¿Eliminar definitivamente 2 ficheros (15 bytes)? [s/N] ", 0), 0u) << ran.err;
+        EXPECT_NE(ran.err.find(c.said), std::string::npos) << ran.err;
+        EXPECT_EQ(test::NamesIn(root), c.left);
+        EXPECT_EQ(ran.code, 0u);
+    }
+}
+
+TEST_F(AtAConsole, ProgressShowsOnAConsoleOnlyAndNeverWhenQuiet) {
+    if (!test::InItsOwnProcess()) return test::RunInItsOwnProcess();
+    ASSERT_TRUE(test::WriteExactFile(At(L"a.tmp"), "12345") && test::WriteExactFile(At(L"b.tmp"), "1234567890"));
+    const std::string summary = "Encontrados: 2 (15 bytes) en 1 carpeta";
+    for (bool quiet : {false, true}) {
+        std::vector<std::wstring> args{L"-p", L"*.tmp", root};
+        if (quiet) args.insert(args.begin(), L"-q");
+        const Ran ran = Cmd(args, nullptr, Cmd::Now, screen).Wait();
+        EXPECT_EQ(ran.code, 0u);
+        const std::string shown = TakeScreen();
+        EXPECT_EQ(shown.find(summary) != std::string::npos, !quiet) << shown;
+    }
+}
+
+TEST_F(AtAConsole, CtrlCStopsTheListingAndSaysSo) {
+    if (!test::InItsOwnProcess()) return test::RunInItsOwnProcess();
+    // More listing than a pipe holds, by far: the program cannot end before
+    // this test reads it, and the test reads only after the Ctrl+C.
+    const std::wstring folder = root + std::wstring(150, L'f') + L"\\";
+    ASSERT_TRUE(test::MakeExactFolder(folder));
+    constexpr int kFiles = 1000;
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_TRUE(test::MakeExactFile(folder + std::wstring(200, L'n') + std::to_wstring(i) + L".tmp"));
+    Cmd cmd({L"-p", L"*.tmp", root}, input, Cmd::Later);
+    DWORD ready = 0;
+    ASSERT_TRUE(test::WaitUntil([&] { return ::PeekNamedPipe(cmd.OutputPipe(), nullptr, 0, nullptr, &ready, nullptr) && ready; }));
+    ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << ::GetLastError();
+    ASSERT_TRUE(test::WaitUntil([] { return passed.load(); }));
+    const Ran ran = cmd.Wait();
+    EXPECT_EQ(ran.code, 130u) << ran.err;
+    EXPECT_EQ(ran.err.rfind("SweepfieldCmd: Interrumpido: ", 0), 0u) << ran.err;
+    const std::size_t lines = static_cast<std::size_t>(std::count(ran.out.begin(), ran.out.end(), '\n'));
+    EXPECT_LT(lines, static_cast<std::size_t>(kFiles));
+    EXPECT_NE(ran.err.find(" ficheros listados, "), std::string::npos) << ran.err;
+}

@@ -1,0 +1,2 @@
+// Must not compile: the console program sees the engine and base alone.
+#include "ui/Forms.h"
