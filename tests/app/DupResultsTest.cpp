@@ -210,7 +210,11 @@ TEST_F(DupResults, AKeptFileChangedSinceTheSearchKeepsItsWholeGroupAndSaysWhy) {
 }
 
 TEST_F(DupResults, ASortKeepsEachGroupTogetherUnderItsKeptCopy) {
+    // An automatic mode asks nothing after a duplicate search.
+    UsePatterns({"*.dat"}, {"Eliminar"});
+    test::MessageBoxCloser noQuestion;
     Search();
+    EXPECT_EQ(noQuestion.Count(), 0);
     const struct {
         int col, clicks;
         Texts names;
