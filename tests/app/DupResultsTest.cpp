@@ -144,7 +144,16 @@ TEST_F(DupResults, GroupsStandTogetherTheKeptCopyFirstInBoldAndTheStatusBarCount
 }
 
 TEST_F(DupResults, AnotherCopyKeptThenTheCopiesDeletedLeavesExactlyTheKeptOne) {
-    Search();
+    {
+        // A file held by another program is read by nobody: counted and named.
+        HANDLE held = ::CreateFileW(base::Wide(tree / "u.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                    nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        Search();
+        ::CloseHandle(held);
+    }
+    EXPECT_EQ(Panel(4), "Hecho; 1 fichero no se pudo leer");
+    EXPECT_EQ(Main->StatusBar->GetHint(), tree / "u.dat (en uso)");
     // "Conservar esta copia" on the third row's menu, with a right click.
     Texts items;
     test::UserThread user([&] {

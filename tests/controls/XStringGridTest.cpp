@@ -255,41 +255,25 @@ TEST_F(XStringGridTest, ATitlesBorderDraggedSizesTheColumnWithoutAClick) {
     EXPECT_EQ(clicks, 1);
 }
 
-// The row style hook: a bold row's text takes more ink than the same text
-// plain; its background fills the row while it is not selected, and the
-// highlight wins over it while it is.
-TEST(XStringGridRowStyle, BoldAndBackgroundApplyToTheRowsTheHookNames) {
-    TForm* form = new TForm(Application);
-    form->SetBounds(70, 70, 300, 200);
-    auto* grid = new TXStringGrid(form);
-    grid->SetParent(form);
-    grid->SetBorderStyle(bsNone);
-    grid->SetBounds(0, 0, 200, 100);
-    grid->SetColCount(1);
-    grid->SetFixedCols(0);
-    grid->SetRowCount(4);
-    grid->SetDefaultRowHeight(kRowHeight);
-    grid->SetColWidths(0, 150);
-    grid->SetColor(clWhite);
-    grid->GetFont()->SetColor(clBlack);
-    grid->SetOptions({goRangeSelect, goRowSelect});
+// The row style hook: a bold row is measured bold, and its text takes more
+// ink than the same text plain; its background fills the row while it is
+// not selected, and the highlight wins over it while it is.
+TEST_F(XStringGridTest, BoldAndBackgroundApplyToTheRowsTheHookNames) {
     const TColor shade = RGB(0xE0, 0xF0, 0xFF);
     grid->OnRowStyle = [shade](int row) { return row == 2 ? TRowStyle{} : TRowStyle{row == 1, shade}; };
+    grid->SetRowCount(4);
     for (int row = 1; row <= 3; ++row) grid->SetCells(0, row, "Mmmm Wwww");
-    grid->SetSelection(TGridRect{0, 3, 0, 3});
-    ASSERT_TRUE(test::ShowActive(form));
-    test::Canvas32 pic(200, 100);
-    ::SendMessageW(grid->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(pic.dc()), PRF_CLIENT);
-    auto count = [&](int row, COLORREF colour) {
-        int n = 0;
-        for (int y = row * kRowHeight; y < (row + 1) * kRowHeight; ++y)
-            for (int x = 0; x < 150; ++x) n += pic.At(x, y) == colour;
-        return n;
-    };
-    const COLORREF black = RGB(0, 0, 0), light = ColorToPlainRGB(shade);
-    EXPECT_GT(count(1, black), count(2, black) * 5 / 4);  // bold
-    EXPECT_GT(count(1, light), 150 * kRowHeight / 2);
-    EXPECT_EQ(count(2, light), 0);
-    EXPECT_EQ(count(3, light), 0);  // selected: the highlight
-    delete form;
+    grid->SetSelection(TGridRect{0, 3, 3, 3});
+    Paint();
+    TFont bold;
+    bold.Assign(grid->GetFont());
+    bold.SetStyle({fsBold});
+    EXPECT_EQ(grid->GetColWidths(0), TextWidth(&bold, "Mmmm Wwww") + 10);
+    const int w = grid->GetColWidths(0);
+    auto ink = [&](int row, COLORREF colour) { return Ink(0, row * kStride, w, row * kStride + kRowHeight, colour); };
+    const COLORREF blue = RGB(0, 0, 255), light = ColorToPlainRGB(shade);
+    EXPECT_GT(ink(1, blue), ink(2, blue) * 5 / 4);
+    EXPECT_GT(ink(1, light), w * kRowHeight / 2);
+    EXPECT_EQ(ink(2, light), 0);
+    EXPECT_EQ(ink(3, light), 0);  // selected: the highlight
 }
