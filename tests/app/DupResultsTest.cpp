@@ -241,6 +241,7 @@ TEST_F(DupResults, ASortKeepsEachGroupTogetherUnderItsKeptCopy) {
         }
         EXPECT_EQ(ResultNames(), c.names) << c.col << " " << c.clicks;
         EXPECT_EQ(BoldRows(), (std::vector<int>{1, c.names[0] == "k.dat" ? 3 : 4})) << c.col << " " << c.clicks;
+        EXPECT_EQ(Main->RowStyle(1).background, clNone) << "the first group is plain";
         // Another click on another column starts from that column's first order.
         Grid()->SetSortMark(-1, TSortMark::smNone);
     }

@@ -131,7 +131,7 @@ TEST(DuplicateTexts, CountsProgressEndAndQuestion) {
     EXPECT_EQ(DuplicateProgressText(progress), "Comparados 1.200 de 4.000 ficheros (19 Kbytes de 117 Mbytes)");
     EXPECT_EQ(DuplicateSearchSummary(0, 0, false), "Hecho");
     EXPECT_EQ(DuplicateSearchSummary(1, 1, false), "Hecho; 1 carpeta no se pudo leer; 1 fichero no se pudo leer");
-    EXPECT_EQ(DuplicateSearchSummary(0, 1234, true), "Detenido; 1.234 ficheros no se pudieron leer");
+    EXPECT_EQ(DuplicateSearchSummary(0, 2, true), "Detenido; 2 ficheros no se pudieron leer");
     EXPECT_EQ(DeleteCopiesQuestion(1, 6),
               "¿Eliminar definitivamente 1 copia (6 bytes)? Se conserva una de cada grupo. No se podrán recuperar.");
 }
