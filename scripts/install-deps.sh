@@ -20,6 +20,7 @@ declare -A probe=(
     [cmake]=/usr/bin/cmake
     [make]=/usr/bin/make
     [googletest]=/usr/src/googletest/CMakeLists.txt
+    [libxxhash-dev]=/usr/include/xxhash.h
     [xvfb]=/usr/bin/Xvfb
     [xauth]=/usr/bin/xauth
     [xdotool]=/usr/bin/xdotool

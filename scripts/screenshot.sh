@@ -7,6 +7,7 @@
 #   scripts/screenshot.sh help.png help         the help window
 #   scripts/screenshot.sh chooser.png chooser   the folder chooser
 #   scripts/screenshot.sh wide.png wide         the results in a window 900 pixels wide
+#   scripts/screenshot.sh dups.png dups         a duplicate search of the example folder, as wide
 #
 # Sweepfield starts in an example folder, C:\Trabajo of the tests' Wine
 # prefix, made afresh each time: the folder chooser shows it first, and
@@ -16,7 +17,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$(realpath -m "${1:-sweepfield.png}")"
 what="${2:-main}"
 case "$what" in
-    main | results | help | chooser | wide) ;;
+    main | results | help | chooser | wide | dups) ;;
     *) echo "screenshot: unknown window '$what'" >&2; exit 2 ;;
 esac
 "$root/scripts/build.sh" --target Sweepfield >/dev/null
@@ -43,6 +44,14 @@ make_file borradores/volcado.tmp 3072
 mkdir -p "$demo/proyectos/cliente grande/entregas antiguas/2019/revisiones"
 make_file "proyectos/cliente grande/entregas antiguas/2019/revisiones/memoria final revisada.bak" 125829120
 make_file "proyectos/cliente grande/entregas antiguas/2019/revisiones/presupuesto~" 8704
+if [ "$what" = dups ]; then
+    # Copies of some leftovers elsewhere (the files hold zeros: one size, one content).
+    make_file borradores/informe.bak 47104
+    make_file "proyectos/cliente grande/informe.bak" 47104
+    make_file "proyectos/cliente grande/Thumbs.db" 14336
+    make_file fotos/viejas/volcado.tmp 3072
+    touch -d '2019-03-01 10:00' "$demo/informe.bak" "$demo/fotos/Thumbs.db" "$demo/borradores/volcado.tmp"
+fi
 
 # Every picture starts from the window's first start: no place, size or
 # columns kept from an earlier run; "wide" starts where such a run left the
@@ -50,7 +59,7 @@ make_file "proyectos/cliente grande/entregas antiguas/2019/revisiones/presupuest
 client_w=540 client_h=340
 key='HKCU\Software\Tallowmere\Sweepfield'
 wine reg delete "$key" /f >/dev/null 2>&1 || true
-if [ "$what" = wide ]; then
+if [ "$what" = wide ] || [ "$what" = dups ]; then
     client_w=900 client_h=420
     for v in "Left 60" "Top 60" "Width $((client_w + 8))" "Height $((client_h + 27))"; do
         wine reg add "$key" /v "${v% *}" /t REG_DWORD /d "${v#* }" /f >/dev/null 2>&1
@@ -110,7 +119,8 @@ main="$(find_window 'Tallowmere Sweepfield Beta')"
 sleep 0.5
 case "$what" in
     main) target="$main" ;;
-    results | wide)
+    results | wide | dups)
+        [ "$what" = dups ] && click_main 340 145   # "Buscar ficheros duplicados"
         start_search
         sleep 0.3
         click_client "$chooser" 297 214 255 16   # "Seguir"

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "app/WindowTexts.h"
@@ -45,6 +46,7 @@ void TMain::RemoveSelected(sweep::RemovalKind kind) {
     // After a deletion nothing may be selected: then nothing is done until
     // the user selects again.
     if (Busy() || !xgFoundFiles->HasSelection()) return;
+    if (dupResults_) return RemoveCopies(kind);
     const TGridRect selection = xgFoundFiles->GetSelection();
     std::vector<Listed*> block;
     std::int64_t bytes = 0;
@@ -99,18 +101,24 @@ bool TMain::AskYes(const std::string& question) {
     return ::MessageBoxW(GetHandle(), text.c_str(), title.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-void TMain::StartRemoval(std::vector<Listed*> block, sweep::RemovalKind kind) {
+void TMain::StartRemoval(std::vector<Listed*> block, sweep::RemovalKind kind, std::vector<sweep::CopiesOf> copies) {
     std::vector<sweep::FoundFile> files;
-    files.reserve(block.size());
-    for (const Listed* listed : block) files.push_back(listed->file);
+    if (copies.empty()) {
+        files.reserve(block.size());
+        for (const Listed* listed : block) files.push_back(listed->file);
+    }
+    const std::string first = base::Utf8(block.front()->file.Path());
     removing_ = std::move(block);
     removalsDone_ = 0;
     recycling_ = kind == sweep::RemovalKind::Recycle;
     tally_ = {};
     BeginWork();
     Screen->SetCursor(crAppStart);
-    ShowRemoving(base::Utf8(files.front().Path()));
-    deletion_ = std::make_unique<sweep::DeletionJob>(std::move(files), kind);
+    ShowRemoving(first);
+    if (copies.empty())
+        deletion_ = std::make_unique<RemovalWorkOf<sweep::DeletionJob>>(std::move(files), kind);
+    else
+        deletion_ = std::make_unique<RemovalWorkOf<sweep::CopyRemovalJob>>(std::move(copies), kind);
     WorkTimer->SetEnabled(true);
 }
 
@@ -149,8 +157,7 @@ void TMain::DeletionProgress() {
     if (anyGone) {
         // The count and the total follow the rows as they go.
         RemoveGoneRows();
-        SetPanel(pnCount, base::IntToStr(xgFoundFiles->GetRowCount() - 2));
-        ShowTotal();
+        ShowCounts();
     }
     const std::string current = deletion_->CurrentFile();
     if (!current.empty()) ShowRemoving(current);
@@ -185,8 +192,7 @@ void TMain::DeletionProgress() {
     removal_.clear();
     ShowWhyKept();
 
-    SetPanel(pnCount, base::IntToStr(xgFoundFiles->GetRowCount() - 2));
-    ShowTotal();
+    ShowCounts();
     SetPanel(pnActivity, recycled_ ? sweep::RemovalSummary(*recycled_, tally_, stopped)
                                    : sweep::RemovalSummary(tally_, recycling_, stopped));
     recycled_.reset();
@@ -216,6 +222,21 @@ void TMain::ShowWhyKept() {
 }
 
 void TMain::RemoveGoneRows() {
+    if (dupResults_) {
+        // A group left with one file is no group: its row leaves the list
+        // too (its file stays, untouched).
+        std::unordered_map<std::uint32_t, int> left;
+        for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
+            const auto* listed = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
+            if (listed && !listed->gone) ++left[listed->group];
+        }
+        xgFoundFiles->RemoveRowsIf([&left](const void* data) {
+            const Listed* listed = static_cast<const Listed*>(data);
+            return listed && (listed->gone || left[listed->group] < 2);
+        });
+        RestyleGroups();
+        return;
+    }
     xgFoundFiles->RemoveRowsIf([this](const void* data) {
         const Listed* listed = static_cast<const Listed*>(data);
         if (!listed || !listed->gone) return false;

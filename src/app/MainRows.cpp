@@ -78,7 +78,12 @@ void TMain::xgFoundFilesDblClick(TObject*) {
     ::ScreenToClient(xgFoundFiles->GetHandle(), &at);
     int col, row;
     xgFoundFiles->MouseToCell(at.x, at.y, col, row);
-    if (row >= xgFoundFiles->GetFixedRows()) OpenFolderOf(row);
+    if (row < xgFoundFiles->GetFixedRows()) return;
+    // In duplicate results it makes the row the copy kept.
+    if (dupResults_)
+        KeepCopyAt(row);
+    else
+        OpenFolderOf(row);
 }
 
 void TMain::AbrirCarpeta1Click(TObject*) {
@@ -171,9 +176,10 @@ bool TMain::SaveList(const std::wstring& path) {
 void TMain::xgFoundFilesContextPopup(TObject*, TPoint MousePos, bool& Handled) {
     if (Busy()) return;
     TPoint at = MousePos;
+    menuRow_ = xgFoundFiles->GetRow();
     if (at.x == -1 && at.y == -1) {
         // From the keyboard: beside the current row, or the grid's corner.
-        const TRect cell = xgFoundFiles->CellRect(0, xgFoundFiles->GetRow());
+        const TRect cell = xgFoundFiles->CellRect(0, menuRow_);
         at = ::IsRectEmpty(&cell) ? Point(8, 8) : Point(cell.left + 8, cell.bottom);
     } else {
         // A right click on a row outside the selection selects that row, as
@@ -184,10 +190,14 @@ void TMain::xgFoundFilesContextPopup(TObject*, TPoint MousePos, bool& Handled) {
         const bool inSelection = xgFoundFiles->HasSelection() && row >= s.Top && row <= s.Bottom;
         if (row >= 1 && xgFoundFiles->GetRowData(row) && !inSelection)
             xgFoundFiles->SetSelection(TGridRect{0, row, xgFoundFiles->GetColCount() - 1, row});
+        menuRow_ = row;
     }
     const bool rows = !SelectedFiles().empty();
     for (TMenuItem* item : {AbrirCarpeta1, CopiarRuta1, EnviaralaPapelera2, Eliminar2}) item->SetEnabled(rows);
     GuardarLista1->SetEnabled(xgFoundFiles->GetRowCount() > 2);
+    // "Conservar esta copia": the row the menu was opened on, unless it is kept already.
+    const auto* listed = static_cast<const Listed*>(xgFoundFiles->GetRowData(menuRow_));
+    ConservarCopia1->SetEnabled(listed && !listed->kept);
     const TPoint screen = xgFoundFiles->ClientToScreen(at);
     RowsMenu->Popup(screen.x, screen.y);
     Handled = true;

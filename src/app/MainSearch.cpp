@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ChooseDirUnit.h"
+#include "app/DuplicateRows.h"
 #include "app/MainUnit.h"
 #include "app/WindowTexts.h"
 #include "ui/SysUtils.h"
@@ -82,17 +83,17 @@ void TMain::StartButtonClick(TObject*) {
     ClearResults();
     patterns_.clear();
     for (const std::wstring& pattern : request.patterns) patterns_.push_back(base::Utf8(pattern));
-    order_ = sweep::ResultOrder<sweep::FoundRow>(request.patterns.size());
-    SetPanel(pnUnit, "bytes");
-    SetPanel(pnCount, "0");
-    SetPanel(pnTotal, "0");
+    SetDuplicateResults(SearchDups->GetChecked());
+    ShowCounts();
     SetPanel(pnActivity, "");
     ShowUnread({});
     StatusBar->FlushTexts();
     Screen->SetCursor(crAppStart);
+    idle.searching = true;
+    if (dupResults_) return StartDuplicateSearch(std::move(request));
+    order_ = sweep::ResultOrder<sweep::FoundRow>(request.patterns.size());
     search_ = std::make_unique<sweep::Search>(std::move(request),
                                               [over = searchOver_.Handle()] { ::PostMessageW(over, WM_APP, 0, 0); });
-    idle.searching = true;
     WorkTimer->SetEnabled(true);
 }
 
@@ -110,10 +111,13 @@ void TMain::ClearResults() {
     xgFoundFiles->ScrollToTopLeft();
     nextSeq_ = 0;
     totalBytes_ = 0;
+    shownGroups_.clear();
+    nextGroup_ = 0;
 }
 
 void TMain::WorkTimerTimer(TObject*) {
     if (search_) SearchProgress();
+    if (dupSearch_) DuplicateSearchProgress();
     if (deletion_) DeletionProgress();
 }
 
@@ -142,13 +146,24 @@ void TMain::SearchProgress() {
     if (!stopped) AskAutoRemoval();
 }
 
-void TMain::ShowUnread(const std::vector<sweep::FolderError>& unread) {
-    // The status bar's hint names them, the first ones at least.
+void TMain::ShowUnread(const std::vector<sweep::FolderError>& unread, const std::vector<sweep::UnreadFile>& files) {
+    // The status bar's hint names them, the first ones at least: the
+    // folders, then the files a duplicate search could not read.
     constexpr std::size_t kNamed = 15;
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < unread.size() && lines.size() < kNamed; ++i)
+        lines.push_back(base::Utf8(unread[i].folder) + " (" + sweep::ReasonOf(unread[i]) + ")");
+    for (std::size_t i = 0; i < files.size() && lines.size() < kNamed; ++i) {
+        const DWORD error = files[i].error;
+        const char* why = error == ERROR_FILE_INVALID        ? "cambió mientras se leía"
+                          : error == ERROR_SHARING_VIOLATION ? "en uso"
+                                                             : sweep::ReasonOf(sweep::FolderError{L"", error});
+        lines.push_back(base::Utf8(files[i].file.Path()) + " (" + why + ")");
+    }
     std::string hint;
-    for (std::size_t i = 0; i < unread.size() && i < kNamed; ++i)
-        hint += (i ? "\n" : "") + base::Utf8(unread[i].folder) + " (" + sweep::ReasonOf(unread[i]) + ")";
-    if (unread.size() > kNamed) hint += "\n... y " + base::GroupedCount(static_cast<std::int64_t>(unread.size() - kNamed)) + " más";
+    for (const std::string& line : lines) hint += (hint.empty() ? "" : "\n") + line;
+    const std::size_t all = unread.size() + files.size();
+    if (all > lines.size()) hint += "\n... y " + base::GroupedCount(static_cast<std::int64_t>(all - lines.size())) + " más";
     StatusBar->SetHint(hint);
 }
 
@@ -170,6 +185,12 @@ void TMain::ShowFound(std::vector<sweep::FoundRow>& found) {
     SetPanel(pnTotal, base::IntToStr(totalBytes_));
 }
 
+void TMain::ShowCounts() {
+    if (dupResults_) return ShowDuplicateTotals();
+    SetPanel(pnCount, base::IntToStr(xgFoundFiles->GetRowCount() - 2));
+    ShowTotal();
+}
+
 void TMain::ShowTotal() {
     const base::ScaledTotal total = base::ScaleTotal(totalBytes_);
     SetPanel(pnTotal, total.text);
@@ -184,23 +205,29 @@ void TMain::xgFoundFilesTitleClick(TObject*, int ACol) {
     const bool ascending = xgFoundFiles->GetSortColumn() == ACol
                                ? xgFoundFiles->GetSortMark() != TSortMark::smAscending
                                : ACol == colName || ACol == colFolder;
+    SortResults(ACol, ascending);
+    xgFoundFiles->SetSortMark(ACol, ascending ? TSortMark::smAscending : TSortMark::smDescending);
+    // The rows selected before are elsewhere now: none is selected. The
+    // list starts again at its first row.
+    xgFoundFiles->ClearSelection();
+    xgFoundFiles->ScrollToTopLeft();
+}
+
+void TMain::SortResults(int col, bool ascending) {
     // The texts are compared as the user's language sorts them, without
     // letter case; keys made once make 100,000 rows quick to sort.
     std::vector<std::string> keys;
-    if (ACol == colName || ACol == colFolder) {
+    if (col == colName || col == colFolder) {
         keys.resize(nextSeq_);
         for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
             const auto* l = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
-            if (l) keys[l->seq] = sweep::SortKey(xgFoundFiles->GetCells(ACol, row));
+            if (l) keys[l->seq] = sweep::SortKey(xgFoundFiles->GetCells(col, row));
         }
     }
     // Equal rows keep the search's order, whichever way the sort goes.
-    auto before = [&](const void* x, const void* y) {
-        const auto* a = static_cast<const Listed*>(x);
-        const auto* b = static_cast<const Listed*>(y);
-        if (!a || !b) return a != nullptr;  // the blank last row stays last
+    auto rowBefore = [&](const Listed* a, const Listed* b) {
         int c = 0;
-        switch (ACol) {
+        switch (col) {
             case colName:
             case colFolder: c = keys[a->seq].compare(keys[b->seq]); break;
             case colSize: c = a->file.size < b->file.size ? -1 : a->file.size > b->file.size; break;
@@ -209,10 +236,15 @@ void TMain::xgFoundFilesTitleClick(TObject*, int ACol) {
         if (c) return ascending ? c < 0 : c > 0;
         return a->pattern != b->pattern ? a->pattern < b->pattern : a->seq < b->seq;
     };
+    // Duplicates: each group stays together, under its kept row.
+    const std::vector<const Listed*> kept = dupResults_ ? KeptRows() : std::vector<const Listed*>();
+    auto keptOf = [&kept](const Listed* l) { return kept[l->group]; };
+    auto before = [&](const void* x, const void* y) {
+        const auto* a = static_cast<const Listed*>(x);
+        const auto* b = static_cast<const Listed*>(y);
+        if (!a || !b) return a != nullptr;  // the blank last row stays last
+        return dupResults_ ? sweep::GroupedBefore(a, b, keptOf, rowBefore) : rowBefore(a, b);
+    };
     xgFoundFiles->SortRows(1, xgFoundFiles->GetRowCount() - 1, before);
-    xgFoundFiles->SetSortMark(ACol, ascending ? TSortMark::smAscending : TSortMark::smDescending);
-    // The rows selected before are elsewhere now: none is selected. The
-    // list starts again at its first row.
-    xgFoundFiles->ClearSelection();
-    xgFoundFiles->ScrollToTopLeft();
+    if (dupResults_) RestyleGroups();
 }

@@ -125,6 +125,9 @@ void DefineMain(TMain& f) {
     f.AbrirCarpeta1 = addItem("AbrirCarpeta1", "Abrir carpeta", scNone, "", &TMain::AbrirCarpeta1Click);
     f.CopiarRuta1 = addItem("CopiarRuta1", "Copiar ruta", scNone, "", &TMain::CopiarRuta1Click);
     addItem("N1", "-", scNone, "", nullptr);
+    f.ConservarCopia1 =
+        addItem("ConservarCopia1", "Conservar esta copia", scNone, "", &TMain::ConservarCopia1Click);
+    f.ConservarCopia1->SetVisible(false);
     f.EnviaralaPapelera2 = addItem("EnviaralaPapelera2", "Enviar a la Papelera", ShortCut(VK_DELETE, {}), "Supr",
                                    &TMain::EnviaralaPapelera1Click);
     f.Eliminar2 = addItem("Eliminar2", "Eliminar", ShortCut(VK_DELETE, {ssShift}), "Mayús+Supr",
@@ -271,8 +274,8 @@ void DefineMain(TMain& f) {
     DefineOption(f.SearchSubdirs, 48, 169, "Buscar en subdirectorios",
                  "Marca para buscar también en los subdirectorios del inicial");
     f.SearchDups = NewControl<TBitCheckBox>(&f, "SearchDups", cp);
-    f.SearchDups->SetEnabled(false);
-    DefineOption(f.SearchDups, 72, 201, "Buscar ficheros duplicados", "");
+    DefineOption(f.SearchDups, 72, 201, "Buscar ficheros duplicados",
+                 "Marca para listar solo los ficheros encontrados cuyo contenido es idéntico al de otro, por grupos");
     f.SelectHomeDir = NewControl<TBitCheckBox>(&f, "SelectHomeDir", cp);
     DefineOption(f.SelectHomeDir, 96, 201, "Seleccionar directorio de inicio",
                  "Marca para seleccionar un directorio inicial (por defecto es c:\\)");
@@ -343,6 +346,7 @@ void DefineMain(TMain& f) {
     f.xgFoundFiles->OnSelectionChange = Bind(&f, &TMain::xgFoundFilesSelectionChange);
     f.xgFoundFiles->OnDblClick = Bind(&f, &TMain::xgFoundFilesDblClick);
     f.xgFoundFiles->OnContextPopup = Bind(&f, &TMain::xgFoundFilesContextPopup);
+    f.xgFoundFiles->OnRowStyle = [&f](int row) { return f.RowStyle(row); };
 
     f.WorkTimer = NewComponent<TTimer>(&f, "WorkTimer");
     f.WorkTimer->SetEnabled(false);
@@ -536,6 +540,7 @@ void TMain::FormClose(TObject*) {
     // Closing the window ends the program: a search or a deletion stops now,
     // after the folder or the file in hand.
     if (search_) search_->Stop();
+    if (dupSearch_) dupSearch_->Stop();
     if (deletion_) deletion_->Stop();
     SaveSettings();
 }
@@ -550,6 +555,7 @@ void TMain::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
     // Esc stops a search or a deletion; what was done so far stays.
     if (Key != VK_ESCAPE || !Busy()) return;
     if (search_) search_->Stop();
+    if (dupSearch_) dupSearch_->Stop();
     if (deletion_) deletion_->Stop();
     Key = 0;
 }

@@ -10,6 +10,8 @@
 // MainSearch.cpp (the search and sorting), MainDelete.cpp (deletion),
 // MainRows.cpp (what leads from the rows elsewhere: their folders, their
 // paths on the clipboard, the list saved; the selection's total),
+// MainDups.cpp (the duplicate search's results: groups of copies, the copy
+// kept of each, removing the others),
 // MainUnit.cpp (the window's definition, start-up, its remembered place and
 // columns, views and options).
 #pragma once
@@ -19,10 +21,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/BackgroundRelease.h"
 #include "engine/DeletionJob.h"
+#include "engine/DuplicateRemoval.h"
+#include "engine/Duplicates.h"
 #include "engine/FoundFile.h"
 #include "engine/PatternList.h"
 #include "engine/ResultOrder.h"
@@ -94,6 +99,7 @@ public:
     TMenuItem* CopiarRuta1 = nullptr;
     TMenuItem* EnviaralaPapelera2 = nullptr;
     TMenuItem* Eliminar2 = nullptr;
+    TMenuItem* ConservarCopia1 = nullptr;  // duplicate results only
     TMenuItem* GuardarLista1 = nullptr;
     // Takes in what the search or a deletion did, while one runs.
     TTimer* WorkTimer = nullptr;
@@ -142,7 +148,7 @@ public:
     void StartButtonClick(TObject* Sender);
     void xgFoundFilesTitleClick(TObject* Sender, int ACol);
     // A search or a deletion is running.
-    bool Busy() const { return search_ || deletion_; }
+    bool Busy() const { return search_ || dupSearch_ || deletion_; }
 
     // Deletion (MainDelete.cpp). Supr sends the selected rows' files to the
     // recycle bin, Mayús+Supr deletes them for good (after a question),
@@ -166,6 +172,20 @@ public:
     // user has named it; false (and the status bar says why) on failure.
     bool SaveList(const std::wstring& path);
 
+    // Duplicate results (MainDups.cpp), after a search with "Buscar ficheros
+    // duplicados" ticked: the rows of a group stand together, the first is
+    // the copy kept (in bold), groups alternate a light shade. "Conservar
+    // esta copia" (or a double click) makes a row the kept one; the delete
+    // commands remove every copy but the kept one of each group with a
+    // selected row.
+    void ConservarCopia1Click(TObject* Sender);
+    bool DuplicateResults() const { return dupResults_; }
+    // Makes a listed row the kept copy of its group.
+    void KeepCopyAt(int row);
+    // How the result grid draws a row: the kept copy bold, every second
+    // group shaded.
+    TRowStyle RowStyle(int row) const;
+
     // The initialisation file: "Sweepfield.Ini" beside the executable.
     static std::string IniPath();
 
@@ -177,6 +197,34 @@ private:
         std::uint32_t seq;
         bool gone = false;  // deleted by this window
         const char* keptBecause = nullptr;  // why the last removal kept it
+        // Duplicate results: the row's group, whether it is the group's
+        // kept copy (its first row) and lies on the shade of every second
+        // group (both as the list stands now, RestyleGroups).
+        std::uint32_t group = 0;
+        bool kept = false, shaded = false;
+    };
+    // A removal running on a thread of its own: the found files'
+    // (DeletionJob) or the copies of duplicates (CopyRemovalJob), taken in alike.
+    class RemovalWork {
+    public:
+        virtual ~RemovalWork() = default;
+        virtual void Stop() = 0;
+        virtual bool Stopped() const = 0;
+        virtual bool Collect(std::vector<sweep::RemovalResult>& out) = 0;
+        virtual std::string CurrentFile() const = 0;
+    };
+    template <class Job>
+    class RemovalWorkOf final : public RemovalWork {
+    public:
+        template <class... Args>
+        explicit RemovalWorkOf(Args&&... args) : job_(std::forward<Args>(args)...) {}
+        void Stop() override { job_.Stop(); }
+        bool Stopped() const override { return job_.Stopped(); }
+        bool Collect(std::vector<sweep::RemovalResult>& out) override { return job_.Collect(out); }
+        std::string CurrentFile() const override { return job_.CurrentFile(); }
+
+    private:
+        Job job_;
     };
     // The rows selected now, top to bottom (the blank last row never is one).
     std::vector<const Listed*> SelectedFiles() const;
@@ -211,14 +259,33 @@ private:
     void ShowFound(std::vector<sweep::FoundRow>& found);
     void SearchProgress();
     void ShowTotal();
-    // The folders the last search could not read, in the status bar's hint.
-    void ShowUnread(const std::vector<sweep::FolderError>& unread);
+    // The count and total of what is listed now, for either kind of results.
+    void ShowCounts();
+    // The folders (and files) the last search could not read, in the status bar's hint.
+    void ShowUnread(const std::vector<sweep::FolderError>& unread, const std::vector<sweep::UnreadFile>& files = {});
     // What the patterns with an automatic mode found, removed once the user
     // says yes.
     void AskAutoRemoval();
+    // The duplicate search.
+    void StartDuplicateSearch(sweep::SearchRequest request);
+    void DuplicateSearchProgress();
+    void ShowGroups(std::vector<sweep::DuplicateGroup>& groups);
+    // Duplicate results or ordinary ones from now on: the menus' words,
+    // the status bar's panels.
+    void SetDuplicateResults(bool duplicates);
+    // Marks each row kept or not and shaded or not, as the list stands now.
+    void RestyleGroups();
+    void ShowDuplicateTotals();
+    // The kept row of each group as the list stands now, by group.
+    std::vector<const Listed*> KeptRows() const;
     // Deletion.
     void RemoveSelected(sweep::RemovalKind kind);
-    void StartRemoval(std::vector<Listed*> block, sweep::RemovalKind kind);
+    void RemoveCopies(sweep::RemovalKind kind);
+    // Removes the rows' files, or with `copies` (their copies, in the
+    // rows' order) the copies of those groups.
+    void StartRemoval(std::vector<Listed*> block, sweep::RemovalKind kind, std::vector<sweep::CopiesOf> copies = {});
+    // Puts the rows in a column's order (kept groups together for duplicates).
+    void SortResults(int col, bool ascending);
     // Asks the user a question in a message box; "No" is the default.
     bool AskYes(const std::string& question);
     void DeletionProgress();
@@ -240,13 +307,23 @@ private:
     // before then still stops the search), and the tick takes the end in.
     ui::UtilityWindow searchOver_{ui::UtilityWindow::MessageOnly, [this](UINT msg, WPARAM, LPARAM) {
                                       if (msg != WM_APP) return false;
-                                      if (search_ && !HIWORD(::GetQueueStatus(QS_INPUT))) SearchProgress();
+                                      if (HIWORD(::GetQueueStatus(QS_INPUT))) return true;
+                                      if (search_) SearchProgress();
+                                      if (dupSearch_) DuplicateSearchProgress();
                                       return true;
                                   }};
     std::unique_ptr<sweep::Search> search_;
+    // The duplicate search, its rows' texts, and the groups shown so far in
+    // their order (where the next one goes) while it runs.
+    std::unique_ptr<sweep::DuplicateSearch> dupSearch_;
+    sweep::RowTexts dupTexts_;
+    std::vector<sweep::DuplicateGroup> shownGroups_;
+    std::uint32_t nextGroup_ = 0;
+    bool dupResults_ = false;  // the rows are groups of duplicates
+    int menuRow_ = -1;         // the row the rows' menu was opened on
     sweep::BackgroundRelease release_;  // the rows of the last search, going
 
-    std::unique_ptr<sweep::DeletionJob> deletion_;
+    std::unique_ptr<RemovalWork> deletion_;
     std::vector<Listed*> removing_;    // the files of the job, in its order
     std::vector<Listed*> removal_;     // every file of the removal, in both jobs
     std::vector<Listed*> thenDelete_;  // deleted for good once the job to the bin is over

@@ -1,5 +1,6 @@
 #include "app/WindowTexts.h"
 
+#include "engine/Duplicates.h"
 #include "engine/Export.h"
 
 #include <algorithm>
@@ -186,6 +187,38 @@ std::string SearchSummary(std::size_t unreadFolders, bool stopped) {
     if (unreadFolders > 1)
         text += "; " + base::GroupedCount(static_cast<std::int64_t>(unreadFolders)) + " carpetas no se pudieron leer";
     return text;
+}
+
+namespace {
+std::string Counted(std::int64_t n, const char* one, const char* many) {
+    return base::GroupedCount(n) + " " + (n == 1 ? one : many);
+}
+}  // namespace
+
+DuplicateTotals DuplicateTotalsText(std::int64_t groups, std::int64_t copies, std::int64_t bytes) {
+    return DuplicateTotals{base::GroupedCount(groups), groups == 1 ? "grupo" : "grupos",
+                           Counted(copies, "copia", "copias"), base::ScaledSize(bytes)};
+}
+
+std::string DuplicateProgressText(const DuplicateProgress& progress) {
+    if (progress.listing)
+        return "Buscando: " + Counted(static_cast<std::int64_t>(progress.filesFound), "fichero", "ficheros");
+    return "Comparados " + base::GroupedCount(static_cast<std::int64_t>(progress.filesCompared)) + " de " +
+           Counted(static_cast<std::int64_t>(progress.candidates), "fichero", "ficheros") + " (" +
+           base::ScaledSize(progress.bytesRead) + " de " + base::ScaledSize(progress.candidateBytes) + ")";
+}
+
+std::string DuplicateSearchSummary(std::size_t unreadFolders, std::size_t unreadFiles, bool stopped) {
+    std::string text = SearchSummary(unreadFolders, stopped);
+    if (unreadFiles == 1) text += "; 1 fichero no se pudo leer";
+    if (unreadFiles > 1)
+        text += "; " + base::GroupedCount(static_cast<std::int64_t>(unreadFiles)) + " ficheros no se pudieron leer";
+    return text;
+}
+
+std::string DeleteCopiesQuestion(std::int64_t copies, std::int64_t bytes) {
+    return "¿Eliminar definitivamente " + Counted(copies, "copia", "copias") + " (" + base::ScaledSize(bytes) +
+           ")? Se conserva una de cada grupo. No se podrán recuperar.";
 }
 
 std::string SizeLimitsDeadEnd(const SearchRequest& request) {

@@ -124,6 +124,28 @@ std::string RemovalSummary(const RemovalTally& recycled, const RemovalTally& del
 // How a search ended: "Hecho", or "Detenido" when the user stopped it, and
 // the folders it could not read: "Hecho; 3 carpetas no se pudieron leer".
 std::string SearchSummary(std::size_t unreadFolders, bool stopped);
+// ---------------------------------------------------------------- duplicates
+
+// What the status bar's four first panels say of duplicate results: the
+// groups ("12", "grupos"), the copies that would go ("30 copias") and the
+// space that frees, scaled as the total of a search is ("45 Mbytes").
+struct DuplicateTotals {
+    std::string groups, groupsLabel, copies, space;
+};
+DuplicateTotals DuplicateTotalsText(std::int64_t groups, std::int64_t copies, std::int64_t bytes);
+// How far a duplicate search has got, as the activity panel says it:
+// "Buscando: 1.234 ficheros" while it lists, then "Comparados 120 de 400
+// ficheros (3 Kbytes de 10 Mbytes)".
+struct DuplicateProgress;
+std::string DuplicateProgressText(const DuplicateProgress& progress);
+// How a duplicate search ended: as SearchSummary, and the files that could
+// not be read, "Hecho; 2 ficheros no se pudieron leer".
+std::string DuplicateSearchSummary(std::size_t unreadFolders, std::size_t unreadFiles, bool stopped);
+// The question asked before copies are deleted for good: "¿Eliminar
+// definitivamente 30 copias (45 Mbytes)? Se conserva una de cada grupo. No
+// se podrán recuperar."
+std::string DeleteCopiesQuestion(std::int64_t copies, std::int64_t bytes);
+
 // Why no file can pass the size limits of a request, as the status bar says
 // it; empty when some size can pass.
 std::string SizeLimitsDeadEnd(const SearchRequest& request);

@@ -120,6 +120,9 @@ std::string TXStringGrid::ShownText(int col, int row) {
 void TXStringGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
     TCanvas* canvas = GetCanvas();
     const bool marked = row == 0 && col == sortColumn_;
+    const TRowStyle style = OnRowStyle && row >= GetFixedRows() ? OnRowStyle(row) : TRowStyle{};
+    // A bold row is measured bold too.
+    if (style.bold) canvas->GetFont()->SetStyle({fsBold});
     // Measured in the font the base prepared (Font), also in row 0: a title
     // whose bold face is more than 10 pixels wider than its plain face is
     // clipped at the column's edge.
@@ -141,6 +144,11 @@ void TXStringGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) 
     // The whole font, colour included: a selected row keeps its font's colour
     // on the highlight, not the highlight text colour the base chose.
     canvas->SetFont(row == 0 ? titleFont_.get() : GetFont());
+    if (style.bold) canvas->GetFont()->SetStyle({fsBold});
+    if (style.background != clNone && !state.Contains(gdSelected)) {
+        canvas->GetBrush()->SetColor(style.background);
+        canvas->FillRect(rect);
+    }
     TStringGrid::DrawCell(col, row, rect, state);
     if (!marked) return;
 

@@ -6,7 +6,8 @@
 // (a path keeps its last folder, a file name its extension); the whole text
 // of a shortened cell shows in a tip over it. A click on a column's title (a
 // press and a release on the same title) is reported, and a title can show
-// a small triangle after its text that tells how the rows are sorted.
+// a small triangle after its text that tells how the rows are sorted. A row
+// may be drawn in bold or on a background of its own (OnRowStyle).
 #pragma once
 
 #include <memory>
@@ -19,6 +20,13 @@
 enum TSearchElements { soCaseSensitive, soPartialMatch };
 using TSearchOptions = TSet<TSearchElements>;
 using TTitleClickEvent = std::function<void(TObject* Sender, int ACol)>;
+// How a row that is not a title is drawn: its text in bold or not, and on
+// the grid's colour (clNone) or another one while it is not selected.
+struct TRowStyle {
+    bool bold = false;
+    TColor background = clNone;
+};
+using TRowStyleEvent = std::function<TRowStyle(int row)>;
 enum class TSortMark { smNone, smAscending, smDescending };
 // How a column fits its texts: it widens for them, or it shortens paths in
 // their middle, or file names before their extension.
@@ -66,6 +74,8 @@ public:
     TSortMark GetSortMark() const { return sortMark_; }
 
     TTitleClickEvent OnTitleClick;
+    // Asked for each row painted below the titles; none: every row plain.
+    TRowStyleEvent OnRowStyle;
 
 protected:
     void CreateWnd() override;

@@ -25,6 +25,11 @@ const char* ReasonOf(RemovalOutcome outcome) {
         case RemovalOutcome::Denied: return "sin permiso";
         case RemovalOutcome::BinRefused: return "la Papelera no lo admitió";
         case RemovalOutcome::StillThere: return "el sistema no lo borró";
+        case RemovalOutcome::KeptMissing: return "la copia que se conserva ya no está";
+        case RemovalOutcome::KeptChanged: return "la copia que se conserva cambió";
+        case RemovalOutcome::KeptUnreadable: return "la copia que se conserva no se pudo leer";
+        case RemovalOutcome::Differs: return "no es igual a la copia que se conserva";
+        case RemovalOutcome::SameFile: return "es la copia que se conserva";
         case RemovalOutcome::Refused: break;
     }
     return "no se pudo borrar";
@@ -75,12 +80,16 @@ constexpr ULONG kDispositionDelete = 0x1, kDispositionPosixSemantics = 0x2;
 RemovalResult Result(RemovalOutcome outcome, DWORD error = ERROR_SUCCESS) { return RemovalResult{outcome, error}; }
 RemovalResult ResultOfError(DWORD error) { return RemovalResult{OutcomeOfError(error), error}; }
 
-// Opens the file itself (a link as the link; a folder as the folder), for
-// deletion and its attributes.
-base::KernelHandle OpenExact(const std::wstring& path, DWORD share) {
-    return base::KernelHandle(base::ValidOrNull(::CreateFileW(
-        ExactPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE, share, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+constexpr DWORD kRemoving = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kReading = FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+// Opens the file itself (a link as the link; a folder as the folder), by
+// default for deletion and its attributes.
+base::KernelHandle OpenExact(const std::wstring& path, DWORD share, DWORD access = kRemoving) {
+    return base::KernelHandle(base::ValidOrNull(::CreateFileW(ExactPath(path).c_str(), access, share, nullptr,
+                                                              OPEN_EXISTING,
+                                                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                                              nullptr)));
 }
 
 // `buffer` is kept from call to call: room for the longest path. Returns
@@ -219,8 +228,8 @@ bool Remover::OnTheRecordedVolume(const FoundFile& file) {
 }
 
 std::optional<RemovalResult> Remover::OpenChecked(const FoundFile& file, const std::wstring& path, DWORD share,
-                                                  base::KernelHandle& handle, OpenFileFacts& now) {
-    handle = OpenExact(path, share);
+                                                  DWORD access, base::KernelHandle& handle, OpenFileFacts& now) {
+    handle = OpenExact(path, share, access);
     if (!handle) return ResultOfError(::GetLastError());
     if (const DWORD error = FactsOf(handle.get(), now, factsBuffer_)) return Result(RemovalOutcome::Refused, error);
     if (!IsSameFile(file, now) || !OnTheRecordedVolume(file)) return Result(RemovalOutcome::Changed);
@@ -228,29 +237,38 @@ std::optional<RemovalResult> Remover::OpenChecked(const FoundFile& file, const s
     return std::nullopt;
 }
 
-std::optional<RemovalResult> Remover::Start(const FoundFile& file) {
+std::optional<RemovalResult> Remover::Start(const FoundFile& file, const BeforeRemoving& check) {
     if (file.attributes & FILE_ATTRIBUTE_DIRECTORY) return Result(RemovalOutcome::Folder);
-    return kind_ == RemovalKind::Recycle ? StartRecycling(file) : StartDeleting(file);
+    return kind_ == RemovalKind::Recycle ? StartRecycling(file, check) : StartDeleting(file, check);
 }
 
-std::optional<RemovalResult> Remover::StartDeleting(const FoundFile& file) {
+std::optional<RemovalResult> Remover::OpenToRead(const FoundFile& file, base::KernelHandle& handle) {
+    if (file.attributes & FILE_ATTRIBUTE_DIRECTORY) return Result(RemovalOutcome::Folder);
+    OpenFileFacts now;
+    return OpenChecked(file, file.Path(), FILE_SHARE_READ, kReading, handle, now);
+}
+
+std::optional<RemovalResult> Remover::StartDeleting(const FoundFile& file, const BeforeRemoving& check) {
     const std::wstring path = file.Path();
+    const DWORD access = check ? kRemoving | kReading : kRemoving;
     base::KernelHandle handle;
     OpenFileFacts now;
     // No sharing: the open fails while another program has the file open,
     // and no other can open it until the deletion is done.
-    std::optional<RemovalResult> refused = OpenChecked(file, path, 0, handle, now);
+    std::optional<RemovalResult> refused = OpenChecked(file, path, 0, access, handle, now);
     const bool alone = !refused || refused->outcome != RemovalOutcome::InUse;
-    if (!alone) {
+    if (!alone && !check) {
         // In use: only the POSIX way can delete it now, through a handle
         // that shares everything; nothing else may mark it.
-        if (std::optional<RemovalResult> shared = OpenChecked(file, path, kShareAll, handle, now)) {
+        if (std::optional<RemovalResult> shared = OpenChecked(file, path, kShareAll, access, handle, now)) {
             if (shared->outcome != RemovalOutcome::InUse) return shared;
         } else {
             refused.reset();
         }
     }
     if (refused) return refused;
+    if (check)
+        if (std::optional<RemovalResult> kept = check(handle.get())) return kept;
     // A read-only file cannot be deleted; hidden and system go too.
     const bool cleared = (now.attributes & kBlockingAttributes) != 0;
     if (cleared && !SetAttributes(handle.get(), (now.attributes & ~kBlockingAttributes) | FILE_ATTRIBUTE_ARCHIVE))
@@ -263,11 +281,15 @@ std::optional<RemovalResult> Remover::StartDeleting(const FoundFile& file) {
     return std::nullopt;  // the file goes when its handle closes, here
 }
 
-std::optional<RemovalResult> Remover::StartRecycling(const FoundFile& file) {
+std::optional<RemovalResult> Remover::StartRecycling(const FoundFile& file, const BeforeRemoving& check) {
     const std::wstring path = file.Path();
     base::KernelHandle handle;
     OpenFileFacts now;
-    if (std::optional<RemovalResult> refused = OpenChecked(file, path, kShareReading, handle, now)) return refused;
+    if (std::optional<RemovalResult> refused =
+            OpenChecked(file, path, kShareReading, check ? kRemoving | kReading : kRemoving, handle, now))
+        return refused;
+    if (check)
+        if (std::optional<RemovalResult> kept = check(handle.get())) return kept;
     const std::wstring exact = ExactPath(path);
     // A drive without a bin: the shell would delete for good.
     SHQUERYRBINFO binBefore{};

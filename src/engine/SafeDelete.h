@@ -39,6 +39,7 @@
 // listing of it (Remover::Confirm), not one by one.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -60,6 +61,13 @@ enum class RemovalOutcome {
     BinRefused,  // the recycle bin did not take it whole: it stays where it was, whole
     Refused,     // the system said no for another reason (the error code tells)
     StillThere,  // the system said yes, yet the file is still there
+    // A copy of a file that is kept (Duplicates.h) stays because of the
+    // kept file: gone, changed or unreadable now (nothing of its group goes).
+    KeptMissing,
+    KeptChanged,
+    KeptUnreadable,
+    Differs,   // a copy whose bytes are not the kept file's
+    SameFile,  // a "copy" that is the kept file itself, by another name or the same
 };
 
 struct RemovalResult {
@@ -89,14 +97,26 @@ enum class RemovalKind {
     Recycle,  // to the recycle bin through the shell, which can give it back
 };
 
+// What a removal asks of the open file just before it removes it: none to go
+// on, or the result that keeps the file. The handle reads the file, and
+// nobody else can write to it while it is held.
+using BeforeRemoving = std::function<std::optional<RemovalResult>(HANDLE file)>;
+
 class Remover {
 public:
     explicit Remover(RemovalKind kind) : kind_(kind) {}
 
     // Checks the file and asks the system to remove it. Returns the result
     // when it is final now (the file stays); none when the system said yes,
-    // and Confirm will tell.
-    std::optional<RemovalResult> Start(const FoundFile& file);
+    // and Confirm will tell. With `check`, the file is also opened for
+    // reading, and the check has the last word; a file another program has
+    // open then stays even where the system could delete it the POSIX way.
+    std::optional<RemovalResult> Start(const FoundFile& file, const BeforeRemoving& check = {});
+    // Opens the listed file for reading, letting others only read it (no
+    // writing, no removing) while the handle is held, after the same checks
+    // as a removal: the result when it is not the file the search found, or
+    // cannot be opened.
+    std::optional<RemovalResult> OpenToRead(const FoundFile& file, base::KernelHandle& handle);
     // The folder of the files started and not confirmed yet, if any.
     const std::wstring* PendingFolder() const { return started_.empty() ? nullptr : started_.front().file.folder.get(); }
     // The results of the files started since the last call, in their
@@ -116,9 +136,9 @@ private:
     // Opens the listed file with the given sharing and checks that it is the
     // file the search found; the result when it is not, or cannot be opened.
     std::optional<RemovalResult> OpenChecked(const FoundFile& file, const std::wstring& path, DWORD share,
-                                             base::KernelHandle& handle, OpenFileFacts& now);
-    std::optional<RemovalResult> StartDeleting(const FoundFile& file);
-    std::optional<RemovalResult> StartRecycling(const FoundFile& file);
+                                             DWORD access, base::KernelHandle& handle, OpenFileFacts& now);
+    std::optional<RemovalResult> StartDeleting(const FoundFile& file, const BeforeRemoving& check);
+    std::optional<RemovalResult> StartRecycling(const FoundFile& file, const BeforeRemoving& check);
 
     RemovalKind kind_;
     std::vector<char> factsBuffer_;  // what the system tells of a file, reused

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/WindowTexts.h"
+#include "engine/Duplicates.h"
 #include "support/TestSupport.h"
 #include "ui/SysUtils.h"
 
@@ -105,6 +106,34 @@ TEST(Questions, TheEndOfARemovalSaysWhatWentAndWhatStayed) {
     EXPECT_EQ(SearchSummary(0, false), "Hecho");
     EXPECT_EQ(SearchSummary(1, false), "Hecho; 1 carpeta no se pudo leer");
     EXPECT_EQ(SearchSummary(1234, true), "Detenido; 1.234 carpetas no se pudieron leer");
+}
+
+// What the window says of duplicates: the counts, the progress, the end of
+// a search and the question, one and many.
+TEST(DuplicateTexts, CountsProgressEndAndQuestion) {
+    const auto totals = [](std::int64_t g, std::int64_t c, std::int64_t b) {
+        const DuplicateTotals t = DuplicateTotalsText(g, c, b);
+        return std::vector<std::string>{t.groups, t.groupsLabel, t.copies, t.space};
+    };
+    EXPECT_EQ(totals(1, 1, 100), (std::vector<std::string>{"1", "grupo", "1 copia", "100 bytes"}));
+    EXPECT_EQ(totals(1234, 5678, 123456789),
+              (std::vector<std::string>{"1.234", "grupos", "5.678 copias", "117 Mbytes"}));
+    sweep::DuplicateProgress progress;
+    progress.filesFound = 1;
+    EXPECT_EQ(DuplicateProgressText(progress), "Buscando: 1 fichero");
+    progress.filesFound = 4321;
+    EXPECT_EQ(DuplicateProgressText(progress), "Buscando: 4.321 ficheros");
+    progress.listing = false;
+    progress.filesCompared = 1200;
+    progress.candidates = 4000;
+    progress.bytesRead = 20000;
+    progress.candidateBytes = 123456789;
+    EXPECT_EQ(DuplicateProgressText(progress), "Comparados 1.200 de 4.000 ficheros (19 Kbytes de 117 Mbytes)");
+    EXPECT_EQ(DuplicateSearchSummary(0, 0, false), "Hecho");
+    EXPECT_EQ(DuplicateSearchSummary(1, 1, false), "Hecho; 1 carpeta no se pudo leer; 1 fichero no se pudo leer");
+    EXPECT_EQ(DuplicateSearchSummary(0, 2, true), "Detenido; 2 ficheros no se pudieron leer");
+    EXPECT_EQ(DeleteCopiesQuestion(1, 6),
+              "¿Eliminar definitivamente 1 copia (6 bytes)? Se conserva una de cada grupo. No se podrán recuperar.");
 }
 
 TEST(SizeFields, LimitsThatNoSizeCanPassAreNamed) {

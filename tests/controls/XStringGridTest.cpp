@@ -254,3 +254,26 @@ TEST_F(XStringGridTest, ATitlesBorderDraggedSizesTheColumnWithoutAClick) {
     test::ClickAt(title.x, title.y);
     EXPECT_EQ(clicks, 1);
 }
+
+// The row style hook: a bold row is measured bold, and its text takes more
+// ink than the same text plain; its background fills the row while it is
+// not selected, and the highlight wins over it while it is.
+TEST_F(XStringGridTest, BoldAndBackgroundApplyToTheRowsTheHookNames) {
+    const TColor shade = RGB(0xE0, 0xF0, 0xFF);
+    grid->OnRowStyle = [shade](int row) { return row == 2 ? TRowStyle{} : TRowStyle{row == 1, shade}; };
+    grid->SetRowCount(4);
+    for (int row = 1; row <= 3; ++row) grid->SetCells(0, row, "Mmmm Wwww");
+    grid->SetSelection(TGridRect{0, 3, 3, 3});
+    Paint();
+    TFont bold;
+    bold.Assign(grid->GetFont());
+    bold.SetStyle({fsBold});
+    EXPECT_EQ(grid->GetColWidths(0), TextWidth(&bold, "Mmmm Wwww") + 10);
+    const int w = grid->GetColWidths(0);
+    auto ink = [&](int row, COLORREF colour) { return Ink(0, row * kStride, w, row * kStride + kRowHeight, colour); };
+    const COLORREF blue = RGB(0, 0, 255), light = ColorToPlainRGB(shade);
+    EXPECT_GT(ink(1, blue), ink(2, blue) * 5 / 4);
+    EXPECT_GT(ink(1, light), w * kRowHeight / 2);
+    EXPECT_EQ(ink(2, light), 0);
+    EXPECT_EQ(ink(3, light), 0);  // selected: the highlight
+}
