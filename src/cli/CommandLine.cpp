@@ -23,7 +23,8 @@ constexpr OptionSpec kOptions[] = {
     {'p', "pattern", Takes::Value}, {0, "ini", Takes::Value},     {0, "no-subdirs", Takes::Nothing},
     {0, "smaller", Takes::Value},   {0, "larger", Takes::Value},  {'f', "format", Takes::Value},
     {0, "recycle", Takes::Nothing}, {0, "delete", Takes::Nothing}, {'y', "yes", Takes::Nothing},
-    {'q', "quiet", Takes::Nothing}, {'h', "help", Takes::Nothing},
+    {'q', "quiet", Takes::Nothing}, {'h', "help", Takes::Nothing},  {0, "dups", Takes::Nothing},
+    {0, "keep", Takes::Value},      {0, "protect", Takes::Value},
 };
 
 const OptionSpec* ByName(std::string_view name) {
@@ -81,6 +82,14 @@ std::string Apply(const OptionSpec& o, const std::string& value, Options& option
         options.quiet = true;
     } else if (name == "help") {
         options.help = true;
+    } else if (name == "dups") {
+        options.dups = true;
+    } else if (name == "keep") {
+        options.keep = sweep::KeepRuleNamed(value);
+        if (!options.keep) return "regla desconocida en --keep: " + Quoted(value) + " (oldest, newest, shortest o first)";
+    } else if (name == "protect") {
+        if (value.empty()) return "falta la carpeta de --protect";
+        options.protect.push_back(value);
     }
     return std::string();
 }
@@ -146,6 +155,8 @@ std::string ParseArguments(const std::vector<std::string>& args, Options& option
     if (operands.empty()) return "falta la CARPETA donde buscar";
     if (operands.size() > 1) return "sobra un argumento: " + Quoted(operands[1]) + " (solo se busca en una CARPETA)";
     options.folder = operands[0];
+    if (!options.dups && (options.keep || !options.protect.empty()))
+        return std::string(options.keep ? "--keep" : "--protect") + " solo va con --dups";
 
     sweep::SearchRequest limits;
     sweep::SetKbLimits(limits, options.smallerKb, options.largerKb);
@@ -166,6 +177,7 @@ std::string UsageText() {
            "\n"
            "Opciones:\n"
            "  -p, --pattern PATRÓN   un patrón (se puede repetir); sin ninguno, los de --ini\n"
+           "                         (con --dups y sin --ini, todos los ficheros)\n"
            "      --ini FICHERO      la lista de patrones (por omisión, Sweepfield.Ini junto\n"
            "                         al programa)\n"
            "      --no-subdirs       solo las entradas de la propia CARPETA\n"
@@ -179,6 +191,15 @@ std::string UsageText() {
            "      --delete           elimina lo encontrado definitivamente\n"
            "  -y, --yes              no pregunta (obligatorio con --recycle o --delete si la\n"
            "                         entrada estándar no es una consola)\n"
+           "      --dups             solo los ficheros de igual contenido que otro, por\n"
+           "                         grupos (el que se conserva, primero; una línea en blanco\n"
+           "                         entre grupos; csv y json añaden grupo y conservar); con\n"
+           "                         --recycle o --delete se quitan las copias, cada una tras\n"
+           "                         compararla byte a byte con la que se conserva\n"
+           "      --keep REGLA       cuál se conserva: oldest (por omisión, el más antiguo),\n"
+           "                         newest, shortest (la ruta más corta) o first (el primero\n"
+           "                         encontrado)\n"
+           "      --protect CARPETA  nada de CARPETA se quita como copia (se puede repetir)\n"
            "  -q, --quiet            sin progreso ni resumen\n"
            "  -h, --help             esta ayuda\n"
            "\n"
@@ -192,7 +213,10 @@ std::string UsageText() {
            "  schtasks /create /sc weekly /tn LimpiarTemporales /tr \"C:\\Sweepfield\\SweepfieldCmd.exe --recycle --yes -q -p *.tmp C:\\Users\\Ana\\AppData\\Local\\Temp\"\n"
            "      cada semana, los *.tmp de esa carpeta a la Papelera, sin preguntar\n"
            "  SweepfieldCmd -q -f null -p *.bak D:\\Datos | xargs -0 7z a copias.7z\n"
-           "      las rutas, tal cual, a otro programa\n";
+           "      las rutas, tal cual, a otro programa\n"
+           "  SweepfieldCmd --dups --keep newest --protect D:\\Fotos\\Originales --recycle D:\\Fotos\n"
+           "      las copias repetidas de las fotos a la Papelera; de cada grupo queda la más\n"
+           "      reciente, y nada de Originales se quita\n";
 }
 
 std::string QuestionText(Removal removal, std::int64_t files, std::int64_t bytes) {
@@ -222,6 +246,32 @@ std::string RemovalSummary(Removal removal, const RemovalCount& count) {
     if (count.missing) text += "; " + base::GroupedCount(count.missing) + (count.missing == 1 ? " ya no estaba" : " ya no estaban");
     if (count.untouched) text += "; " + base::GroupedCount(count.untouched) + " sin tocar";
     return text;
+}
+
+std::string DuplicateHeader(Format format) {
+    return format == Format::Csv ? sweep::CsvDuplicateHeader() + "\r\n" : std::string();
+}
+
+std::string DuplicateLine(Format format, const sweep::FoundFile& file, std::string_view pattern, std::size_t group,
+                          bool keep, sweep::ShownPaths& shown) {
+    std::string line;
+    switch (format) {
+        case Format::Csv: return (line = sweep::CsvDuplicateLine(file, pattern, group, keep, shown)) += "\r\n";
+        case Format::Json: return (line = sweep::JsonDuplicateLine(file, pattern, group, keep, shown)) += '\n';
+        case Format::Null:
+        case Format::Plain: break;
+    }
+    return ListingLine(format, file, pattern, shown);
+}
+
+std::string GroupSeparator(Format format) {
+    switch (format) {
+        case Format::Plain: return "\r\n";
+        case Format::Null: return std::string(1, '\0');
+        case Format::Csv:
+        case Format::Json: break;
+    }
+    return std::string();
 }
 
 std::string ListingHeader(Format format) { return format == Format::Csv ? sweep::CsvHeader() + "\r\n" : std::string(); }
