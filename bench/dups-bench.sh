@@ -17,10 +17,11 @@ pairs="${1:-7}"
 
 # jdupes is measured against, never built on: installed here, for the
 # benchmark only.
-if ! command -v jdupes >/dev/null; then
+# /usr/bin/time (Debian's `time`) measures the peak memory of a process.
+if ! command -v jdupes >/dev/null || [ ! -x /usr/bin/time ]; then
     SUDO=""
     if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-    $SUDO apt-get install -y -qq --no-install-recommends jdupes >/dev/null
+    $SUDO apt-get install -y -qq --no-install-recommends jdupes time >/dev/null
 fi
 "$root/scripts/build.sh" --target DuplicatesBench --target SweepfieldCmd >/dev/null
 source "$root/scripts/wine-env.sh" test
@@ -55,5 +56,15 @@ median=$(echo "$sorted" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) 
 echo "ratio ours / jdupes: median $median, from $(echo "$sorted" | head -1) to $(echo "$sorted" | tail -1) (target 1.00) $(awk -v m="$median" 'BEGIN { print (m <= 1.0) ? "met" : "MISSED" }')"
 echo "read limit: every byte of the tree read in 1 MiB blocks by one process under Wine: $(seconds wine "$exe" read "$wintree") s"
 echo "stages of one run of the engine: $(SF_DUPS_TIMES=1 wine "$exe" find "$wintree" 2>&1 >/dev/null)"
-wine "$exe" check "$wintree"
+checked=$(wine "$exe" check "$wintree")
+echo "$checked"
+# The same, process against process: the peak resident memory of the
+# duplicate search against a plain listing of the same files, which keeps
+# no row (pages, Wine's own memory and the two readers' 1 MiB blocks
+# included, so an upper bound).
+peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
+dupsKb=$(peak wine "$cmd" --dups -q -f null "$wintree")
+listKb=$(peak wine "$cmd" -q -f null -p '*' "$wintree")
+candidates=$(echo "$checked" | sed -n 's/^candidates: \([0-9]*\) files.*/\1/p')
+echo "peak resident: SweepfieldCmd --dups $dupsKb KB, SweepfieldCmd -p '*' $listKb KB: $(( (dupsKb - listKb) * 1024 / candidates )) bytes per candidate, every row and the readers' blocks included"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
