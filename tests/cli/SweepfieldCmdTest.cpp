@@ -326,27 +326,39 @@ TEST_F(Removing, OnlyTheListedFilesGoAndALinksTargetStays) {
 }
 
 TEST_F(Removing, NothingIsRemovedWhenTheListingCannotBeWritten) {
-    ASSERT_TRUE(test::MakeExactFile(At(L"a.tmp"), 1));
-    const Ran ran = Cmd({L"--delete", L"--yes", L"-p", L"*.tmp", root}, nullptr, Cmd::Never).Wait();
-    EXPECT_NE(ran.err.find("no se pudo escribir la salida: "), std::string::npos) << ran.err;
-    EXPECT_NE(ran.err.find("no se ha borrado nada"), std::string::npos) << ran.err;
-    EXPECT_TRUE(test::ExactExists(At(L"a.tmp")));
-    EXPECT_EQ(ran.code, 1u);
+    ASSERT_TRUE(test::MakeExactFile(At(L"a.tmp"), 1) && test::MakeExactFile(At(L"b.tmp"), 1));
+    for (const wchar_t* dups : {L"--yes", L"--dups"}) {
+        const Ran ran = Cmd({dups, L"--delete", L"--yes", L"-p", L"*.tmp", root}, nullptr, Cmd::Never).Wait();
+        EXPECT_NE(ran.err.find("no se pudo escribir la salida: "), std::string::npos) << ran.err;
+        EXPECT_NE(ran.err.find("no se ha borrado nada"), std::string::npos) << ran.err;
+        EXPECT_EQ(test::NamesIn(root), (std::vector<std::wstring>{L"a.tmp", L"b.tmp"}));
+        EXPECT_EQ(ran.code, 1u);
+    }
 }
 
 TEST_F(Removing, RecyclingPutsTheFilesInTheRecycleBin) {
     const std::wstring trash = test::TrashFolder();
     if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
-    const std::wstring name = L"cmd" + std::to_wstring(::GetTickCount()) + L".tmp";
-    ASSERT_TRUE(test::WriteExactFile(At(name), "bin"));
     ASSERT_TRUE(test::MakeExactFile(At(L"keep.txt")));
-    const Ran ran = RunCmd({L"--recycle", L"-y", L"-p", L"*.tmp", root});
-    EXPECT_EQ(ran.code, 0u) << ran.err;
-    EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes)"), std::string::npos) << ran.err;
-    EXPECT_EQ(test::NamesIn(root), std::vector<std::wstring>{L"keep.txt"});
-    EXPECT_EQ(test::ExactContents(trash + L"\\files\\" + name), "bin");
-    ::DeleteFileW(sweep::ExactPath(trash + L"\\files\\" + name).c_str());
-    ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + name + L".trashinfo").c_str());
+    // A file found, then a copy of a file kept (the older one).
+    for (const bool dups : {false, true}) {
+        SCOPED_TRACE(dups ? "--dups" : "");
+        const std::wstring name = L"cmd" + std::to_wstring(::GetTickCount()) + (dups ? L"d.tmp" : L".tmp");
+        ASSERT_TRUE(test::WriteExactFile(At(name), "bin"));
+        std::vector<std::wstring> args{L"--recycle", L"-y", L"-p", L"*.tmp", root}, left{L"keep.txt"};
+        if (dups) {
+            ASSERT_TRUE(test::WriteExactFile(At(L"kept.tmp"), "bin") && test::SetLastWrite(At(L"kept.tmp"), kTime));
+            args.insert(args.begin(), L"--dups");
+            left.push_back(L"kept.tmp");
+        }
+        const Ran ran = RunCmd(args);
+        EXPECT_EQ(ran.code, 0u) << ran.err;
+        EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes)"), std::string::npos) << ran.err;
+        EXPECT_EQ(test::NamesIn(root), left);
+        EXPECT_EQ(test::ExactContents(trash + L"\\files\\" + name), "bin");
+        ::DeleteFileW(sweep::ExactPath(trash + L"\\files\\" + name).c_str());
+        ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + name + L".trashinfo").c_str());
+    }
 }
 
 // The lines of a text, without their ends.
