@@ -159,7 +159,8 @@ int Run::Go() {
         const std::wstring full = FullPath(base::Wide(folder));
         const DWORD kind = ::GetFileAttributesW(sweep::ExactPath(full).c_str());
         if (kind == INVALID_FILE_ATTRIBUTES || !(kind & FILE_ATTRIBUTE_DIRECTORY)) {
-            Say(err_, "la carpeta de --protect no existe: " + folder);
+            Say(err_, (kind == INVALID_FILE_ATTRIBUTES ? "la carpeta de --protect no existe: "
+                                                       : "--protect no es una carpeta: ") + folder);
             return kExitUsage;
         }
         protect.push_back(sweep::ProtectedFolder(full));

@@ -483,6 +483,7 @@ TEST_F(Removing, DuplicatesKeepTheCopyTheRuleNamesAndEveryProtectedOne) {
         {{L"--protect", r + L"new", L"--protect", r + L"s"}, "SofN"},
         {{L"--keep", L"first", L"--protect", r}, "FOSN"},  // nothing goes
         {{L"--protect", r + L"none"}, "", 2},
+        {{L"--protect", r + names[0]}, "", 2},  // a file
         {{}, "Osn", 1, true},
     };
     for (const auto& c : cases) {
