@@ -12,6 +12,8 @@
 //   DuplicatesBench check FOLDER  - the groups against the tree's truth, and the
 //                                   heap bytes per candidate file beyond its
 //                                   search row, measured in the process
+//   DuplicatesBench listed FOLDER FILE - the groups SweepfieldCmd --dups listed
+//                                   (plain, in FILE) against the tree's truth
 // Without a folder it makes and checks the tree that bench/dups-bench.sh
 // uses, under the build folder (build/bench-dups/tree).
 #include <windows.h>
@@ -181,6 +183,30 @@ int Check(const std::wstring& folder) {
     return differences.empty() ? 0 : 1;
 }
 
+// The groups of a plain listing of SweepfieldCmd --dups (UTF-8, a blank
+// line between groups) against the tree's truth.
+int Listed(const std::wstring& folder, const std::wstring& listing) {
+    const test::DupTree tree = test::MakeDupTree(folder, BenchTree());
+    std::string text;
+    if (FILE* f = _wfopen(listing.c_str(), L"rb")) {
+        char chunk[65536];
+        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+        std::fclose(f);
+    }
+    std::vector<std::vector<std::wstring>> found(1);
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        if (end == at)
+            found.emplace_back();
+        else
+            found.back().push_back(base::Wide(text.substr(at, end - at)));
+    }
+    if (found.back().empty()) found.pop_back();
+    const std::string differences = test::DifferencesFromTruth(tree, sweep::FolderReader(folder).FinalPath(), found);
+    std::printf("SweepfieldCmd --dups listed %zu groups (truth: %zu); equal to the truth: %s\n%s", found.size(),
+                tree.groups.size(), differences.empty() ? "yes" : "NO", differences.c_str());
+    return differences.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
@@ -198,6 +224,7 @@ int main() {
     }
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     if (what == L"find") return Find(folder);
+    if (what == L"listed") return Listed(folder, argc > 3 ? argv[3] : L"");
     if (what == L"read") {
         std::vector<char> block(1 << 20);
         std::int64_t bytes = 0;

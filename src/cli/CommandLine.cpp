@@ -24,7 +24,8 @@ constexpr OptionSpec kOptions[] = {
     {0, "no-subdirs", Takes::Nothing}, {0, "smaller", Takes::Value}, {0, "larger", Takes::Value},
     {'f', "format", Takes::Value},  {0, "recycle", Takes::Nothing}, {0, "delete", Takes::Nothing},
     {0, "auto", Takes::Nothing},    {'y', "yes", Takes::Nothing},     {'q', "quiet", Takes::Nothing},
-    {'h', "help", Takes::Nothing},
+    {'h', "help", Takes::Nothing},  {0, "dups", Takes::Nothing},      {0, "keep", Takes::Value},
+    {0, "protect", Takes::Value},
 };
 
 const OptionSpec* ByName(std::string_view name) {
@@ -87,6 +88,14 @@ std::string Apply(const OptionSpec& o, const std::string& value, Options& option
         options.quiet = true;
     } else if (name == "help") {
         options.help = true;
+    } else if (name == "dups") {
+        options.dups = true;
+    } else if (name == "keep") {
+        options.keep = sweep::KeepRuleNamed(value);
+        if (!options.keep) return "regla desconocida en --keep: " + Quoted(value) + " (oldest, newest, shortest o first)";
+    } else if (name == "protect") {
+        if (value.empty()) return "falta la carpeta de --protect";
+        options.protect.push_back(value);
     }
     return std::string();
 }
@@ -156,9 +165,13 @@ std::string ParseArguments(const std::vector<std::string>& args, Options& option
                ": con --auto, el modo de cada patrón de la lista dice qué se borra y cómo";
     if (options.automatic && !options.patterns.empty())
         return "--auto no va con -p: actúa según los modos de los patrones de la lista (--ini)";
+    if (options.automatic && options.dups)
+        return "--auto no va con --dups: con --dups solo se quitan copias, con --recycle o --delete";
     if (operands.empty()) return "falta la CARPETA donde buscar";
     if (operands.size() > 1) return "sobra un argumento: " + Quoted(operands[1]) + " (solo se busca en una CARPETA)";
     options.folder = operands[0];
+    if (!options.dups && (options.keep || !options.protect.empty()))
+        return std::string(options.keep ? "--keep" : "--protect") + " solo va con --dups";
 
     sweep::SearchRequest limits;
     sweep::SetKbLimits(limits, options.smallerKb, options.largerKb);
@@ -179,6 +192,7 @@ std::string UsageText() {
            "\n"
            "Opciones:\n"
            "  -p, --pattern PATRÓN   un patrón (se puede repetir); sin ninguno, los de --ini\n"
+           "                         (con --dups y sin --ini, todos los ficheros)\n"
            "  -x, --exclude PATRÓN   lo que nunca se toca (se puede repetir), como una fila\n"
            "                         Excluir: un fichero no se lista, una carpeta no se\n"
            "                         recorre; Proyectos\\Cliente, esa carpeta donde esté\n"
@@ -200,6 +214,16 @@ std::string UsageText() {
            "                         (no va con -p, --recycle ni --delete)\n"
            "  -y, --yes              no pregunta (obligatorio con --recycle, --delete o\n"
            "                         --auto si la entrada estándar no es una consola)\n"
+           "      --dups             solo los ficheros de igual contenido que otro, por\n"
+           "                         grupos (el que se conserva, primero; una línea en blanco\n"
+           "                         entre grupos; csv y json añaden las columnas group y\n"
+           "                         keep); con --recycle o --delete se quitan las copias,\n"
+           "                         cada una tras compararla byte a byte con la que se\n"
+           "                         conserva\n"
+           "      --keep REGLA       cuál se conserva: oldest (por omisión, el más antiguo),\n"
+           "                         newest, shortest (la ruta más corta) o first (el primero\n"
+           "                         encontrado)\n"
+           "      --protect CARPETA  nada de CARPETA se quita como copia (se puede repetir)\n"
            "  -q, --quiet            sin progreso ni resumen\n"
            "  -h, --help             esta ayuda\n"
            "\n"
@@ -216,7 +240,10 @@ std::string UsageText() {
            "      las rutas, tal cual, a otro programa\n"
            "  SweepfieldCmd --auto -x .git -x node_modules D:\\Proyectos\n"
            "      lista, pregunta una vez y borra según el modo de cada patrón de la\n"
-           "      lista, sin entrar nunca en .git ni en node_modules\n";
+           "      lista, sin entrar nunca en .git ni en node_modules\n"
+           "  SweepfieldCmd --dups --keep newest --protect D:\\Fotos\\Originales --recycle D:\\Fotos\n"
+           "      las copias repetidas de las fotos a la Papelera; de cada grupo queda la más\n"
+           "      reciente, y nada de Originales se quita\n";
 }
 
 std::string QuestionText(Removal removal, std::int64_t files, std::int64_t bytes) {
@@ -285,6 +312,32 @@ std::string RemovalSummary(const RemovalCount& recycled, const RemovalCount& del
     rest.missing += recycled.missing;
     rest.untouched += recycled.untouched;
     return RemovedText(Removal::Recycle, recycled) + ", " + RemovedText(Removal::Delete, deleted) + NotRemovedText(rest);
+}
+
+std::string DuplicateHeader(Format format) {
+    return format == Format::Csv ? sweep::CsvDuplicateHeader() + "\r\n" : std::string();
+}
+
+std::string DuplicateLine(Format format, const sweep::FoundFile& file, std::string_view pattern, std::size_t group,
+                          bool keep, sweep::ShownPaths& shown) {
+    std::string line;
+    switch (format) {
+        case Format::Csv: return (line = sweep::CsvDuplicateLine(file, pattern, group, keep, shown)) += "\r\n";
+        case Format::Json: return (line = sweep::JsonDuplicateLine(file, pattern, group, keep, shown)) += '\n';
+        case Format::Null:
+        case Format::Plain: break;
+    }
+    return ListingLine(format, file, pattern, shown);
+}
+
+std::string GroupSeparator(Format format) {
+    switch (format) {
+        case Format::Plain: return "\r\n";
+        case Format::Null: return std::string(1, '\0');
+        case Format::Csv:
+        case Format::Json: break;
+    }
+    return std::string();
 }
 
 std::string ListingHeader(Format format) { return format == Format::Csv ? sweep::CsvHeader() + "\r\n" : std::string(); }

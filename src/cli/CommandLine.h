@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Duplicates.h"
 #include "engine/Export.h"
 #include "engine/FoundFile.h"
 
@@ -29,6 +30,9 @@ struct Options {
     bool yes = false;
     bool quiet = false;
     bool help = false;  // the rest is not read then
+    bool dups = false;  // --dups: the groups of duplicates among what is found
+    std::optional<sweep::KeepRule> keep;  // --keep; none: the oldest (with --dups only)
+    std::vector<std::string> protect;     // --protect, in order (with --dups only)
     std::string folder;
 };
 
@@ -83,5 +87,14 @@ std::string RemovalSummary(const RemovalCount& recycled, const RemovalCount& del
 std::string ListingLine(Format format, const sweep::FoundFile& file, std::string_view pattern,
                         sweep::ShownPaths& shown);
 std::string ListingHeader(Format format);
+
+// The same for a file of a group of duplicates, numbered from 1; `keep`:
+// the file stays when the copies go. The CSV header is CsvDuplicateHeader.
+std::string DuplicateLine(Format format, const sweep::FoundFile& file, std::string_view pattern, std::size_t group,
+                          bool keep, sweep::ShownPaths& shown);
+std::string DuplicateHeader(Format format);
+// What goes between two groups: a blank line (plain), an empty path (null),
+// nothing (csv and json, which number the groups).
+std::string GroupSeparator(Format format);
 
 }  // namespace cli

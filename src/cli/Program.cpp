@@ -12,6 +12,8 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "engine/DeletionJob.h"
+#include "engine/DuplicateRemoval.h"
+#include "engine/Duplicates.h"
 #include "engine/Export.h"
 #include "engine/FolderListing.h"
 #include "engine/IniFile.h"
@@ -87,7 +89,7 @@ bool ReadSearchList(const Options& options, SearchList& list, Output& err) {
     // file, when there is none, nothing; any other failure would let the
     // program touch what the list says never to.
     if (const DWORD error = ReadWholeFile(FullPath(base::Wide(file)), bytes)) {
-        if (options.patterns.empty() || options.ini || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)) {
+        if ((options.patterns.empty() && !options.dups) || options.ini || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)) {
             Say(err, "no se puede leer el fichero de patrones " + file + ": " + SystemMessage(error));
             return false;
         }
@@ -96,8 +98,10 @@ bool ReadSearchList(const Options& options, SearchList& list, Output& err) {
         sweep::CountedEntries(sweep::SectionEntries(sweep::DecodeIniText(bytes), "FindFiles"))));
     list.exclusions = listed.exclusions;
     for (const std::string& x : options.exclusions) list.exclusions.push_back(base::Wide(x));
-    if (!options.patterns.empty()) {
-        list.patterns = options.patterns;
+    // Duplicates are looked for among every file, unless a list is named.
+    const bool everyFile = options.dups && options.patterns.empty() && !options.ini;
+    if (!options.patterns.empty() || everyFile) {
+        list.patterns = everyFile ? std::vector<std::string>{"*"} : options.patterns;
         list.modes.assign(list.patterns.size(), sweep::PatternMode::None);
         return true;
     }
@@ -122,6 +126,12 @@ private:
     int Remove();
     // Removes these files the one way; true when Ctrl+C stopped it.
     bool RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal, RemovalCount& count);
+    int Duplicates(const std::wstring& start, const SearchList& list, const std::vector<std::wstring>& protect);
+    int RemoveCopies(const std::vector<sweep::CopiesOf>& groups, std::int64_t copies, std::int64_t bytes);
+    // Asks before a removal, unless --yes: an exit code when nothing is to go.
+    std::optional<int> AskFirst(const std::string& question);
+    // Tells of the paths written with U+FFFD, if any.
+    void WarnInexact();
     void Flush();
     int ReportInterrupted(const std::string& what);
 
@@ -137,6 +147,13 @@ private:
     std::int64_t inexact_ = 0;  // paths written with U+FFFD for a lone surrogate
     bool notAllDone_ = false;
 };
+
+void Run::WarnInexact() {
+    if (inexact_)
+        Say(err_, "aviso: " + base::GroupedCount(inexact_) +
+                      (inexact_ == 1 ? " ruta tiene" : " rutas tienen") +
+                      " un nombre que UTF-8 no puede escribir tal cual (sale con U+FFFD); --format json la escribe exacta");
+}
 
 void Run::Flush() {
     // Rows on the console go over the progress line, which comes back at
@@ -172,6 +189,18 @@ int Run::Go() {
         return kExitUsage;
     }
     if (start.empty() || start.back() != L'\\') start += L'\\';
+    // A folder to protect must be there: a mistyped one would protect nothing.
+    std::vector<std::wstring> protect;
+    for (const std::string& folder : options_.protect) {
+        const std::wstring full = FullPath(base::Wide(folder));
+        const DWORD kind = ::GetFileAttributesW(sweep::ExactPath(full).c_str());
+        if (kind == INVALID_FILE_ATTRIBUTES || !(kind & FILE_ATTRIBUTE_DIRECTORY)) {
+            Say(err_, (kind == INVALID_FILE_ATTRIBUTES ? "la carpeta de --protect no existe: "
+                                                       : "--protect no es una carpeta: ") + folder);
+            return kExitUsage;
+        }
+        protect.push_back(sweep::ProtectedFolder(full));
+    }
 
     // Nothing is removed unasked: without a console to ask at, only --yes
     // says yes, and it is refused before anything is searched.
@@ -182,11 +211,9 @@ int Run::Go() {
         return kExitUsage;
     }
 
+    if (options_.dups) return Duplicates(start, list, protect);
     if (const std::optional<int> code = Search(start, list)) return *code;
-    if (inexact_)
-        Say(err_, "aviso: " + base::GroupedCount(inexact_) +
-                      (inexact_ == 1 ? " ruta tiene" : " rutas tienen") +
-                      " un nombre que UTF-8 no puede escribir tal cual (sale con U+FFFD); --format json la escribe exacta");
+    WarnInexact();
     if (toBin_.empty() && toDelete_.empty()) return notAllDone_ ? kExitNotAllDone : kExitDone;
     return Remove();
 }
@@ -268,23 +295,29 @@ std::optional<int> Run::Search(const std::wstring& start, const SearchList& list
     return std::nullopt;
 }
 
-int Run::Remove() {
-    if (!options_.yes) {
-        const std::int64_t toBin = static_cast<std::int64_t>(toBin_.size());
-        const std::int64_t toDelete = static_cast<std::int64_t>(toDelete_.size());
-        err_.Write(options_.automatic ? AutoQuestionText(toBin, binBytes_, toDelete, deleteBytes_)
-                                      : QuestionText(options_.removal, toBin + toDelete, binBytes_ + deleteBytes_));
-        err_.Flush();
-        const std::optional<std::string> answer = ReadConsoleLine();
-        // Ctrl+C at the question ends the read before its handler has run.
-        if (!answer) ::WaitForSingleObject(InterruptEvent(), 200);
-        if (cli::Interrupted()) return ReportInterrupted("nada borrado");
-        if (!answer || !IsYes(*answer)) {
-            if (!answer) err_.Write("\r\n");
-            Say(err_, "no se ha borrado nada");
-            return notAllDone_ ? kExitNotAllDone : kExitDone;
-        }
+std::optional<int> Run::AskFirst(const std::string& question) {
+    if (options_.yes) return std::nullopt;
+    err_.Write(question);
+    err_.Flush();
+    const std::optional<std::string> answer = ReadConsoleLine();
+    // Ctrl+C at the question ends the read before its handler has run.
+    if (!answer) ::WaitForSingleObject(InterruptEvent(), 200);
+    if (cli::Interrupted()) return ReportInterrupted("nada borrado");
+    if (!answer || !IsYes(*answer)) {
+        if (!answer) err_.Write("\r\n");
+        Say(err_, "no se ha borrado nada");
+        return notAllDone_ ? kExitNotAllDone : kExitDone;
     }
+    return std::nullopt;
+}
+
+int Run::Remove() {
+    const std::int64_t toBin = static_cast<std::int64_t>(toBin_.size());
+    const std::int64_t toDelete = static_cast<std::int64_t>(toDelete_.size());
+    if (const std::optional<int> code =
+            AskFirst(options_.automatic ? AutoQuestionText(toBin, binBytes_, toDelete, deleteBytes_)
+                                        : QuestionText(options_.removal, toBin + toDelete, binBytes_ + deleteBytes_)))
+        return *code;
 
     if (cli::Interrupted()) return ReportInterrupted("nada borrado");
     // The bin's first, then for good, as the window does.
@@ -332,6 +365,133 @@ bool Run::RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal,
     }
     count.untouched = static_cast<std::int64_t>(files.size() - results.size());
     return job.Stopped() && cli::Interrupted();
+}
+
+// Lists the groups of duplicates among what the search finds, the groups
+// with the most to recover first, the kept copy first in each; then removes
+// the copies when asked. The order needs every group, so the listing comes
+// at the end (or at a Ctrl+C, with the groups found by then).
+int Run::Duplicates(const std::wstring& start, const SearchList& list, const std::vector<std::wstring>& protect) {
+    const std::vector<std::string>& patterns = list.patterns;
+    sweep::SearchRequest request;
+    request.startFolder = start;
+    for (const std::string& p : patterns) request.patterns.push_back(base::Wide(p));
+    request.exclusions = list.exclusions;
+    request.subfolders = options_.subfolders;
+    sweep::SetKbLimits(request, options_.smallerKb, options_.largerKb);
+
+    base::KernelHandle over(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    sweep::DuplicateSearch search(std::move(request), [event = over.get()] { ::SetEvent(event); });
+    std::vector<sweep::DuplicateGroup> groups;
+    const HANDLE wakes[] = {over.get(), InterruptEvent()};
+    for (bool done = false; !done;) {
+        ::WaitForMultipleObjects(2, wakes, FALSE, kTickMs);
+        if (cli::Interrupted()) search.Stop();
+        done = search.Collect(groups);
+        const sweep::DuplicateProgress p = search.Progress();
+        progress_.Show(p.listing ? "Encontrados: " + base::GroupedCount(static_cast<std::int64_t>(p.filesFound))
+                                 : "Comparados: " + base::GroupedCount(static_cast<std::int64_t>(p.filesCompared)) +
+                                       " de " + base::GroupedCount(static_cast<std::int64_t>(p.candidates)) + " (" +
+                                       base::ScaledSize(p.bytesRead) + ")  Grupos: " +
+                                       base::GroupedCount(static_cast<std::int64_t>(p.groups)));
+    }
+    sweep::SortGroups(groups);
+
+    const sweep::KeepRule rule = options_.keep ? *options_.keep : sweep::KeepRule::Oldest;
+    std::vector<sweep::CopiesOf> plans;
+    std::int64_t copies = 0, copyBytes = 0;
+    sweep::ShownPaths shown;
+    out_.Write(DuplicateHeader(options_.format));
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const sweep::DuplicateGroup& group = groups[g];
+        const std::size_t kept = sweep::KeptCopy(group, rule, protect);
+        if (g) out_.Write(GroupSeparator(options_.format));
+        // The kept copy first, the others in the group's order.
+        for (std::size_t k = 0; k < group.files.size(); ++k) {
+            const std::size_t i = k == 0 ? kept : k <= kept ? k - 1 : k;
+            const sweep::DuplicateFile& f = group.files[i];
+            const bool stays = i == kept || sweep::IsProtected(f.file, protect);
+            out_.Write(DuplicateLine(options_.format, f.file, patterns[static_cast<std::size_t>(f.pattern)], g + 1,
+                                     stays, shown));
+            if (options_.format != Format::Json &&
+                !(sweep::Utf8CarriesExactly(f.file.name) && sweep::Utf8CarriesExactly(*f.file.folder)))
+                ++inexact_;
+        }
+        plans.push_back(sweep::CopiesToRemove(group, kept, protect));
+        copies += static_cast<std::int64_t>(plans.back().copies.size());
+        copyBytes += static_cast<std::int64_t>(plans.back().copies.size()) * group.Size();
+    }
+    Flush();
+    const bool keep = options_.removal != Removal::None;
+    if (out_.Error()) {
+        progress_.Clear();
+        Say(err_, "no se pudo escribir la salida: " + SystemMessage(out_.Error()) + (keep ? "; no se ha borrado nada" : ""));
+        return kExitNotAllDone;
+    }
+    const std::string found = base::GroupedCount(static_cast<std::int64_t>(groups.size())) +
+                              (groups.size() == 1 ? " grupo de duplicados, " : " grupos de duplicados, ") +
+                              base::GroupedCount(copies) + (copies == 1 ? " copia (" : " copias (") +
+                              base::ScaledSize(copyBytes) + ")";
+    if (cli::Interrupted()) return ReportInterrupted(found + (keep ? "; nada borrado" : ""));
+    progress_.Finish(found);
+    WarnInexact();
+    for (const sweep::FolderError& unread : search.UnreadableFolders()) {
+        Say(err_, "no se pudo leer " + Shown(unread.folder) + " (" + sweep::ReasonOf(unread) + ": " +
+                      SystemMessage(unread.error) + ")");
+        notAllDone_ = true;
+    }
+    for (const sweep::UnreadFile& unread : search.UnreadableFiles()) {
+        Say(err_, "no se pudo leer " + Shown(unread.file.Path()) + " (" + sweep::ReasonOf(unread) + ")");
+        notAllDone_ = true;
+    }
+    if (!keep || copies == 0) return notAllDone_ ? kExitNotAllDone : kExitDone;
+    return RemoveCopies(plans, copies, copyBytes);
+}
+
+// Removes the copies of the groups, each only after it is compared with
+// its group's kept file (DuplicateRemoval.h).
+int Run::RemoveCopies(const std::vector<sweep::CopiesOf>& groups, std::int64_t copies, std::int64_t bytes) {
+    const bool recycle = options_.removal == Removal::Recycle;
+    if (const std::optional<int> code = AskFirst(QuestionText(options_.removal, copies, bytes))) return *code;
+    if (cli::Interrupted()) return ReportInterrupted("nada borrado");
+    sweep::CopyRemovalJob job(groups, recycle ? sweep::RemovalKind::Recycle : sweep::RemovalKind::Delete);
+    std::vector<sweep::RemovalResult> results;
+    const std::string doing = recycle ? "Enviando a la Papelera: " : "Eliminando: ";
+    const std::string ofAll = " de " + base::GroupedCount(copies);
+    for (;;) {
+        const bool over = job.Collect(results);
+        progress_.Show(doing + base::GroupedCount(static_cast<std::int64_t>(results.size())) + ofAll, over);
+        if (over) break;
+        if (::WaitForSingleObject(InterruptEvent(), kTickMs) == WAIT_OBJECT_0) job.Stop();
+    }
+    progress_.Clear();
+
+    RemovalCount count;
+    std::size_t i = 0;
+    for (const sweep::CopiesOf& group : groups)
+        for (const sweep::FoundFile& copy : group.copies) {
+            if (i >= results.size()) break;
+            const sweep::RemovalResult& r = results[i++];
+            if (r.outcome == sweep::RemovalOutcome::Removed) {
+                ++count.removed;
+                count.bytes += copy.size;
+            } else if (r.outcome == sweep::RemovalOutcome::Missing) {
+                ++count.missing;
+            } else {
+                ++count.kept;
+                // Where the kept file stops its group, it is named.
+                const bool ofKept = r.outcome == sweep::RemovalOutcome::KeptMissing ||
+                                    r.outcome == sweep::RemovalOutcome::KeptChanged ||
+                                    r.outcome == sweep::RemovalOutcome::KeptUnreadable;
+                Say(err_, "no se borró " + Shown(copy.Path()) + " (" + sweep::ReasonOf(r.outcome) +
+                              (ofKept ? ", " + Shown(group.kept.Path()) : std::string()) +
+                              (r.error != ERROR_SUCCESS ? ": " + SystemMessage(r.error) : std::string()) + ")");
+            }
+        }
+    count.untouched = copies - static_cast<std::int64_t>(results.size());
+    if (job.Stopped() && cli::Interrupted()) return ReportInterrupted(RemovalSummary(options_.removal, count));
+    if (!options_.quiet) Say(err_, "Hecho: " + RemovalSummary(options_.removal, count));
+    return notAllDone_ || count.kept ? kExitNotAllDone : kExitDone;
 }
 
 }  // namespace

@@ -104,6 +104,18 @@ std::size_t KeptCopy(const DuplicateGroup& group, KeepRule rule, const std::vect
     return kept;
 }
 
+const char* ReasonOf(const UnreadFile& unread) {
+    switch (unread.error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return "en uso";
+        case ERROR_ACCESS_DENIED: return "sin permiso";
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return "ya no existe";
+        case ERROR_FILE_INVALID: return "cambió mientras se leía";
+        default: return "no se pudo leer";
+    }
+}
+
 CopiesOf CopiesToRemove(const DuplicateGroup& group, std::size_t kept, const std::vector<std::wstring>& protectedFolders) {
     CopiesOf plan;
     if (kept >= group.files.size()) return plan;  // no kept copy: nothing goes

@@ -111,6 +111,9 @@ struct UnreadFile {
     FoundFile file;
     DWORD error;  // the system's code; ERROR_FILE_INVALID where it changed
 };
+// Why, in words a user reads (Spanish): "en uso", "sin permiso", "ya no
+// existe", "cambió mientras se leía" or "no se pudo leer".
+const char* ReasonOf(const UnreadFile& unread);
 
 // How far the duplicate search has got.
 struct DuplicateProgress {

@@ -268,4 +268,20 @@ std::string ShownPaths::JsonFolder(const FoundFile& file) {
     return json;
 }
 
+std::string CsvDuplicateHeader() { return CsvHeader() + ",group,keep"; }
+
+std::string CsvDuplicateLine(const FoundFile& file, std::string_view pattern, std::size_t group, bool keep,
+                             ShownPaths& shown) {
+    return CsvLine(file, pattern, shown) + ',' + base::IntToStr(static_cast<std::int64_t>(group)) +
+           (keep ? ",true" : ",false");
+}
+
+std::string JsonDuplicateLine(const FoundFile& file, std::string_view pattern, std::size_t group, bool keep,
+                              ShownPaths& shown) {
+    std::string line = JsonLine(file, pattern, shown);
+    line.pop_back();  // its closing brace
+    return line + ",\"group\":" + base::IntToStr(static_cast<std::int64_t>(group)) +
+           (keep ? ",\"keep\":true}" : ",\"keep\":false}");
+}
+
 }  // namespace sweep

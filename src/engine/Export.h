@@ -3,6 +3,7 @@
 // window saves. CSV as RFC 4180 has it, JSON Lines (one object a line).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -80,5 +81,15 @@ private:
 };
 std::string CsvLine(const FoundFile& file, std::string_view pattern, ShownPaths& shown);
 std::string JsonLine(const FoundFile& file, std::string_view pattern, ShownPaths& shown);
+
+// A file of a group of duplicates (Duplicates.h): the same columns, then
+// its group's number (from 1) and whether it stays when the copies go (the
+// kept copy, and any copy in a protected folder): "true" or "false".
+// CSV: "...,patron,group,keep"; JSON: ...,"group":1,"keep":true}.
+std::string CsvDuplicateHeader();
+std::string CsvDuplicateLine(const FoundFile& file, std::string_view pattern, std::size_t group, bool keep,
+                             ShownPaths& shown);
+std::string JsonDuplicateLine(const FoundFile& file, std::string_view pattern, std::size_t group, bool keep,
+                              ShownPaths& shown);
 
 }  // namespace sweep

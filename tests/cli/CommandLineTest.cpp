@@ -27,6 +27,9 @@ std::string Described(const cli::Options& o) {
     if (o.yes) d += "yes ";
     if (o.quiet) d += "quiet ";
     if (o.help) d += "help ";
+    if (o.dups) d += "dups ";
+    if (o.keep) d += "keep=" + std::to_string(static_cast<int>(*o.keep)) + " ";
+    for (const std::string& p : o.protect) d += "protect=" + p + " ";
     return d + "[" + o.folder + "]";
 }
 
@@ -70,8 +73,15 @@ TEST(CommandLine, ReadsTheUsualFormsAndNamesWhatIsWrong) {
         {{"--auto", "--recycle", "x"}, "", "--auto no va con --recycle"},
         {{"--delete", "--auto", "x"}, "", "--auto no va con --delete"},
         {{"--auto", "-p", "*.tmp", "x"}, "", "--auto no va con -p"},
+        {{"--auto", "--dups", "x"}, "", "--auto no va con --dups"},
         {{"-p", "*.tmp"}, "", "falta la CARPETA"},
         {{"C:\\x", "D:\\y"}, "", "sobra un argumento: «D:\\y»"},
+        {{"--dups", "--keep", "shortest", "--protect", "C:\\k", "--protect=D:\\l", "x"},
+         "plain dups keep=2 protect=C:\\k protect=D:\\l [x]", ""},
+        {{"--dups", "--keep=biggest", "x"}, "", "regla desconocida en --keep: «biggest»"},
+        {{"--keep", "first", "x"}, "", "--keep solo va con --dups"},
+        {{"--protect", "C:\\k", "x"}, "", "--protect solo va con --dups"},
+        {{"--dups", "--protect=", "x"}, "", "falta la carpeta de --protect"},
     };
     for (const auto& c : cases) {
         std::string joined;

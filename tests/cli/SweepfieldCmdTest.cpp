@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "base/Unicode.h"
 #include "cli/Console.h"
 #include "engine/FolderListing.h"
+#include "support/DupTree.h"
 #include "support/FileTrees.h"
 #include "support/OwnProcess.h"
 #include "support/TempDir.h"
@@ -102,6 +105,11 @@ public:
 
     HANDLE OutputPipe() const { return outRead_; }
     DWORD ProcessId() const { return pi_.dwProcessId; }
+    // What it has written on standard error so far (while it runs).
+    std::string ErrorSoFar() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return err_;
+    }
     void ReadOutput() {
         if (outRead_ && !outThread_.joinable()) outThread_ = std::thread([this] { Drain(outRead_, out_); });
     }
@@ -128,8 +136,10 @@ private:
         for (DWORD ready = 0;;) {
             if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &ready, nullptr)) break;  // its end
             DWORD n = 0;
-            if (ready && ::ReadFile(pipe, chunk, std::min<DWORD>(ready, sizeof chunk), &n, nullptr))
+            if (ready && ::ReadFile(pipe, chunk, std::min<DWORD>(ready, sizeof chunk), &n, nullptr)) {
+                std::lock_guard<std::mutex> lock(mutex_);
                 into.append(chunk, n);
+            }
             else if (::WaitForSingleObject(giveUp_, 2) == WAIT_OBJECT_0)
                 return;
         }
@@ -144,6 +154,7 @@ private:
     HANDLE outRead_ = nullptr, errRead_ = nullptr;
     PROCESS_INFORMATION pi_{};
     bool started_ = false;
+    std::mutex mutex_;  // over out_ and err_ while they are read
     std::string out_, err_;
     HANDLE giveUp_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::atomic<int> ended_{0};  // pipes read to their end
@@ -328,27 +339,39 @@ TEST_F(Removing, OnlyTheListedFilesGoAndALinksTargetStays) {
 }
 
 TEST_F(Removing, NothingIsRemovedWhenTheListingCannotBeWritten) {
-    ASSERT_TRUE(test::MakeExactFile(At(L"a.tmp"), 1));
-    const Ran ran = Cmd({L"--delete", L"--yes", L"-p", L"*.tmp", root}, nullptr, Cmd::Never).Wait();
-    EXPECT_NE(ran.err.find("no se pudo escribir la salida: "), std::string::npos) << ran.err;
-    EXPECT_NE(ran.err.find("no se ha borrado nada"), std::string::npos) << ran.err;
-    EXPECT_TRUE(test::ExactExists(At(L"a.tmp")));
-    EXPECT_EQ(ran.code, 1u);
+    ASSERT_TRUE(test::MakeExactFile(At(L"a.tmp"), 1) && test::MakeExactFile(At(L"b.tmp"), 1));
+    for (const wchar_t* dups : {L"--yes", L"--dups"}) {
+        const Ran ran = Cmd({dups, L"--delete", L"--yes", L"-p", L"*.tmp", root}, nullptr, Cmd::Never).Wait();
+        EXPECT_NE(ran.err.find("no se pudo escribir la salida: "), std::string::npos) << ran.err;
+        EXPECT_NE(ran.err.find("no se ha borrado nada"), std::string::npos) << ran.err;
+        EXPECT_EQ(test::NamesIn(root), (std::vector<std::wstring>{L"a.tmp", L"b.tmp"}));
+        EXPECT_EQ(ran.code, 1u);
+    }
 }
 
 TEST_F(Removing, RecyclingPutsTheFilesInTheRecycleBin) {
     const std::wstring trash = test::TrashFolder();
     if (trash.empty()) GTEST_SKIP() << "the tests' recycle bin is Wine's trash";
-    const std::wstring name = L"cmd" + std::to_wstring(::GetTickCount()) + L".tmp";
-    ASSERT_TRUE(test::WriteExactFile(At(name), "bin"));
     ASSERT_TRUE(test::MakeExactFile(At(L"keep.txt")));
-    const Ran ran = RunCmd({L"--recycle", L"-y", L"-p", L"*.tmp", root});
-    EXPECT_EQ(ran.code, 0u) << ran.err;
-    EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes)"), std::string::npos) << ran.err;
-    EXPECT_EQ(test::NamesIn(root), std::vector<std::wstring>{L"keep.txt"});
-    EXPECT_EQ(test::ExactContents(trash + L"\\files\\" + name), "bin");
-    ::DeleteFileW(sweep::ExactPath(trash + L"\\files\\" + name).c_str());
-    ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + name + L".trashinfo").c_str());
+    // A file found, then a copy of a file kept (the older one).
+    for (const bool dups : {false, true}) {
+        SCOPED_TRACE(dups ? "--dups" : "");
+        const std::wstring name = L"cmd" + std::to_wstring(::GetTickCount()) + (dups ? L"d.tmp" : L".tmp");
+        ASSERT_TRUE(test::WriteExactFile(At(name), "bin"));
+        std::vector<std::wstring> args{L"--recycle", L"-y", L"-p", L"*.tmp", root}, left{L"keep.txt"};
+        if (dups) {
+            ASSERT_TRUE(test::WriteExactFile(At(L"kept.tmp"), "bin") && test::SetLastWrite(At(L"kept.tmp"), kTime));
+            args.insert(args.begin(), L"--dups");
+            left.push_back(L"kept.tmp");
+        }
+        const Ran ran = RunCmd(args);
+        EXPECT_EQ(ran.code, 0u) << ran.err;
+        EXPECT_NE(ran.err.find("Hecho: 1 fichero enviado a la Papelera (3 bytes)"), std::string::npos) << ran.err;
+        EXPECT_EQ(test::NamesIn(root), left);
+        EXPECT_EQ(test::ExactContents(trash + L"\\files\\" + name), "bin");
+        ::DeleteFileW(sweep::ExactPath(trash + L"\\files\\" + name).c_str());
+        ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + name + L".trashinfo").c_str());
+    }
 }
 
 TEST_F(Removing, TheAutomaticModesSendToTheBinAndDeleteWhatTheirPatternsFoundAndNothingElse) {
@@ -385,6 +408,164 @@ TEST_F(Removing, TheAutomaticModesSendToTheBinAndDeleteWhatTheirPatternsFoundAnd
     ::DeleteFileW(sweep::ExactPath(trash + L"\\info\\" + binned + L".trashinfo").c_str());
 }
 
+// The lines of a text, without their ends.
+std::vector<std::string> Lines(const std::string& text, const std::string& end = "\r\n") {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, next; at < text.size(); at = next + end.size()) {
+        next = text.find(end, at);
+        if (next == std::string::npos) next = text.size();
+        lines.push_back(text.substr(at, next - at));
+    }
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string& csvLine) { return Lines(csvLine, ","); }
+
+// The duplicates of a generated tree (support/DupTree.h: groups of copies,
+// near copies, hard links, empty files) in each format, then their copies
+// removed. What is a group, and the order, the engine's tests tell.
+TEST_F(Removing, DuplicatesComeInTheTreesTrueGroupsInEveryFormatAndOnlyTheirCopiesGo) {
+    test::DupTreeShape shape;
+    shape.files = 60;
+    shape.medianBytes = 5000;
+    shape.largest = 200 * 1024;
+    shape.inGroups = 0.4;
+    shape.folders = 6;
+    shape.nearPairs = 4;
+    shape.linksToUnique = shape.linksToCopies = shape.emptyFiles = 3;
+    shape.seed = 11;
+    const test::DupTree tree = test::MakeDupTree(base::Wide(dir.path()), shape);
+    const std::wstring r = sweep::FolderReader(base::Wide(dir.path())).FinalPath();
+
+    // Plain: the paths, the kept copy first, a blank line between groups.
+    const Ran plain = RunCmd({L"--dups", r});
+    ASSERT_EQ(plain.code, 0u) << plain.err;
+    std::vector<std::vector<std::wstring>> groups(1);
+    for (const std::string& line : Lines(plain.out)) {
+        if (line.empty())
+            groups.emplace_back();
+        else
+            groups.back().push_back(base::Wide(line));
+    }
+    ASSERT_EQ(test::DifferencesFromTruth(tree, r, groups), "");
+
+    // The same files, numbered by group, the kept one marked; null with an
+    // empty path between groups.
+    const Ran csv = RunCmd({L"--dups", L"-f", L"csv", r}), json = RunCmd({L"--dups", L"-f", L"json", r});
+    const Ran null = RunCmd({L"--dups", L"-f", L"null", r});
+    const std::vector<std::string> rows = Lines(csv.out), objects = Lines(json.out, "\n");
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0], "ruta,nombre,carpeta,bytes,modificado,patron,group,keep");
+    std::size_t row = 1;
+    std::string nulls;
+    std::int64_t lastRecoverable = INT64_MAX;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (g) nulls += '\0';
+        for (std::size_t k = 0; k < groups[g].size(); ++k, ++row) {
+            const std::string number = std::to_string(g + 1), keep = k == 0 ? "true" : "false";
+            nulls += U(groups[g][k]) + '\0';
+            ASSERT_LT(row, rows.size());
+            const std::vector<std::string> f = Fields(rows[row]);
+            ASSERT_EQ(f.size(), 8u) << rows[row];
+            EXPECT_EQ(f[0], U(groups[g][k]));
+            EXPECT_EQ(f[6] + "," + f[7], number + "," + keep);
+            const std::int64_t recoverable = std::stoll(f[3]) * static_cast<std::int64_t>(groups[g].size() - 1);
+            if (k == 0) {
+                EXPECT_LE(recoverable, lastRecoverable) << "the most to recover first";
+            }
+            lastRecoverable = recoverable;
+            ASSERT_LT(row - 1, objects.size());
+            const std::string& o = objects[row - 1];
+            EXPECT_EQ(o.rfind("{\"path\":\"" + J(groups[g][k]) + "\",", 0), 0u) << o;
+            const std::string end = ",\"group\":" + number + ",\"keep\":" + keep + "}";
+            EXPECT_EQ(o.substr(o.size() - std::min(o.size(), end.size())), end);
+        }
+    }
+    EXPECT_EQ(rows.size(), row);
+    EXPECT_EQ(objects.size(), row - 1);
+    EXPECT_TRUE(null.out == nulls);
+    EXPECT_EQ(csv.code + json.code + null.code, 0u);
+
+    // Removing: every copy but the kept one, nothing else (a hard link of a
+    // copy keeps its content under its other name).
+    auto names = [&] {
+        const std::string all = RunCmd({L"-q", L"-f", L"null", L"-p", L"*", r}).out;
+        return static_cast<std::size_t>(std::count(all.begin(), all.end(), '\0'));
+    };
+    const std::size_t before = names();
+    const Ran removed = RunCmd({L"--dups", L"--delete", L"--yes", r});
+    EXPECT_EQ(removed.out, plain.out);
+    EXPECT_EQ(removed.code, 0u) << removed.err;
+    std::size_t copies = 0;
+    for (const std::vector<std::wstring>& g : groups)
+        for (std::size_t k = 0; k < g.size(); ++k) {
+            EXPECT_EQ(test::ExactExists(g[k]), k == 0) << U(g[k]);
+            copies += k > 0;
+        }
+    EXPECT_EQ(names(), before - copies);
+    EXPECT_NE(removed.err.find("Hecho: " + std::to_string(copies) + " ficheros eliminados"), std::string::npos)
+        << removed.err;
+}
+
+TEST_F(Removing, DuplicatesKeepTheCopyTheRuleNamesAndEveryProtectedOne) {
+    const std::wstring r = sweep::FolderReader(base::Wide(dir.path())).FinalPath() + L"\\";
+    // In the group's order (the oldest first), so that each rule keeps
+    // another: the oldest, the shortest path, the first found (by the first
+    // pattern), the newest. Known below by their folders' first letters.
+    const wchar_t* const names[] = {L"old\\copy.dat", L"s\\c.dat", L"found\\first.dat", L"new\\copy.dat"};
+    for (const wchar_t* folder : {L"old", L"s", L"found", L"new"}) ASSERT_TRUE(test::MakeExactFolder(r + folder));
+    const struct {
+        std::vector<std::wstring> args;
+        std::string listed;  // the group as listed; a capital where the file stays
+        DWORD code = 0;
+        bool held = false;  // found\first.dat held open meanwhile, sharing nothing: it cannot be read
+    } cases[] = {
+        {{}, "Osfn"},
+        {{L"--keep", L"newest"}, "Nosf"},
+        {{L"--keep=shortest"}, "Sofn"},
+        {{L"--keep", L"first"}, "Fosn"},
+        // The kept copy comes from the protected folders (letter case and a
+        // last backslash aside); all of theirs stay.
+        {{L"--protect", r + L"NEW\\"}, "Nosf"},
+        {{L"--protect", r + L"new", L"--protect", r + L"s"}, "SofN"},
+        {{L"--keep", L"first", L"--protect", r}, "FOSN"},  // nothing goes
+        {{L"--protect", r + L"none"}, "", 2},
+        {{L"--protect", r + names[0]}, "", 2},  // a file
+        {{}, "Osn", 1, true},
+    };
+    for (const auto& c : cases) {
+        std::wstring joined;
+        for (const std::wstring& a : c.args) joined += a + L" ";
+        SCOPED_TRACE(U(joined));
+        std::uint64_t time = kTime;
+        for (const wchar_t* name : names)
+            ASSERT_TRUE(test::WriteExactFile(r + name, "same") && test::SetLastWrite(r + name, time += 10000000));
+        std::vector<std::wstring> args{L"--dups", L"-f", L"csv", L"--delete", L"--yes", L"-q", L"-p", L"first.dat", L"-p", L"*"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back(r);
+        const base::KernelHandle held(c.held ? base::ValidOrNull(::CreateFileW(sweep::ExactPath(r + names[2]).c_str(),
+                                                                               GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                                                               nullptr))
+                                             : nullptr);
+        ASSERT_EQ(static_cast<bool>(held), c.held);
+        const Ran ran = RunCmd(args);
+        EXPECT_EQ(ran.code, c.code) << ran.err;
+        if (c.held) {
+            EXPECT_NE(ran.err.find("no se pudo leer " + U(r + names[2]) + " (en uso)"), std::string::npos) << ran.err;
+        }
+        std::string listed;
+        const std::vector<std::string> rows = Lines(ran.out);
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            const std::vector<std::string> f = Fields(rows[i]);
+            const char letter = f[0].substr(U(r).size(), 1)[0];
+            listed += f.back() == "true" ? static_cast<char>(letter - 'a' + 'A') : letter;
+        }
+        EXPECT_EQ(listed, c.listed);
+        // Only the copies listed go.
+        for (const wchar_t* name : names)
+            EXPECT_EQ(test::ExactExists(r + name), listed.find(static_cast<char>(name[0])) == std::string::npos) << U(name);
+    }
+}
 }  // namespace
 
 // Cases with a console, each in a program of its own that makes one: the
@@ -486,15 +667,20 @@ TEST_F(AtAConsole, TheQuestionIsAskedOnceAndOnlyYesRemoves) {
 TEST_F(AtAConsole, ProgressShowsOnAConsoleOnlyAndNeverWhenQuiet) {
     if (!test::InItsOwnProcess()) return test::RunInItsOwnProcess();
     ASSERT_TRUE(test::WriteExactFile(At(L"a.tmp"), "12345") && test::WriteExactFile(At(L"b.tmp"), "1234567890"));
-    const std::string summary = "Encontrados: 2 (15 bytes) en 1 carpeta";
-    for (bool quiet : {false, true}) {
-        std::vector<std::wstring> args{L"-p", L"*.tmp", root};
-        if (quiet) args.insert(args.begin(), L"-q");
-        const Ran ran = Cmd(args, nullptr, Cmd::Now, screen).Wait();
-        EXPECT_EQ(ran.code, 0u);
-        const std::string shown = TakeScreen();
-        EXPECT_EQ(shown.find(summary) != std::string::npos, !quiet) << shown;
-    }
+    ASSERT_TRUE(test::WriteExactFile(At(L"c.dup"), "12") && test::WriteExactFile(At(L"d.dup"), "12"));
+    const std::pair<std::vector<std::wstring>, std::string> runs[] = {
+        {{L"-p", L"*.tmp", root}, "Encontrados: 2 (15 bytes) en 1 carpeta"},
+        {{L"--dups", L"-p", L"*.dup", root}, "1 grupo de duplicados, 1 copia (2 bytes)"},
+    };
+    for (const auto& [run, summary] : runs)
+        for (bool quiet : {false, true}) {
+            std::vector<std::wstring> args = run;
+            if (quiet) args.insert(args.begin(), L"-q");
+            const Ran ran = Cmd(args, nullptr, Cmd::Now, screen).Wait();
+            EXPECT_EQ(ran.code, 0u);
+            const std::string shown = TakeScreen();
+            EXPECT_EQ(shown.find(summary) != std::string::npos, !quiet) << shown;
+        }
 }
 
 TEST_F(AtAConsole, CtrlCStopsTheListingAndSaysSo) {
@@ -523,4 +709,79 @@ TEST_F(AtAConsole, CtrlCStopsTheListingAndSaysSo) {
     const std::size_t lines = static_cast<std::size_t>(std::count(ran.out.begin(), ran.out.end(), '\n'));
     EXPECT_LT(lines, static_cast<std::size_t>(kFiles));
     EXPECT_NE(ran.err.find(" ficheros listados, "), std::string::npos) << ran.err;
+}
+
+// A copy goes only while the kept file is the one listed and the copy is
+// byte for byte the same: each change made while the program asks, after
+// its search.
+TEST_F(AtAConsole, ACopyGoesOnlyWhileTheKeptFileIsAsListedAndTheCopyIsItsEqual) {
+    if (!test::InItsOwnProcess()) return test::RunInItsOwnProcess();
+    std::string bytes(100000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    const std::wstring kept = At(L"kept.dat"), copy1 = At(L"copy1.dat"), copy2 = At(L"copy2.dat");
+    // Another content, same size and time: only the bytes tell.
+    auto changeLastByte = [&](const std::wstring& path) {
+        const std::uint64_t time = test::FoundFileOf(path).lastWrite;
+        std::string changed = bytes;
+        changed.back() ^= 1;
+        ASSERT_TRUE(test::WriteExactFile(path, changed) && test::SetLastWrite(path, time));
+    };
+    auto deleted = [](const std::wstring& path) { ASSERT_TRUE(::DeleteFileW(sweep::ExactPath(path).c_str())); };
+    const std::string notKept = "no se borró ";
+    const struct {
+        const char* name;
+        std::function<void(base::KernelHandle&)> change;
+        std::vector<std::wstring> left;
+        std::string said;
+    } cases[] = {
+        {"nothing changed", [](auto&) {}, {L"kept.dat"}, "Hecho: 2 ficheros eliminados (195 Kbytes)"},
+        {"the kept file's last byte changed", [&](auto&) { changeLastByte(kept); }, {L"copy1.dat", L"copy2.dat", L"kept.dat"},
+         notKept + U(copy1) + " (no es igual a la copia que se conserva)"},
+        {"the kept file replaced by a file alike",
+         [&](auto&) {
+             deleted(kept);
+             ASSERT_TRUE(test::WriteExactFile(kept, bytes) && test::SetLastWrite(kept, kTime - 10000000));
+         },
+         {L"copy1.dat", L"copy2.dat", L"kept.dat"}, notKept + U(copy2) + " (la copia que se conserva cambió, " + U(kept) + ")"},
+        {"the kept file deleted", [&](auto&) { deleted(kept); }, {L"copy1.dat", L"copy2.dat"},
+         notKept + U(copy1) + " (la copia que se conserva ya no está, " + U(kept)},
+        {"the kept file open for writing in another process",
+         [&](base::KernelHandle& held) {
+             held.reset(base::ValidOrNull(::CreateFileW(sweep::ExactPath(kept).c_str(), GENERIC_WRITE,
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                        OPEN_EXISTING, 0, nullptr)));
+             ASSERT_TRUE(held);
+         },
+         {L"copy1.dat", L"copy2.dat", L"kept.dat"},
+         notKept + U(copy2) + " (la copia que se conserva no se pudo leer, " + U(kept) + ": "},
+        {"a copy's last byte changed", [&](auto&) { changeLastByte(copy2); }, {L"copy2.dat", L"kept.dat"},
+         notKept + U(copy2) + " (no es igual a la copia que se conserva)"},
+        {"a copy made a hard link of the kept file",
+         [&](auto&) {
+             deleted(copy1);
+             ASSERT_TRUE(::CreateHardLinkW(sweep::ExactPath(copy1).c_str(), sweep::ExactPath(kept).c_str(), nullptr));
+         },
+         {L"copy1.dat", L"kept.dat"}, notKept + U(copy1) + " (es la copia que se conserva)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const std::wstring& name : test::NamesIn(root)) ASSERT_TRUE(::DeleteFileW(sweep::ExactPath(At(name)).c_str()));
+        std::uint64_t time = kTime - 10000000;
+        for (const std::wstring& path : {kept, copy1, copy2})
+            ASSERT_TRUE(test::WriteExactFile(path, bytes) && test::SetLastWrite(path, time += 10000000));
+        Cmd cmd({L"--dups", L"--delete", L"-p", L"*.dat", root}, input);
+        ASSERT_TRUE(test::WaitUntil([&] { return cmd.ErrorSoFar().find("[s/N] ") != std::string::npos; }, 60000));
+        base::KernelHandle held;
+        c.change(held);
+        Type(L"s\r");
+        const Ran ran = cmd.Wait();
+        held.reset();
+        EXPECT_EQ(ran.err.rfind("¿Eliminar definitivamente 2 ficheros (195 Kbytes)? [s/N] ", 0), 0u) << ran.err;
+        EXPECT_NE(ran.err.find(c.said), std::string::npos) << ran.err;
+        EXPECT_EQ(test::NamesIn(root), c.left);
+        EXPECT_EQ(ran.code, c.left.size() == 1 ? 0u : 1u) << ran.err;
+        if (test::ExactExists(kept)) {
+            EXPECT_EQ(test::ExactContents(kept).size(), bytes.size());
+        }
+    }
 }
