@@ -115,6 +115,15 @@ void BareWalk(const std::wstring& path, std::vector<Row>& rows) {
     for (const std::wstring& s : subfolders) BareWalk(path + s + L"\\", rows);
 }
 
+// Answers a question box "Sí" as it becomes active.
+LRESULT CALLBACK SayYes(int code, WPARAM wParam, LPARAM lParam) {
+    wchar_t kind[16] = L"";
+    if (code == HCBT_ACTIVATE && ::GetClassNameW(reinterpret_cast<HWND>(wParam), kind, 16) &&
+        std::wstring(kind) == L"#32770")
+        ::PostMessageW(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDYES, 0);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 double TimedBareWalk(const std::wstring& tree, std::size_t& entries) {
     std::vector<Row> rows;
     const double start = Now();
@@ -320,10 +329,12 @@ int main() {
                     worst <= 0.25 ? "met" : "MISSED");
     }
 
-    // 4. Deleting a block of 10,000 selected rows.
+    // 4. Deleting a block of 10,000 selected rows, the question answered
+    // "Sí" as soon as it shows.
     const std::wstring deletion = base + L"\\borrar";
     UsePatterns({"*.del"});
     {
+        const HHOOK sayYes = ::SetWindowsHookExW(WH_CBT, SayYes, nullptr, ::GetCurrentThreadId());
         std::vector<double> window, bare;
         for (int round = 0; round < kRounds; ++round) {
             MakeDeletionFiles(deletion);
@@ -345,6 +356,7 @@ int main() {
             }
             bare.push_back(Now() - start);
         }
+        ::UnhookWindowsHookEx(sayYes);
         Report("delete 10000 selected rows", Best(window), Best(bare), 1.5);
         std::printf("%-44s %9.2f us\n\n", "  per row", Best(window) / kDeleted * 1e6);
     }

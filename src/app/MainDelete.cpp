@@ -139,7 +139,7 @@ void TMain::DeletionProgress() {
     bool anyGone = false;
     for (const sweep::RemovalResult& result : results) {
         Listed* listed = removing_[removalsDone_++];
-        listed->keptBecause = nullptr;
+        listed->keptBecause = sweep::RemovalOutcome::Removed;
         if (result.outcome == sweep::RemovalOutcome::Removed) {
             ++tally_.removed;
             tally_.bytes += listed->file.size;
@@ -148,7 +148,7 @@ void TMain::DeletionProgress() {
             ++tally_.missing;
         } else {
             ++tally_.kept;
-            listed->keptBecause = sweep::ReasonOf(result.outcome);
+            listed->keptBecause = result.outcome;
             continue;
         }
         listed->gone = true;
@@ -204,7 +204,7 @@ void TMain::ShowWhyKept() {
     bool any = false;
     for (int row = 1; row < xgFoundFiles->GetRowCount() && !any; ++row) {
         const auto* listed = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
-        any = listed && listed->keptBecause;
+        any = listed && listed->Stayed();
     }
     if (!any) {
         xgFoundFiles->SetColCount(colReason);
@@ -217,7 +217,7 @@ void TMain::ShowWhyKept() {
     }
     for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
         const auto* listed = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
-        xgFoundFiles->SetCells(colReason, row, listed && listed->keptBecause ? listed->keptBecause : "");
+        xgFoundFiles->SetCells(colReason, row, listed && listed->Stayed() ? sweep::ReasonOf(listed->keptBecause) : "");
     }
 }
 

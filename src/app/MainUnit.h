@@ -195,13 +195,18 @@ private:
         sweep::FoundFile file;
         int pattern;        // with seq, the row's place in the search's order
         std::uint32_t seq;
-        bool gone = false;  // deleted by this window
-        const char* keptBecause = nullptr;  // why the last removal kept it
         // Duplicate results: the row's group, whether it is the group's
         // kept copy (its first row) and lies on the shade of every second
         // group (both as the list stands now, RestyleGroups).
         std::uint32_t group = 0;
+        // Why the last removal kept it; Removed where none did. (The
+        // fields are in this order so that a row takes no more room than
+        // it must: there are as many as files found.)
+        sweep::RemovalOutcome keptBecause = sweep::RemovalOutcome::Removed;
+        bool gone = false;  // deleted by this window
         bool kept = false, shaded = false;
+
+        bool Stayed() const { return keptBecause != sweep::RemovalOutcome::Removed; }
     };
     // A removal running on a thread of its own: the found files'
     // (DeletionJob) or the copies of duplicates (CopyRemovalJob), taken in alike.

@@ -50,7 +50,7 @@ namespace sweep {
 
 struct OpenFileFacts;
 
-enum class RemovalOutcome {
+enum class RemovalOutcome : unsigned char {
     Removed,     // gone from its folder (recycled: the bin holds it whole)
     Missing,     // nothing at its path any more: someone else removed it
     Folder,      // a folder: never removed
