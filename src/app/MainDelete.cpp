@@ -139,7 +139,6 @@ void TMain::DeletionProgress() {
     bool anyGone = false;
     for (const sweep::RemovalResult& result : results) {
         Listed* listed = removing_[removalsDone_++];
-        listed->keptBecause = sweep::RemovalOutcome::Removed;
         if (result.outcome == sweep::RemovalOutcome::Removed) {
             ++tally_.removed;
             tally_.bytes += listed->file.size;

@@ -109,7 +109,11 @@ TEST_F(Deleting, FilesThatCannotGoStayListedInOrderWithTheirAttributes) {
 
 TEST_F(Deleting, DeletingEveryResultLeavesTheHeaderAndTheBlankRow) {
     FindFiles(4);
-    SelectRows(4, 1);  // selected upwards
+    SelectRows(4, 2);  // selected upwards
+    DeleteSelection();
+    // Nothing that was to go stayed: no reasons to show beside the row left.
+    EXPECT_EQ(Main->xgFoundFiles->GetColCount(), 4);
+    SelectRows(1, 1);
     DeleteSelection();
     for (const std::string& name : order) EXPECT_FALSE(Exists(name)) << name;
     EXPECT_EQ(Main->xgFoundFiles->GetRowCount(), 2);

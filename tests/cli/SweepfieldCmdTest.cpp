@@ -529,6 +529,7 @@ TEST_F(Removing, DuplicatesKeepTheCopyTheRuleNamesAndEveryProtectedOne) {
         {{L"--protect", r + L"NEW\\"}, "Nosf"},
         {{L"--protect", r + L"new", L"--protect", r + L"s"}, "SofN"},
         {{L"--keep", L"first", L"--protect", r}, "FOSN"},  // nothing goes
+        {{L"-x", L"found"}, "Osn"},  // what is never touched is no copy either
         {{L"--protect", r + L"none"}, "", 2},
         {{L"--protect", r + names[0]}, "", 2},  // a file
         {{}, "Osn", 1, true},
