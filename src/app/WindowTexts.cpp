@@ -142,23 +142,6 @@ std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes) {
            space.text + " " + space.unit + ")? No se podrán recuperar.";
 }
 
-std::string AutoRemovalQuestion(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
-                                std::int64_t deleteBytes) {
-    const std::int64_t files = toBin + toDelete;
-    std::string text = "Los patrones con borrado automático encontraron " + base::GroupedCount(files) +
-                       (files == 1 ? " fichero (" : " ficheros (") + base::ScaledSize(binBytes + deleteBytes) + "): ¿";
-    if (toBin && toDelete)
-        text += "enviar " + base::GroupedCount(toBin) + " (" + base::ScaledSize(binBytes) +
-                ") a la Papelera y eliminar definitivamente " + base::GroupedCount(toDelete) + " (" +
-                base::ScaledSize(deleteBytes) + ")?";
-    else if (toBin)
-        text += files == 1 ? "enviarlo a la Papelera?" : "enviarlos a la Papelera?";
-    else
-        text += files == 1 ? "eliminarlo definitivamente?" : "eliminarlos definitivamente?";
-    if (toDelete) text += " No se podrán recuperar.";
-    return text;
-}
-
 std::string RemovalSummary(const RemovalTally& recycled, const RemovalTally& deleted, bool stopped) {
     RemovalTally both = deleted;
     both.kept += recycled.kept;

@@ -98,14 +98,6 @@ std::string SortKey(const std::string& text);
 // definitivamente 1.234 ficheros (56 Mbytes)? No se podrán recuperar.", the
 // space scaled as the status bar's total is.
 std::string DeleteForGoodQuestion(std::int64_t files, std::int64_t bytes);
-// The one question asked after a search whose patterns with an automatic
-// mode found files: "Los patrones con borrado automático encontraron 312
-// ficheros (1229 Mbytes): ¿enviarlos a la Papelera?", "...: ¿eliminarlos
-// definitivamente? No se podrán recuperar.", or, when both modes found
-// files, "...: ¿enviar 300 (1228 Mbytes) a la Papelera y eliminar
-// definitivamente 12 (56 Kbytes)? ...".
-std::string AutoRemovalQuestion(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
-                                std::int64_t deleteBytes);
 // What a removal did, as the status bar says it at the end: "Hecho: 1.234
 // borrados (56 Kbytes)", "Hecho: 1.230 a la Papelera (55 Kbytes); 4 no se
 // pudieron borrar", with "Detenido" for "Hecho" when the user stopped it.

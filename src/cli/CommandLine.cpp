@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "base/Unicode.h"
 #include "engine/Export.h"
+#include "engine/PatternList.h"
 #include "engine/Search.h"
 
 namespace cli {
@@ -255,19 +256,7 @@ std::string QuestionText(Removal removal, std::int64_t files, std::int64_t bytes
 
 std::string AutoQuestionText(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
                              std::int64_t deleteBytes) {
-    const std::int64_t files = toBin + toDelete;
-    std::string text = "Los patrones con borrado automático encontraron " + base::GroupedCount(files) +
-                       (files == 1 ? " fichero (" : " ficheros (") + base::ScaledSize(binBytes + deleteBytes) + "): ¿";
-    if (toBin && toDelete)
-        text += "enviar " + base::GroupedCount(toBin) + " (" + base::ScaledSize(binBytes) +
-                ") a la Papelera y eliminar definitivamente " + base::GroupedCount(toDelete) + " (" +
-                base::ScaledSize(deleteBytes) + ")?";
-    else if (toBin)
-        text += files == 1 ? "enviarlo a la Papelera?" : "enviarlos a la Papelera?";
-    else
-        text += files == 1 ? "eliminarlo definitivamente?" : "eliminarlos definitivamente?";
-    if (toDelete) text += " No se podrán recuperar.";
-    return text + " [s/N] ";
+    return sweep::AutoRemovalQuestion(toBin, binBytes, toDelete, deleteBytes) + " [s/N] ";
 }
 
 bool IsYes(std::string_view answer) {

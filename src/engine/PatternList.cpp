@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/Handles.h"
+#include "base/Text.h"
 #include "base/Unicode.h"
 #include "engine/FolderListing.h"
 
@@ -29,6 +30,23 @@ ListedPatterns PatternsToSearch(const std::vector<PatternRow>& rows) {
         listed.modes.push_back(mode);
     }
     return listed;
+}
+
+std::string AutoRemovalQuestion(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
+                                std::int64_t deleteBytes) {
+    const std::int64_t files = toBin + toDelete;
+    std::string text = "Los patrones con borrado automático encontraron " + base::GroupedCount(files) +
+                       (files == 1 ? " fichero (" : " ficheros (") + base::ScaledSize(binBytes + deleteBytes) + "): ¿";
+    if (toBin && toDelete)
+        text += "enviar " + base::GroupedCount(toBin) + " (" + base::ScaledSize(binBytes) +
+                ") a la Papelera y eliminar definitivamente " + base::GroupedCount(toDelete) + " (" +
+                base::ScaledSize(deleteBytes) + ")?";
+    else if (toBin)
+        text += files == 1 ? "enviarlo a la Papelera?" : "enviarlos a la Papelera?";
+    else
+        text += files == 1 ? "eliminarlo definitivamente?" : "eliminarlos definitivamente?";
+    if (toDelete) text += " No se podrán recuperar.";
+    return text;
 }
 
 DWORD ReplaceWholeFile(const std::string& path, std::string_view bytes, bool* newRefused) {

@@ -37,6 +37,15 @@ struct ListedPatterns {
 };
 ListedPatterns PatternsToSearch(const std::vector<PatternRow>& rows);
 
+// The one question both front ends ask after a search whose patterns with an
+// automatic mode found files, before anything of it goes: "Los patrones con borrado automático encontraron 312
+// ficheros (1229 Mbytes): ¿enviarlos a la Papelera?", "...: ¿eliminarlos
+// definitivamente? No se podrán recuperar.", or, when both modes found
+// files, "...: ¿enviar 300 (1228 Mbytes) a la Papelera y eliminar
+// definitivamente 12 (56 Kbytes)? ...".
+std::string AutoRemovalQuestion(std::int64_t toBin, std::int64_t binBytes, std::int64_t toDelete,
+                                std::int64_t deleteBytes);
+
 // Writes a file whole or not at all: the bytes go to "<path>.new", which is
 // flushed to the disk and then takes the place of `path` in one step.
 // ERROR_SUCCESS, or the system's code of the step that failed; the old file
