@@ -122,6 +122,8 @@ public:
     int Go();
 
 private:
+    // What the options and the list ask to search for, from `start`.
+    sweep::SearchRequest RequestFor(const std::wstring& start, const SearchList& list) const;
     std::optional<int> Search(const std::wstring& start, const SearchList& list);
     int Remove();
     // Removes these files the one way; true when Ctrl+C stopped it.
@@ -218,15 +220,20 @@ int Run::Go() {
     return Remove();
 }
 
-// Lists what the search finds; an exit code when the program ends here.
-std::optional<int> Run::Search(const std::wstring& start, const SearchList& list) {
-    const std::vector<std::string>& patterns = list.patterns;
+sweep::SearchRequest Run::RequestFor(const std::wstring& start, const SearchList& list) const {
     sweep::SearchRequest request;
     request.startFolder = start;
-    for (const std::string& p : patterns) request.patterns.push_back(base::Wide(p));
+    for (const std::string& p : list.patterns) request.patterns.push_back(base::Wide(p));
     request.exclusions = list.exclusions;
     request.subfolders = options_.subfolders;
     sweep::SetKbLimits(request, options_.smallerKb, options_.largerKb);
+    return request;
+}
+
+// Lists what the search finds; an exit code when the program ends here.
+std::optional<int> Run::Search(const std::wstring& start, const SearchList& list) {
+    const std::vector<std::string>& patterns = list.patterns;
+    sweep::SearchRequest request = RequestFor(start, list);
 
     base::KernelHandle over(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     sweep::Search search(std::move(request), [event = over.get()] { ::SetEvent(event); });
@@ -373,12 +380,7 @@ bool Run::RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal,
 // at the end (or at a Ctrl+C, with the groups found by then).
 int Run::Duplicates(const std::wstring& start, const SearchList& list, const std::vector<std::wstring>& protect) {
     const std::vector<std::string>& patterns = list.patterns;
-    sweep::SearchRequest request;
-    request.startFolder = start;
-    for (const std::string& p : patterns) request.patterns.push_back(base::Wide(p));
-    request.exclusions = list.exclusions;
-    request.subfolders = options_.subfolders;
-    sweep::SetKbLimits(request, options_.smallerKb, options_.largerKb);
+    sweep::SearchRequest request = RequestFor(start, list);
 
     base::KernelHandle over(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     sweep::DuplicateSearch search(std::move(request), [event = over.get()] { ::SetEvent(event); });
