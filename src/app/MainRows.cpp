@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <unordered_map>
 
 #include "app/WindowTexts.h"
 #include "ui/Handles.h"
@@ -131,14 +132,25 @@ void TMain::GuardarLista1Click(TObject*) {
 }
 
 bool TMain::SaveList(const std::wstring& path) {
+    // Duplicates as the console program writes them: each row's group,
+    // numbered from 1 as the groups stand in the list, and whether it is kept.
+    const bool duplicates = DuplicateResults();
     std::vector<std::string> lines;
+    sweep::ShownPaths shown;
+    std::unordered_map<std::uint32_t, std::size_t> groupNumbers;
     for (int row = 1; row < xgFoundFiles->GetRowCount(); ++row) {
         const auto* listed = static_cast<const Listed*>(xgFoundFiles->GetRowData(row));
         if (!listed) continue;
         const std::size_t pattern = static_cast<std::size_t>(listed->pattern);
-        lines.push_back(sweep::CsvLine(listed->file, pattern < patterns_.size() ? patterns_[pattern] : ""));
+        const std::string_view patternText = pattern < patterns_.size() ? std::string_view(patterns_[pattern]) : "";
+        if (!duplicates) {
+            lines.push_back(sweep::CsvLine(listed->file, patternText, shown));
+            continue;
+        }
+        const std::size_t group = groupNumbers.emplace(listed->group, groupNumbers.size() + 1).first->second;
+        lines.push_back(sweep::CsvDuplicateLine(listed->file, patternText, group, listed->kept, shown));
     }
-    const std::string bytes = sweep::ListCsv(lines);
+    const std::string bytes = sweep::ListCsv(duplicates ? sweep::CsvDuplicateHeader() : sweep::CsvHeader(), lines);
     // Written whole under a name of its own beside the target, then put in
     // its place: a failed write leaves any file of that name as it was.
     const std::size_t slash = path.find_last_of(L"\\/");

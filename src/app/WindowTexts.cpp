@@ -279,8 +279,8 @@ std::vector<int> ParseWidths(const std::string& text, std::size_t count) {
     return widths;
 }
 
-std::string ListCsv(const std::vector<std::string>& lines) {
-    std::string text = "\xEF\xBB\xBF" + CsvHeader() + "\r\n";
+std::string ListCsv(const std::string& header, const std::vector<std::string>& lines) {
+    std::string text = "\xEF\xBB\xBF" + header + "\r\n";
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
 }

@@ -67,8 +67,9 @@ std::wstring SelectInFolderCommand(const std::wstring& explorer, const std::wstr
 // The rows' paths for the clipboard, one a line (CRLF between them).
 std::wstring PathLines(const std::vector<std::wstring>& paths);
 // A list saved for other programs: UTF-8 with its byte-order mark, the
-// CSV header, then one line per row; every line ends with CRLF.
-std::string ListCsv(const std::vector<std::string>& lines);
+// CSV header (Export.h's, or its duplicates' one), then one line per row;
+// every line ends with CRLF.
+std::string ListCsv(const std::string& header, const std::vector<std::string>& lines);
 // What the status bar says after saving the list: "Lista guardada: 4
 // ficheros", or why it could not be written (the system's error code).
 std::string ListSavedText(std::int64_t rows);

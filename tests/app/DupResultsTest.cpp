@@ -12,6 +12,7 @@
 #include "app/DuplicateRows.h"
 #include "app/SweepWindows.h"
 #include "base/Unicode.h"
+#include "support/FileTrees.h"
 
 using namespace sweeptest;
 
@@ -179,6 +180,17 @@ TEST_F(DupResults, AnotherCopyKeptThenTheCopiesDeletedLeavesExactlyTheKeptOne) {
                             "Guardar lista…\tCtrl+S"}));
     EXPECT_EQ(Rows(), (Texts{"d3\\x.dat", "d1\\m.dat", "d2\\c.dat", "d1\\k.dat", "d2\\b.dat"}));
     EXPECT_EQ(BoldRows(), (std::vector<int>{1, 4}));
+    // Saved as a list, each row says its group and whether it is kept.
+    const std::string saved = tree / "lista.csv";
+    ASSERT_TRUE(Main->SaveList(base::Wide(saved)));
+    const std::string text = test::ExactContents(base::Wide(saved));
+    std::string ends;  // each line's last two fields
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string line = text.substr(start, end - start);
+        ends += line.substr(line.rfind(',', line.rfind(',') - 1) + 1) + ";";
+    }
+    EXPECT_EQ(ends, "group,keep;1,true;1,false;1,false;2,true;2,false;");
+    ::DeleteFileW(base::Wide(saved).c_str());
 
     // One copy of the first group selected: every copy of that group goes.
     SelectRows(2, 2);
