@@ -212,7 +212,7 @@ std::string UsageText() {
            "      --delete           elimina lo encontrado definitivamente\n"
            "      --auto             lo encontrado por los patrones de modo Papelera, a la\n"
            "                         Papelera, y por los de modo Eliminar, definitivamente\n"
-           "                         (no va con -p, --recycle ni --delete)\n"
+           "                         (no va con -p, --recycle, --delete ni --dups)\n"
            "  -y, --yes              no pregunta (obligatorio con --recycle, --delete o\n"
            "                         --auto si la entrada estándar no es una consola)\n"
            "      --dups             solo los ficheros de igual contenido que otro, por\n"
