@@ -50,21 +50,6 @@ sweep::SearchRequest RequestFor(const std::wstring& folder) {
     return request;
 }
 
-// Live bytes in every heap of the process, block overhead included.
-std::uint64_t HeapBytes() {
-    HANDLE heaps[64];
-    const DWORD n = std::min<DWORD>(::GetProcessHeaps(64, heaps), 64);
-    std::uint64_t total = 0;
-    for (DWORD i = 0; i < n; ++i) {
-        if (!::HeapLock(heaps[i])) continue;
-        PROCESS_HEAP_ENTRY e{};
-        while (::HeapWalk(heaps[i], &e))
-            if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += e.cbData + e.cbOverhead;
-        ::HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
 int Find(const std::wstring& folder) {
     const double start = Now();
     double listed = 0;

@@ -179,21 +179,6 @@ double TimedSearch(const std::wstring& folder) {
 
 int ResultCount() { return Main->xgFoundFiles->GetRowCount() - 2; }
 
-// Live bytes in every heap of the process, block overhead included.
-std::uint64_t HeapBytes() {
-    HANDLE heaps[64];
-    const DWORD n = std::min<DWORD>(::GetProcessHeaps(64, heaps), 64);
-    std::uint64_t total = 0;
-    for (DWORD i = 0; i < n; ++i) {
-        if (!::HeapLock(heaps[i])) continue;
-        PROCESS_HEAP_ENTRY e{};
-        while (::HeapWalk(heaps[i], &e))
-            if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += e.cbData + e.cbOverhead;
-        ::HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
 // How long the window's thread takes to handle a message posted to it: a
 // thread posts one every 5 ms with the time it was posted. The messages
 // posted from "Seguir" until Stop count for the search; those posted before,

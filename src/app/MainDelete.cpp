@@ -116,9 +116,9 @@ void TMain::StartRemoval(std::vector<Listed*> block, sweep::RemovalKind kind, st
     Screen->SetCursor(crAppStart);
     ShowRemoving(first);
     if (copies.empty())
-        deletion_ = std::make_unique<RemovalWorkOf<sweep::DeletionJob>>(std::move(files), kind);
+        deletion_ = std::make_unique<sweep::DeletionJob>(std::move(files), kind);
     else
-        deletion_ = std::make_unique<RemovalWorkOf<sweep::CopyRemovalJob>>(std::move(copies), kind);
+        deletion_ = std::make_unique<sweep::CopyRemovalJob>(std::move(copies), kind);
     WorkTimer->SetEnabled(true);
 }
 

@@ -4,8 +4,8 @@
 // the size fields. The results are the rows of xgFoundFiles: their texts,
 // and beside each row the file's identity as the search found it (Listed),
 // which is all that deletion ever acts on. The search and deletion run on
-// threads of their own (SearchEngine.h, DeletionJob.h); the window takes
-// what they did ten times a second, so it stays alive, and Esc stops them.
+// threads of their own (Search.h, DeletionJob.h); the window takes
+// what they did every 40 ms, so it stays alive, and Esc stops them.
 // The handlers are split by concern: MainPatterns.cpp (the pattern list),
 // MainSearch.cpp (the search and sorting), MainDelete.cpp (deletion),
 // MainRows.cpp (what leads from the rows elsewhere: their folders, their
@@ -208,29 +208,6 @@ private:
 
         bool Stayed() const { return keptBecause != sweep::RemovalOutcome::Removed; }
     };
-    // A removal running on a thread of its own: the found files'
-    // (DeletionJob) or the copies of duplicates (CopyRemovalJob), taken in alike.
-    class RemovalWork {
-    public:
-        virtual ~RemovalWork() = default;
-        virtual void Stop() = 0;
-        virtual bool Stopped() const = 0;
-        virtual bool Collect(std::vector<sweep::RemovalResult>& out) = 0;
-        virtual std::string CurrentFile() const = 0;
-    };
-    template <class Job>
-    class RemovalWorkOf final : public RemovalWork {
-    public:
-        template <class... Args>
-        explicit RemovalWorkOf(Args&&... args) : job_(std::forward<Args>(args)...) {}
-        void Stop() override { job_.Stop(); }
-        bool Stopped() const override { return job_.Stopped(); }
-        bool Collect(std::vector<sweep::RemovalResult>& out) override { return job_.Collect(out); }
-        std::string CurrentFile() const override { return job_.CurrentFile(); }
-
-    private:
-        Job job_;
-    };
     // The rows selected now, top to bottom (the blank last row never is one).
     std::vector<const Listed*> SelectedFiles() const;
 
@@ -328,7 +305,7 @@ private:
     int menuRow_ = -1;         // the row the rows' menu was opened on
     sweep::BackgroundRelease release_;  // the rows of the last search, going
 
-    std::unique_ptr<RemovalWork> deletion_;
+    std::unique_ptr<sweep::RemovalJob> deletion_;
     std::vector<Listed*> removing_;    // the files of the job, in its order
     std::vector<Listed*> removal_;     // every file of the removal, in both jobs
     std::vector<Listed*> thenDelete_;  // deleted for good once the job to the bin is over

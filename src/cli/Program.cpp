@@ -126,6 +126,9 @@ private:
     sweep::SearchRequest RequestFor(const std::wstring& start, const SearchList& list) const;
     std::optional<int> Search(const std::wstring& start, const SearchList& list);
     int Remove();
+    // Shows a removal's progress until it is over (a Ctrl+C stops it after
+    // the file in hand); its outcomes.
+    std::vector<sweep::RemovalResult> Follow(sweep::RemovalJob& job, bool recycle, std::int64_t files);
     // Removes these files the one way; true when Ctrl+C stopped it.
     bool RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal, RemovalCount& count);
     int Duplicates(const std::wstring& start, const SearchList& list, const std::vector<std::wstring>& protect);
@@ -342,13 +345,10 @@ int Run::Remove() {
     return notAllDone_ || recycled.kept || deleted.kept ? kExitNotAllDone : kExitDone;
 }
 
-bool Run::RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal, RemovalCount& count) {
-    if (files.empty()) return false;
-    const bool recycle = removal == Removal::Recycle;
-    sweep::DeletionJob job(files, recycle ? sweep::RemovalKind::Recycle : sweep::RemovalKind::Delete);
+std::vector<sweep::RemovalResult> Run::Follow(sweep::RemovalJob& job, bool recycle, std::int64_t files) {
     std::vector<sweep::RemovalResult> results;
     const std::string doing = recycle ? "Enviando a la Papelera: " : "Eliminando: ";
-    const std::string ofAll = " de " + base::GroupedCount(static_cast<std::int64_t>(files.size()));
+    const std::string ofAll = " de " + base::GroupedCount(files);
     for (;;) {
         const bool over = job.Collect(results);
         progress_.Show(doing + base::GroupedCount(static_cast<std::int64_t>(results.size())) + ofAll, over);
@@ -356,6 +356,14 @@ bool Run::RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal,
         if (::WaitForSingleObject(InterruptEvent(), kTickMs) == WAIT_OBJECT_0) job.Stop();
     }
     progress_.Clear();
+    return results;
+}
+
+bool Run::RemoveAll(const std::vector<sweep::FoundFile>& files, Removal removal, RemovalCount& count) {
+    if (files.empty()) return false;
+    const bool recycle = removal == Removal::Recycle;
+    sweep::DeletionJob job(files, recycle ? sweep::RemovalKind::Recycle : sweep::RemovalKind::Delete);
+    const std::vector<sweep::RemovalResult> results = Follow(job, recycle, static_cast<std::int64_t>(files.size()));
 
     for (std::size_t i = 0; i < results.size(); ++i) {
         const sweep::RemovalResult& r = results[i];
@@ -457,16 +465,7 @@ int Run::RemoveCopies(const std::vector<sweep::CopiesOf>& groups, std::int64_t c
     if (const std::optional<int> code = AskFirst(QuestionText(options_.removal, copies, bytes))) return *code;
     if (cli::Interrupted()) return ReportInterrupted("nada borrado");
     sweep::CopyRemovalJob job(groups, recycle ? sweep::RemovalKind::Recycle : sweep::RemovalKind::Delete);
-    std::vector<sweep::RemovalResult> results;
-    const std::string doing = recycle ? "Enviando a la Papelera: " : "Eliminando: ";
-    const std::string ofAll = " de " + base::GroupedCount(copies);
-    for (;;) {
-        const bool over = job.Collect(results);
-        progress_.Show(doing + base::GroupedCount(static_cast<std::int64_t>(results.size())) + ofAll, over);
-        if (over) break;
-        if (::WaitForSingleObject(InterruptEvent(), kTickMs) == WAIT_OBJECT_0) job.Stop();
-    }
-    progress_.Clear();
+    const std::vector<sweep::RemovalResult> results = Follow(job, recycle, copies);
 
     RemovalCount count;
     std::size_t i = 0;

@@ -1,14 +1,12 @@
 #include "engine/DuplicateRemoval.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <cstring>
 #include <functional>
 #include <optional>
 
 #include "base/Handles.h"
-#include "base/Unicode.h"
 #include "engine/FolderListing.h"
 #include "engine/ReadBlocks.h"
 
@@ -104,18 +102,8 @@ void RemoveInOrder(const std::vector<CopiesOf>& groups, RemovalKind kind, const 
     Remover& remover = copies.remover();
     std::size_t total = 0;
     for (const CopiesOf& group : groups) total += group.copies.size();
-    std::vector<std::optional<RemovalResult>> results(total);
-    std::vector<std::size_t> pending;
-    std::size_t handedOut = 0, index = 0;
-    auto handOut = [&] {
-        while (handedOut < total && results[handedOut]) done(*results[handedOut++]);
-    };
-    auto confirm = [&] {
-        const std::vector<RemovalResult> confirmed = remover.Confirm();
-        for (std::size_t k = 0; k < pending.size(); ++k) results[pending[k]] = confirmed[k];
-        pending.clear();
-        handOut();
-    };
+    OutcomesInOrder outcomes(total, done);
+    std::size_t index = 0;
     bool stopped = false;
     for (const CopiesOf& group : groups) {
         if (group.copies.empty()) continue;
@@ -126,18 +114,14 @@ void RemoveInOrder(const std::vector<CopiesOf>& groups, RemovalKind kind, const 
                 stopped = true;
                 break;
             }
-            const std::size_t i = index++;
-            if (remover.PendingFolder() && copy.folder && *remover.PendingFolder() != *copy.folder) confirm();
+            if (remover.PendingFolder() && copy.folder && *remover.PendingFolder() != *copy.folder)
+                outcomes.Confirm(remover);
             inHand(copy);
-            if (std::optional<RemovalResult> result = keptFailed ? keptFailed : copies.StartCopy(copy))
-                results[i] = *result;
-            else
-                pending.push_back(i);
-            handOut();
+            outcomes.Started(index++, keptFailed ? keptFailed : copies.StartCopy(copy));
         }
         copies.CloseKept();
     }
-    confirm();
+    outcomes.Confirm(remover);
 }
 
 }  // namespace
@@ -151,44 +135,10 @@ std::vector<RemovalResult> RemoveCopies(const CopiesOf& group, RemovalKind kind)
 }
 
 CopyRemovalJob::CopyRemovalJob(std::vector<CopiesOf> groups, RemovalKind kind)
-    : groups_(std::move(groups)), kind_(kind), thread_([this] { Work(); }) {}
-
-CopyRemovalJob::~CopyRemovalJob() {
-    Stop();
-    thread_.join();
-}
-
-void CopyRemovalJob::Stop() { stop_ = true; }
-
-void CopyRemovalJob::Work() {
-    // The shell's file operations want COM on the thread that calls them.
-    const bool com = kind_ == RemovalKind::Recycle && SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    RemoveInOrder(
-        groups_, kind_, [this] { return !stop_; },
-        [this](const FoundFile& copy) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            current_ = base::Utf8(copy.Path());
-        },
-        [this](const RemovalResult& result) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            results_.push_back(result);
-        });
-    if (com) ::CoUninitialize();
-    std::lock_guard<std::mutex> lock(mutex_);
-    current_.clear();
-    over_ = true;
-}
-
-bool CopyRemovalJob::Collect(std::vector<RemovalResult>& out) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    out.insert(out.end(), results_.begin() + static_cast<std::ptrdiff_t>(collected_), results_.end());
-    collected_ = results_.size();
-    return over_;
-}
-
-std::string CopyRemovalJob::CurrentFile() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return current_;
-}
+    : RemovalJob(kind, [groups = std::move(groups), kind](RemovalJob& job) {
+          RemoveInOrder(
+              groups, kind, [&job] { return job.GoOn(); }, [&job](const FoundFile& copy) { job.InHand(copy); },
+              [&job](const RemovalResult& outcome) { job.Done(outcome); });
+      }) {}
 
 }  // namespace sweep

@@ -17,13 +17,9 @@
 // list of copies a front end passes.
 #pragma once
 
-#include <atomic>
-#include <cstddef>
-#include <mutex>
-#include <string>
-#include <thread>
 #include <vector>
 
+#include "engine/DeletionJob.h"
 #include "engine/Duplicates.h"
 #include "engine/SafeDelete.h"
 
@@ -34,37 +30,12 @@ namespace sweep {
 std::vector<RemovalResult> RemoveCopies(const CopiesOf& group, RemovalKind kind);
 
 // Removing the copies of many groups on a thread of its own, a copy at a
-// time and in order, as DeletionJob removes found files.
-class CopyRemovalJob {
+// time and in order, as DeletionJob removes found files: the outcomes come
+// group by group, each group's copies in their order (outcome i is the i-th
+// copy of all the groups').
+class CopyRemovalJob final : public RemovalJob {
 public:
     CopyRemovalJob(std::vector<CopiesOf> groups, RemovalKind kind);
-    // Stops after the copy in hand and waits for it.
-    ~CopyRemovalJob();
-    CopyRemovalJob(const CopyRemovalJob&) = delete;
-    CopyRemovalJob& operator=(const CopyRemovalJob&) = delete;
-
-    void Stop();
-    bool Stopped() const { return stop_; }
-    // Appends the results of the copies done since the last call: group by
-    // group, each group's copies in their order (result i is the i-th copy
-    // of all the groups'). True once the job is over; the copies not
-    // reached by a stop stay, with no result.
-    bool Collect(std::vector<RemovalResult>& out);
-    // The copy in hand now, as text; empty when none is.
-    std::string CurrentFile() const;
-
-private:
-    void Work();
-
-    const std::vector<CopiesOf> groups_;
-    const RemovalKind kind_;
-    mutable std::mutex mutex_;
-    std::vector<RemovalResult> results_;
-    std::size_t collected_ = 0;
-    std::string current_;
-    bool over_ = false;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
 };
 
 }  // namespace sweep
