@@ -5,13 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <memory>
 #include <optional>
 
+#include "engine/DeletionJob.h"
+#include "engine/DuplicateRemoval.h"
 #include "engine/FolderListing.h"
 #include "engine/SafeDelete.h"
 #include "engine/Search.h"
 #include "support/FileTrees.h"
 #include "support/OwnProcess.h"
+#include "support/SystemCalls.h"
 #include "support/TempDir.h"
 #include "base/Unicode.h"
 
@@ -178,6 +183,61 @@ TEST_F(SafeDeleting, FilesTheSearchFoundAreCheckedTheSameWay) {
             EXPECT_EQ(DeleteFoundFile(row.file).outcome, RemovalOutcome::Link);
         }
     EXPECT_TRUE(ExactExists(At(L"x.tmp")));
+}
+
+// A stand-in for CreateFileW that holds the opening of "first.tmp" until the
+// test lets it go, so that a job is stopped with that file in hand.
+struct HeldOpen {
+    static HANDLE inHand, release;
+    static test::ImportedFunction* system;
+    static HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                     DWORD disposition, DWORD flags, HANDLE model) {
+        if (std::wcsstr(path, L"first.tmp")) {
+            ::SetEvent(inHand);
+            ::WaitForSingleObject(release, 30000);
+        }
+        return reinterpret_cast<decltype(&::CreateFileW)>(system->Original())(path, access, share, security,
+                                                                               disposition, flags, model);
+    }
+};
+HANDLE HeldOpen::inHand, HeldOpen::release;
+test::ImportedFunction* HeldOpen::system;
+
+TEST_F(SafeDeleting, AStoppedRemovalEndsWithTheFileInHandAndLeavesTheRestUntouched) {
+    for (const bool copies : {false, true}) {
+        SCOPED_TRACE(copies ? "the copies of duplicates" : "found files");
+        std::vector<sweep::FoundFile> files;
+        for (const wchar_t* name : {L"first.tmp", L"b.tmp", L"c.tmp", L"kept.tmp"}) {
+            ASSERT_TRUE(WriteExactFile(At(name), "same"));
+            files.push_back(FoundFileOf(At(name)));
+        }
+        const sweep::CopiesOf group{files.back(), {files.begin(), files.end() - 1}};
+        files.pop_back();
+        HeldOpen::inHand = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HeldOpen::release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        test::ImportedFunction standIn("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&HeldOpen::CreateFileW));
+        ASSERT_TRUE(standIn.Replaced());
+        HeldOpen::system = &standIn;
+        std::unique_ptr<sweep::RemovalJob> job;
+        if (copies)
+            job = std::make_unique<sweep::CopyRemovalJob>(std::vector<sweep::CopiesOf>{group},
+                                                          sweep::RemovalKind::Delete);
+        else
+            job = std::make_unique<sweep::DeletionJob>(files, sweep::RemovalKind::Delete);
+        EXPECT_EQ(::WaitForSingleObject(HeldOpen::inHand, 30000), WAIT_OBJECT_0);
+        EXPECT_NE(job->CurrentFile().find("first.tmp"), std::string::npos);
+        job->Stop();
+        ::SetEvent(HeldOpen::release);
+        std::vector<sweep::RemovalResult> results;
+        EXPECT_TRUE(WaitUntil([&] { return job->Collect(results); }));
+        job.reset();
+        ::CloseHandle(HeldOpen::inHand);
+        ::CloseHandle(HeldOpen::release);
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].outcome, RemovalOutcome::Removed);
+        EXPECT_FALSE(ExactExists(At(L"first.tmp")));
+        for (const wchar_t* name : {L"b.tmp", L"c.tmp", L"kept.tmp"}) EXPECT_TRUE(ExactExists(At(name)));
+    }
 }
 
 TEST_F(SafeDeleting, AFileInUseStaysWithItsAttributesAndIsNotDeletedWhenLetGo) {
