@@ -158,8 +158,8 @@ TEST_F(DupResults, AnotherCopyKeptThenTheCopiesDeletedLeavesExactlyTheKeptOne) {
     // "Conservar esta copia" on the third row's menu, with a right click.
     Texts items;
     test::UserThread user([&] {
-        HWND menu = nullptr;
-        if (!test::WaitUntil([&] { return (menu = test::OpenMenuWindow()) != nullptr; })) return;
+        const HWND menu = test::WaitForMenu();
+        if (!menu) return;
         HMENU handle = reinterpret_cast<HMENU>(::SendMessageW(menu, MN_GETHMENU, 0, 0));
         for (int i = 0; i < ::GetMenuItemCount(handle); ++i) {
             wchar_t text[64] = L"";

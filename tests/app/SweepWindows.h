@@ -285,8 +285,8 @@ protected:
         if (item == 0) answering.emplace(std::move(answer));
         bool chosen = false;
         std::thread user([&chosen, item] {
-            HWND menu = nullptr;
-            if (!test::WaitUntil([&] { return (menu = test::OpenMenuWindow()) != nullptr; })) return;
+            const HWND menu = test::WaitForMenu();
+            if (!menu) return;
             for (int i = 0; i <= item; ++i) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
             ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
             chosen = true;

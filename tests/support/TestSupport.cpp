@@ -83,6 +83,8 @@ bool OnProgramThread() { return ProgramThread() == ::GetCurrentThreadId(); }
 // taken from the queue, and the last marker message.
 const ULONG_PTR kTag = 0x5F000000, kTagMask = 0xFF000000, kNumberMask = 0x00FFFFFF;
 std::atomic<ULONG_PTR> lastNumber{0}, lastTaken{0}, lastMarker{0}, lastMarkerTaken{0};
+// The number of the last input sent that goes to the program.
+std::atomic<ULONG_PTR> lastWitness{0};
 
 UINT MarkerMessage() {
     static const UINT message = ::RegisterWindowMessageW(L"SweepfieldTestMarker");
@@ -251,6 +253,7 @@ void Send(std::vector<INPUT> inputs) {
         // buttons are sure to reach the queue as they are.
         if (!IsMove(in) && GoesToTheProgram(in)) witness = number;
     }
+    if (witness) Raise(lastWitness, witness);
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     if (OnProgramThread())
         PumpUntil([] { return HIWORD(::GetQueueStatus(QS_INPUT)) == 0; });
@@ -344,6 +347,12 @@ HWND OpenMenuWindow() {
          w = ::FindWindowExW(nullptr, w, L"#32768", nullptr))
         if (::IsWindowVisible(w)) return w;
     return nullptr;
+}
+
+HWND WaitForMenu() {
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = OpenMenuWindow()) != nullptr && lastTaken >= lastWitness; });
+    return menu;  // a menu that opened all the same is handed on, to be closed
 }
 
 namespace {

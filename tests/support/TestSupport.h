@@ -134,6 +134,13 @@ private:
 
 // The menu window that is open, if any.
 HWND OpenMenuWindow();
+// Waits for a menu to open and for the menu's loop to have taken all the
+// input sent so far, then returns the menu's window (null when it did not
+// open). Keys sent with the one that opened the menu (Shift+F10's releases)
+// would otherwise reach the window after a quick choice closed the menu:
+// under Wine a lone F10 release there puts the window in its menu bar's
+// loop, which nothing ends.
+HWND WaitForMenu();
 
 // Answers the message boxes that the creating thread shows: another thread
 // waits for each box's text to be in place, records the box and presses its

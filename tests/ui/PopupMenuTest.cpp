@@ -23,8 +23,8 @@ namespace {
 // Waits (on its own thread) for the menu, hands it to `look`, then posts the keys.
 std::thread PlayUser(std::function<void(HWND)> look, std::vector<WORD> keys) {
     return std::thread([look, keys] {
-        HWND menu = nullptr;
-        if (!test::WaitUntil([&] { return (menu = test::OpenMenuWindow()) != nullptr; }))
+        const HWND menu = test::WaitForMenu();
+        if (!menu)
             return;  // the test fails on what it did not see
         if (look) look(menu);
         for (WORD key : keys) ::PostMessageW(menu, WM_KEYDOWN, key, 0);
