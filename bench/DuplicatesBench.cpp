@@ -9,6 +9,11 @@
 //                                   on the error output
 //   DuplicatesBench read FOLDER   - the read limit: one walk that reads every byte
 //                                   of every file in blocks of 1 MiB
+//   DuplicatesBench opens FOLDER  - the least a duplicate finder does here: every
+//                                   file that shares its size with another
+//                                   (one name of each) opened, its first 4 KiB
+//                                   read and closed, by two threads; prints the
+//                                   time of that alone
 //   DuplicatesBench check FOLDER  - the groups against the tree's truth, and the
 //                                   heap bytes per candidate file beyond its
 //                                   search row, measured in the process
@@ -25,6 +30,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchClock.h"
@@ -94,6 +100,45 @@ void ReadAll(const std::wstring& folder, std::vector<char>& block, std::int64_t&
         ::CloseHandle(file);
     } while (::FindNextFileW(find, &fd));
     ::FindClose(find);
+}
+
+int Opens(const std::wstring& folder) {
+    std::vector<sweep::FoundRow> rows;
+    {
+        sweep::Search search(RequestFor(folder));
+        while (!search.Collect(rows)) ::Sleep(2);
+    }
+    std::sort(rows.begin(), rows.end(), [](const sweep::FoundRow& a, const sweep::FoundRow& b) {
+        return a.file.size != b.file.size ? a.file.size < b.file.size : a.file.fileId < b.file.fileId;
+    });
+    std::vector<std::wstring> paths;
+    for (std::size_t i = 0, end; i < rows.size(); i = end) {
+        for (end = i + 1; end < rows.size() && rows[end].file.size == rows[i].file.size;) ++end;
+        if (rows[i].file.size == 0 || end - i < 2) continue;
+        for (std::size_t k = i; k < end; ++k)
+            if (k == i || rows[k].file.fileId != rows[k - 1].file.fileId)
+                paths.push_back(sweep::ExactPath(rows[k].file.Path()));
+    }
+    std::atomic<std::size_t> next{0};
+    auto open = [&] {
+        std::vector<char> head(4096);
+        for (std::size_t i; (i = next++) < paths.size();) {
+            HANDLE file = ::CreateFileW(paths[i].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            if (file == INVALID_HANDLE_VALUE) continue;
+            DWORD got = 0;
+            ::ReadFile(file, head.data(), 4096, &got, nullptr);
+            ::CloseHandle(file);
+        }
+    };
+    const double start = Now();
+    std::thread second(open);
+    open();
+    second.join();
+    const double took = Now() - start;
+    std::printf("%zu files opened, their first 4 KiB read and closed in %.3f s (%.0f us a file, two threads)\n",
+                paths.size(), took, took * 1e6 / static_cast<double>(paths.size()));
+    return 0;
 }
 
 int Check(const std::wstring& folder) {
@@ -209,6 +254,7 @@ int main() {
     }
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     if (what == L"find") return Find(folder);
+    if (what == L"opens") return Opens(folder);
     if (what == L"listed") return Listed(folder, argc > 3 ? argv[3] : L"");
     if (what == L"read") {
         std::vector<char> block(1 << 20);

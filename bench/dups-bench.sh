@@ -55,6 +55,7 @@ sorted=$(printf '%s\n' "${ratios[@]}" | sort -n)
 median=$(echo "$sorted" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
 echo "ratio ours / jdupes: median $median, from $(echo "$sorted" | head -1) to $(echo "$sorted" | tail -1) (target 1.00) $(awk -v m="$median" 'BEGIN { print (m <= 1.0) ? "met" : "MISSED" }')"
 echo "read limit: every byte of the tree read in 1 MiB blocks by one process under Wine: $(seconds wine "$exe" read "$wintree") s"
+echo "the least under Wine: $(wine "$exe" opens "$wintree")"
 echo "stages of one run of the engine: $(SF_DUPS_TIMES=1 wine "$exe" find "$wintree" 2>&1 >/dev/null)"
 checked=$(wine "$exe" check "$wintree")
 echo "$checked"
