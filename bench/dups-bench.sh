@@ -8,8 +8,9 @@
 # at most 1.0), their median and spread, the read limit for scale (one
 # process reading every byte of the tree in 1 MiB blocks, under Wine as ours
 # runs), the least any duplicate finder does under Wine (one open, read and
-# close of each file that shares its size), the groups SweepfieldCmd lists against the tree's truth, and the
-# engine's heap bytes per candidate file beyond a search's rows.
+# close of each file that shares its size), the groups SweepfieldCmd lists
+# against the tree's truth, and the engine's heap bytes per candidate file
+# beyond a search's rows.
 #
 #   bench/dups-bench.sh [pairs]        (7 pairs unless told)
 set -euo pipefail
