@@ -108,16 +108,25 @@ int Opens(const std::wstring& folder) {
         sweep::Search search(RequestFor(folder));
         while (!search.Collect(rows)) ::Sleep(2);
     }
+    // Plain files only, as the duplicate search takes them.
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [](const sweep::FoundRow& row) {
+                                  return (row.file.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0;
+                              }),
+               rows.end());
     std::sort(rows.begin(), rows.end(), [](const sweep::FoundRow& a, const sweep::FoundRow& b) {
         return a.file.size != b.file.size ? a.file.size < b.file.size : a.file.fileId < b.file.fileId;
     });
     std::vector<std::wstring> paths;
     for (std::size_t i = 0, end; i < rows.size(); i = end) {
         for (end = i + 1; end < rows.size() && rows[end].file.size == rows[i].file.size;) ++end;
-        if (rows[i].file.size == 0 || end - i < 2) continue;
+        if (rows[i].file.size == 0) continue;
+        // One name of each file; a size that only one file has is settled.
+        std::vector<std::wstring> ofSize;
         for (std::size_t k = i; k < end; ++k)
             if (k == i || rows[k].file.fileId != rows[k - 1].file.fileId)
-                paths.push_back(sweep::ExactPath(rows[k].file.Path()));
+                ofSize.push_back(sweep::ExactPath(rows[k].file.Path()));
+        if (ofSize.size() >= 2) paths.insert(paths.end(), ofSize.begin(), ofSize.end());
     }
     std::atomic<std::size_t> next{0};
     auto open = [&] {

@@ -251,7 +251,6 @@ TEST(Application, AKeyPressTakesTheHintDownUntilTheMouseMoves) {
     ASSERT_TRUE(test::PumpUntil(tipShown));
     test::PressAltKey('B');
     EXPECT_TRUE(test::PumpUntil([&] { return !tipShown(); }));
-    test::MouseMoveTo(0, 0);
 }
 
 TEST(Form, ACaptionFollowsTheNameOnlyOfAControlMadeByCode) {
